@@ -1,0 +1,20 @@
+// The per-user settings store: QSettings in INI form under the company key "KORVAN".
+// Settings are read with their default at each use and written at once when changed.
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <optional>
+
+// Makes every default-constructed QSettings of the process the program's own store.
+void InitSettingsIdentity();
+
+// Characters that may not begin a display line ("Options"/"LeftKin").
+QString ReadLeftKin();
+// Characters that may not end a display line ("Options"/"RightKin").
+QString ReadRightKin();
+
+// The default font of new memos ("Font"/"DefaultFontLog"): a 92-byte LOGFONTW image,
+// present only when exactly 92 bytes are stored.
+std::optional<QByteArray> ReadDefaultFontLog();
+bool WriteDefaultFontLog(const QByteArray& logFont);
