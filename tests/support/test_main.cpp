@@ -1,9 +1,17 @@
 // Test entry point: every test binary runs with a private home folder, so settings, the
-// documents folder and caches never touch the user's own.
-#include <QCoreApplication>
+// documents folder and caches never touch the user's own. Widget tests (QUIREL_GUI_TESTS) get
+// a QApplication on the offscreen platform unless another platform is chosen.
 #include <QTemporaryDir>
 #include <cstdlib>
 #include <gtest/gtest.h>
+
+#ifdef QUIREL_GUI_TESTS
+#include <QApplication>
+using TestApplication = QApplication;
+#else
+#include <QCoreApplication>
+using TestApplication = QCoreApplication;
+#endif
 
 #include "platform/settings.h"
 
@@ -19,7 +27,7 @@ int main(int argc, char** argv)
     if (!getenv("QT_QPA_PLATFORM"))
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
 
-    QCoreApplication app(argc, argv);
+    TestApplication app(argc, argv);
     InitSettingsIdentity();
     testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

@@ -1,0 +1,76 @@
+// CPageFormat: the view's page geometry. The memo is shown as printed pages stacked on a grey
+// background; text is wrapped at the printable width of the default printer's paper (so
+// resizing the window never rewraps), every display line has the same pitch (150 % of the font
+// height), and display lines map to pages and pixel positions. All lengths are screen pixels.
+// It also holds the caret and the selection anchor.
+#pragma once
+
+#include "document/memo_header.h"
+#include "editor/text_store.h"
+
+#include <QString>
+
+// The paper of the default printer, in printer pixels, with the printer's resolution.
+struct PaperInfo {
+    int width = 1000;
+    int height = 1000;
+    int dpiX = 96;
+    int dpiY = 96;
+};
+
+class CPageFormat {
+public:
+    CPageFormat();
+
+    // Back to the defaults: default font (ＭＳ 明朝, -16, character set 1), caret and anchor at
+    // (0, 0), no scrolling. Geometry is kept until ComputeGeometry.
+    void Reset();
+    // Page size and margins (15 mm) from the paper and the screen resolution; scrolling reset.
+    void ComputeGeometry(const PaperInfo& paper, int screenDpiX, int screenDpiY);
+    // The font and the line metrics that follow from it (font height = -lfHeight).
+    void SetFont(const LogFontW& font);
+    // Client size from the window size less a scroll bar's extent; recentres the page.
+    void SetWindowSize(int windowWidth, int windowHeight, int scrollBarExtent);
+
+    int LinePitch() const { return fontHeight + lineGap; }
+    int PageStride() const { return pageHeight + 2 * pageGap; }
+    int TextWidth() const { return pageWidth - marginLeft - marginRight; }
+    // Lines per page for layout: printable height / line pitch (at least 1).
+    int LinesPerPage() const;
+    // Lines per page for printing and page numbers: 1 when the printable height is 50 pixels or
+    // less or the division gives 0.
+    int PrintLinesPerPage() const;
+    int PageCount(int totalLines) const;
+    int PageOfLine(int line) const; // 1-based
+
+    // Top of display line `line` on the page canvas (before scrolling).
+    int LineTop(int line) const;
+    // First visible line, and the end (exclusive) of the visible range, for the current scroll.
+    int FirstVisibleLine() const;
+    int EndVisibleLine() const;
+    // The display line under window y, or -1 above the text of the first page; not clamped to
+    // the text.
+    int LineAtY(int y) const;
+
+    int pageWidth = 0;
+    int pageHeight = 0;
+    int clientWidth = 0;
+    int clientHeight = 0;
+    int pageGap = 2;
+    int verticalScroll = 0;
+    int horizontalOffset = 0;
+    int marginTop = 0;
+    int marginBottom = 0;
+    int marginLeft = 0;
+    int marginRight = 0;
+    int fontHeight = 16;
+    int lineGap = 8;
+    LogFontW font;
+    TextPosition caret;
+    TextPosition anchor;
+    QString wordDelimitersA;
+    QString wordDelimitersB;
+};
+
+// The font a memo is shown in when it carries none: ＭＳ 明朝 at -16, default character set.
+LogFontW DefaultViewFont();

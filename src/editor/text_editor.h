@@ -1,0 +1,129 @@
+// TextEditor: the headless editor behind CQuirelView. It owns the page format (with caret and
+// anchor), the undo ring and the key lookup state, and carries out caret movement, selection,
+// editing, clipboard, find and the editor commands on the document's text store. The widget
+// turns events into these calls and draws what the editor holds; tests drive it directly.
+#pragma once
+
+#include "editor/key_table.h"
+#include "editor/page_format.h"
+#include "editor/text_store.h"
+#include "editor/undo_ring.h"
+
+#include <QString>
+#include <optional>
+
+class CharMeasurer;
+class CodePage;
+
+// What the editor needs from its surroundings (the widget, or a test).
+class EditorHost {
+public:
+    virtual ~EditorHost() = default;
+    // Puts Unicode text on the clipboard; false when the clipboard cannot be opened.
+    virtual bool SetClipboardText(const QString& text) = 0;
+    // The clipboard's Unicode text; nothing when it holds none or cannot be opened.
+    virtual std::optional<QString> ClipboardText() = 0;
+    virtual void ShowMessage(const QString& text) = 0;
+    // Every edit marks the document modified (the store's edited flag is set by the editor).
+    virtual void MarkModified() = 0;
+    // Commands of the key table that belong to the window around the editor: find (302, 704),
+    // replace (306), save (402), previous and next memo (701, 702), search word (32772).
+    virtual void RunHostCommand(int command) = 0;
+};
+
+class TextEditor {
+public:
+    TextEditor(EditorHost& host, CharMeasurer& measurer, const CodePage& ansi);
+
+    // Shows another text store (owned by the document): caret and anchor to (0, 0), the undo
+    // ring emptied, the whole text rewrapped (remeasured when `remeasure`).
+    void Attach(CTextStore* store, bool remeasure);
+    CTextStore* Store() const { return m_store; }
+    CPageFormat& Format() { return m_format; }
+    const CPageFormat& Format() const { return m_format; }
+    CUndoRing& Undo() { return m_undo; }
+    KeyLookup& Keys() { return m_keys; }
+
+    // Kinsoku characters and the measurer used by every wrap; the width comes from the format.
+    void SetKinsoku(const QString& leftKin, const QString& rightKin);
+    WrapSettings Wrap() const;
+    void RelayoutAll(bool remeasure);
+
+    // Selection: the text between anchor and caret in either order.
+    bool HasSelection() const;
+    TextPosition SelectionStart() const;
+    TextPosition SelectionEnd() const;
+    QString SelectedText() const;
+    // While the view drags its own selection, caret and anchor changes are ignored.
+    void SetDragInProgress(bool dragging) { m_dragInProgress = dragging; }
+    bool DragInProgress() const { return m_dragInProgress; }
+
+    // Caret placement: collapse sets caret and anchor, extend moves only the caret.
+    void Collapse(TextPosition position);
+    void Extend(TextPosition position);
+    int GoalX() const { return m_goalX; }
+
+    // Movements (extend = move the caret only). All clamp to the text.
+    void MoveLeft(bool extend);
+    void MoveRight(bool extend);
+    void MoveUp(bool extend);
+    void MoveDown(bool extend);
+    void PageDown(bool extend);
+    void PageUp(bool extend);
+    void MoveToFirstLine();
+    void MoveToLastLine();
+    void MoveToFirstVisibleLine();
+    void MoveToLastVisibleLine();
+    void MoveToLineStart(bool extend);
+    void MoveToLineEnd(bool extend);
+    void WordLeft(bool extend);
+    void WordRight(bool extend);
+    void ScrollTowardsStart();
+    void ScrollTowardsEnd();
+    void SelectAll();
+    // Scrolls so that the caret is visible (50 pixels beside it horizontally).
+    void ScrollCaretIntoView();
+    // The text position under a window point; nothing above the first or below the last line.
+    std::optional<TextPosition> PositionAtPoint(int x, int y) const;
+    // Caret rectangle origin in window coordinates (system caret and input method window).
+    int CaretWindowX() const;
+    int CaretWindowY() const;
+
+    // Editing. Each sets the store's edited flag and the document's modified flag.
+    void InsertText(const QString& text, bool record);
+    void NewParagraph(bool moveCaret, bool record);
+    void SoftLineBreak();
+    void DeleteCharacter(bool record);
+    void Backspace();
+    void DeleteLine();
+    void DeleteWord();
+    void DeleteSelection(bool toClipboard, bool record);
+    // A typed code unit (character path, not the input method): inserted only when it is a
+    // single byte of the ANSI code page that the editor accepts and no key prefix is pending.
+    void TypeCharacter(char16_t unit);
+    void Copy();
+    void Paste();
+    void UndoLast();
+    bool Find(const QString& text, bool forward, bool includeCaret);
+    // Text dropped at a position; `moveFromSelection` when it is a move of this view's selection.
+    void DropText(const QString& text, TextPosition at, bool moveFromSelection);
+
+    // Runs a command of the key table or a menu; with `queryOnly` only tells whether the editor
+    // carries it out. Returns true for the commands the editor carries out.
+    bool RunCommand(int command, bool queryOnly = false);
+    // A key code (virtual key with the Shift/Alt/Ctrl bits) through the layout in force.
+    void KeyDown(int keyCode, int layout);
+
+private:
+    EditorHost& m_host;
+    CharMeasurer& m_measurer;
+    const CodePage& m_ansi;
+    CTextStore* m_store = nullptr;
+    CPageFormat m_format;
+    CUndoRing m_undo;
+    KeyLookup m_keys;
+    QString m_leftKin;
+    QString m_rightKin;
+    int m_goalX = 0;
+    bool m_dragInProgress = false;
+};
