@@ -9,6 +9,7 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
+#include <QDateTime>
 #include <QString>
 #include <cstdint>
 
@@ -75,6 +76,9 @@ struct MemoHeader {
 // Fills a header with a new memo's defaults: marks, the local time in both time stamps, kind 4,
 // the default font from the settings (or the built-in fallback) and the extra values 9 and 1.
 void ResetMemoHeader(MemoHeader& header);
+
+// A time stamp as new memos carry it, "%d/%02d/%02d %02d:%02d:%02d" (e.g. 2014/03/05 09:07:00).
+QString MemoTimeStamp(const QDateTime& localTime);
 
 // The built-in fallback font of new memos: ＭＳ Ｐ明朝 at -16.
 LogFontW FallbackMemoFont();
