@@ -1,0 +1,114 @@
+// CLocalDatabase: one local database file (.qrl), kept open and locked from Open to destruction.
+//
+// The file is a 1 MiB index of 131 072 eight-byte slot entries followed by 4096-byte blocks;
+// block b lies at (b + 256) x 4096. A record is one MemoHeader block plus ceil(BodyBytes / 4096)
+// body blocks (at least one), zero-filled; all integers are little-endian.
+// Invariants: the index buffer equals the file's index after every write; no two entries name
+// the same blocks at any moment, even between the writes of one save; no record ends at or
+// beyond 4 GiB; the last slot is never allocated; every read is checked against the entry and
+// the file size, so a damaged file reads as a failure, never as garbage.
+#pragma once
+
+#include "document/memo_header.h"
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QFile>
+#include <QString>
+#include <cstdint>
+#include <vector>
+
+// One 8-byte index entry: State (0 never used, 1 holds a record, 2 free blocks), a reserved
+// zero byte, the record's block count (header block included) and its first block.
+struct SlotEntry {
+    static constexpr int kBytes = 8;
+    enum State : uint8_t { kUnused = 0, kInUse = 1, kFree = 2 };
+
+    uint8_t state = kUnused;
+    uint16_t blocks = 0;
+    uint32_t firstBlock = 0;
+
+    // File offsets of the first block and of the end of the last block.
+    qint64 Offset() const;
+    qint64 EndOffset() const;
+
+    void ToBytes(char* out) const;
+    static SlotEntry FromBytes(const char* in);
+
+    friend bool operator==(const SlotEntry&, const SlotEntry&) = default;
+};
+
+class CLocalDatabase {
+public:
+    static constexpr int kSlotCount = 0x20000;
+    static constexpr qint64 kIndexBytes = qint64(kSlotCount) * SlotEntry::kBytes;
+    static constexpr qint64 kBlockBytes = 4096;
+    static constexpr qint64 kMaxFileBytes = qint64(1) << 32;
+    // Open and CreateFile results.
+    enum OpenResult { kOk = 0, kExists = -1, kCannotCreate = -2, kCannotOpen = -10, kIndexTooShort = -30 };
+    // WriteRecord failures: the slot or the record cannot be written / no place for the record.
+    enum WriteResult { kNotWritable = -1, kNoRoom = -2 };
+
+    explicit CLocalDatabase(const QString& path);
+    CLocalDatabase(const CLocalDatabase&) = delete;
+    CLocalDatabase& operator=(const CLocalDatabase&) = delete;
+
+    // Writes a new file holding the empty index and closes it; kExists when a file is there.
+    int CreateFile();
+    // Creates a missing file, then opens it for reading and writing under an exclusive lock,
+    // reads the index and orders the records by slot. The current position becomes -1.
+    int Open();
+    bool IsOpen() const { return m_open; }
+
+    // The slot for a record of `bodyBytes` body bytes: an exact free fit, else a free entry at
+    // least two blocks larger, else the first never-used slot; -1 when there is no room.
+    int FindSlot(qint64 bodyBytes) const;
+    bool WriteEntry(int slot, const SlotEntry& entry);
+    // Stores header and body in `slot` (in place, or moved to new blocks when grown); returns
+    // the slot or a WriteResult. A refused record writes nothing.
+    int WriteRecord(int slot, const MemoHeader& header, QByteArrayView body);
+
+    // Read a State 1 record; false (outputs untouched) when the entry or the record is damaged.
+    bool ReadRecord(int slot, MemoHeader& header, QString& body);
+    bool ReadHeader(int slot, MemoHeader& header);
+    // The raw header block of a State 1 record whose blocks lie inside the file.
+    bool ReadHeaderBlock(int slot, QByteArray& block);
+
+    // Saves `body` with `header` at an order position, or as a new memo for -1 (which gets a new
+    // AttachID and becomes current). On success `header` holds what was stored; 1 or 0.
+    int SaveRecord(int position, MemoHeader& header, const QString& body);
+    // Frees the record at a position and drops it from the order; 1 or 0.
+    int DeleteRecord(int position);
+    // Reads the current record into the current header; 0 (header reset) when there is none.
+    int LoadCurrent(QString& body);
+
+    int Count() const { return int(m_order.size()); }
+    int CurrentPosition() const { return m_currentPosition; }
+    void SetCurrentPosition(int position) { m_currentPosition = position; }
+    const MemoHeader& CurrentHeader() const { return m_currentHeader; }
+    void SetCurrentHeader(const MemoHeader& header) { m_currentHeader = header; }
+    // The slot at an order position, or -1 outside the order list.
+    int SlotAt(int position) const;
+    // The index entry of a slot (an unused entry outside the index).
+    SlotEntry Entry(int slot) const;
+    qint64 FileSize() const { return m_file.size(); }
+    const QString& Path() const { return m_path; }
+    const QString& DocumentsFolder() const { return m_documentsFolder; }
+
+private:
+    bool IsRecord(const SlotEntry& entry) const;
+    bool ReadAt(qint64 offset, qint64 size, QByteArray& out);
+    bool WriteRecordAt(uint32_t firstBlock, int totalBlocks, const MemoHeader& header, QByteArrayView body);
+    int MoveRecord(int slot, const SlotEntry& old, int totalBlocks, const MemoHeader& header, QByteArrayView body);
+    qint64 AppendBlock() const;
+    bool Sync();
+
+    QString m_path;
+    QString m_documentsFolder;
+    QFile m_file;
+    bool m_open = false;
+    QByteArray m_index;
+    std::vector<int> m_order; // order position -> slot
+    int m_currentPosition = -1;
+    MemoHeader m_currentHeader;
+};
