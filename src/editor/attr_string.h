@@ -1,10 +1,13 @@
 // CAttrString: a UTF-16 string with one 16-bit attribute word per character. In this program
-// the word is the character's display width (low 12 bits). Invariant: the attribute array has
-// exactly as many entries as the text has units.
+// the word is the character's display width in pixels (low 12 bits, upper bits 0).
+// Invariant: the attribute array has exactly as many entries as the text has units; every
+// operation changes text and words in step, and the words can be changed but never resized
+// from outside.
 #pragma once
 
 #include <QString>
 #include <cstdint>
+#include <span>
 #include <vector>
 
 class CAttrString {
@@ -12,28 +15,41 @@ public:
     static constexpr uint16_t kWidthMask = 0xFFF;
 
     CAttrString() = default;
+    // Every character gets `word`.
     CAttrString(const QString& text, uint16_t word);
 
     friend CAttrString operator+(const CAttrString& a, const CAttrString& b);
     CAttrString& operator+=(const CAttrString& other);
 
+    // Stretches of the string. Out-of-range arguments are cut to the string: a negative start
+    // counts as 0, a count reaching past the end stops at the end, a negative count is empty.
     CAttrString Mid(qsizetype start, qsizetype count) const;
     CAttrString Left(qsizetype count) const;
     CAttrString Right(qsizetype count) const;
 
+    // In-place edits, cut to the string like Mid.
+    void Insert(qsizetype position, const CAttrString& other);
+    void Remove(qsizetype position, qsizetype count);
+
     void SetText(const QString& text);                                         // all words 0
     bool SetTextAndAttributes(const QString& text, std::vector<uint16_t> words); // sizes must match
-    void ResetAttributes(qsizetype n);
+    void ResetAttributes();                                                    // all words 0
 
-    int TotalWidth() const;
+    // Sum of the masked widths (64-bit: a long paragraph of wide characters passes 2^31), of
+    // the whole string or of a stretch cut like Mid.
+    qint64 TotalWidth() const { return WidthOf(0, Length()); }
+    qint64 WidthOf(qsizetype start, qsizetype count) const;
     const QString& Text() const { return m_text; }
     const std::vector<uint16_t>& Attributes() const { return m_attrs; }
-    std::vector<uint16_t>& Attributes() { return m_attrs; }
+    std::span<uint16_t> MutableAttributes() { return m_attrs; } // words change, never their count
     qsizetype Length() const { return m_text.size(); }
 
     friend bool operator==(const CAttrString&, const CAttrString&) = default;
 
 private:
+    // The stretch [start, start + count) cut to the string.
+    std::pair<qsizetype, qsizetype> Clamp(qsizetype start, qsizetype count) const;
+
     QString m_text;
     std::vector<uint16_t> m_attrs;
 };
