@@ -1,20 +1,49 @@
 // Wrapping a paragraph into display lines at a fixed text width with the Japanese
 // line-breaking rules: one hanging character of LeftKin per line, push-back of a RightKin
-// character to the next line, and tab stops every four space widths.
+// character to the next line, and tab stops every four space widths. Wrapping reads only the
+// stored width words; measuring (when asked) fills them first. After a wrap the paragraph's
+// breaks rise and end at its length, and its line count is the number of breaks.
 #pragma once
 
 #include <QString>
+#include <cstdint>
+#include <vector>
 
 class CharMeasurer;
 class CTextPara;
 
 struct WrapSettings {
-    CharMeasurer* measurer = nullptr;
+    CharMeasurer* measurer = nullptr; // none: every measured width is 0
     int textWidth = 0;   // pixels available to a display line
     QString leftKin;     // may not begin a display line (may hang past the edge)
     QString rightKin;    // may not end a display line (moves to the next one)
 };
 
-// Measures the paragraph's characters when `remeasure` is set, then recomputes its breaks and
-// line count and marks it laid out. Returns the number of display lines.
+// The width word stored for a measured width: its absolute value in the low 12 bits.
+uint16_t StoredWidth(int measured);
+
+// Wraps paragraphs with one set of settings, whose font stays the same for the wrapper's
+// life: the space is measured once, and a remeasure asks the measurer once per distinct
+// UTF-16 unit (a table of 64K words, filled on first use), so a whole-text relayout makes no
+// call per character.
+class CLineWrapper {
+public:
+    explicit CLineWrapper(const WrapSettings& settings);
+
+    // Measures the paragraph's characters when `remeasure` is set, then recomputes its breaks
+    // and line count and marks it laid out. Returns the number of display lines.
+    int Wrap(CTextPara& para, bool remeasure);
+    // The stored width of one unit, asked of the measurer directly (for a few new characters).
+    uint16_t Measure(char16_t unit) const;
+
+private:
+    void Remeasure(CTextPara& para);
+    uint16_t TabWidth(qint64 x) const;
+
+    const WrapSettings& m_settings;
+    int m_spaceWidth = 0;
+    std::vector<uint16_t> m_widthTable; // empty until the first remeasure
+};
+
+// One paragraph with a wrapper of its own.
 int WrapParagraph(CTextPara& para, const WrapSettings& settings, bool remeasure);
