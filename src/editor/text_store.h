@@ -1,7 +1,14 @@
-// CTextStore: the body text being edited, as a chain of paragraphs (CTextPara). Every
-// paragraph ends with exactly one "\n"; every character carries its width word; display lines
-// are addressed by (global line, column). A cache of the last looked-up paragraph keeps
-// consecutive lookups near one another cheap.
+// CTextStore: the body text being edited, as a chain of paragraphs (CTextPara) addressed by
+// display line and column. Invariants after every operation:
+// - every paragraph's text ends with its only "\n", and has one width word per character;
+// - ordinals count 0, 1, 2, ... along the chain; each first line is the previous paragraph's
+//   first line plus its line count; total lines is the sum of all line counts;
+// - the chain always holds at least one paragraph, the first of which never changes except
+//   when the whole chain is replaced.
+// Paragraphs are heap nodes linked by raw pointers and owned by the store, which frees them
+// in a loop (never recursively), so their addresses stay stable while they live. A cache of
+// the last looked-up paragraph keeps consecutive lookups near one another cheap; it is
+// cleared whenever a paragraph is destroyed.
 #pragma once
 
 #include "editor/attr_string.h"
@@ -10,6 +17,7 @@
 #include <QList>
 #include <QString>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 struct TextPosition {
@@ -32,20 +40,22 @@ public:
     CAttrString text;
 
     // Offset in the paragraph where display line k (0-based, local) begins.
-    int LineStart(int k) const;
+    int LineStart(int k) const { return k <= 0 ? 0 : int(breaks[size_t(k - 1)]); }
+    int Length() const { return int(text.Length()); }
 };
 
 class CTextStore {
 public:
-    // One paragraph holding `text` (no line feeds) and its closing "\n".
+    // One paragraph holding `text` and its closing "\n" (a line feed inside `text` starts
+    // another paragraph).
     explicit CTextStore(const QString& text = {});
     ~CTextStore();
     CTextStore(const CTextStore&) = delete;
     CTextStore& operator=(const CTextStore&) = delete;
 
-    // Replaces the whole chain with one paragraph per line (without line ends). An empty list
-    // leaves one empty paragraph. The paragraphs are not wrapped yet: each counts one line
-    // until RelayoutAll.
+    // Replaces the whole chain with one paragraph per line (given without line ends; a line
+    // feed inside a line starts another paragraph). An empty list leaves one empty paragraph.
+    // The paragraphs are not wrapped yet: each counts one display line until RelayoutAll.
     void LoadParagraphs(const QList<QString>& lines);
 
     bool Edited() const { return m_edited; }
@@ -54,41 +64,81 @@ public:
     void SetEncoding(int encoding) { m_encoding = encoding; }
     int TotalLines() const { return m_totalLines; }
 
-    // Queries by display line; a line at or past TotalLines() does not exist.
+    // Queries by display line; a line below 0 or at or past TotalLines() does not exist.
+    // Columns are offsets from the display line's start; a negative column counts as 0 and
+    // one past the paragraph's end as its end.
     CTextPara* FindParagraph(int line);
-    QString LineText(int line);
-    CAttrString LineAttributed(int line);
+    QString LineText(int line);             // empty when the line does not exist
+    CAttrString LineAttributed(int line);   // empty when the line does not exist
     int LineLength(int line);     // line feed included; -1 when the line does not exist
     int VisibleLength(int line);  // without a closing line feed; -1 when it does not exist
     CAttrString ParagraphOfLine(int line);
     CAttrString RestOfParagraph(int line, int column);
+    // The text from `from` (inclusive) to `to` (exclusive); empty when either line does not
+    // exist or `to` comes before `from`.
     CAttrString Range(TextPosition from, TextPosition to);
     int XOfPosition(int line, int column);  // -1 when column passes the paragraph's end
+    // The column whose character's left half holds x; the visible length right of the text;
+    // -1 when the line does not exist.
     int ColumnAtX(int line, int x);
+    // The display position of a paragraph offset; an offset at or past the last break gives
+    // the line after the paragraph.
     TextPosition OffsetToPosition(const CTextPara& para, int offset) const;
 
-    const CTextPara* FirstParagraph() const;
+    const CTextPara* FirstParagraph() const { return m_first; }
     // All paragraphs joined, without the last paragraph's line feed (a memo's MainData).
     QString WholeText() const;
-    // A one-line digest of the start of the body, used for a memo's title suggestion.
+    // A one-line digest of the start of the body, used for a memo's title suggestion: the
+    // paragraphs' texts with line feeds as two blanks, tabs as one, CR, "-", "=" and U+3000
+    // removed and double blanks halved, up to the paragraph that passes 80 characters.
     QString LeadingText() const;
 
-    // Edits. Each rewraps what it touched and keeps first lines, ordinals and total lines
-    // consistent.
+    // Edits. Each rewraps what it touched (without remeasuring other characters) and keeps
+    // first lines, ordinals and total lines consistent. Positions on lines that do not exist
+    // change nothing; columns past a paragraph's closing line feed are taken as that line
+    // feed, except by DeleteCharacter, which then changes nothing.
+    // Inserts `text` before the position; text holding a line feed is refused (paragraphs are
+    // made by SplitParagraph).
     void InsertCharacters(int line, int column, const QString& text, const WrapSettings& wrap);
+    // Ends the paragraph at the position; the rest becomes a new paragraph after it.
     void SplitParagraph(int line, int column, const WrapSettings& wrap);
+    // Removes the character at the position; removing a closing line feed joins the next
+    // paragraph (the last paragraph's line feed stays).
     void DeleteCharacter(int line, int column, const WrapSettings& wrap);
+    // Removes the text from `from` (inclusive) to `to` (exclusive); nothing when `to` comes
+    // before `from`.
     void DeleteRange(TextPosition from, TextPosition to, const WrapSettings& wrap);
     void RelayoutAll(const WrapSettings& wrap, bool remeasure);
 
 private:
-    CTextPara* First() const;
-    void InvalidateCache();
+    struct Location {
+        CTextPara* para = nullptr;
+        int offset = 0; // 0 ... paragraph length
+    };
+    // The paragraph and offset of a position, the offset cut to the paragraph.
+    std::optional<Location> Locate(TextPosition position);
+    // Like Locate, but never past the closing line feed.
+    std::optional<Location> LocateForEdit(TextPosition position);
+    // The stretch of display line `line` in its paragraph.
+    struct LineSpan {
+        const CTextPara* para = nullptr;
+        int start = 0;
+        int end = 0;
+        int VisibleLength() const; // the closing line feed left out
+    };
+    std::optional<LineSpan> Span(int line);
+    // Ordinals and first lines of the paragraphs after `para` (all of them when null), and
+    // total lines.
+    void RenumberAfter(CTextPara* para);
+    // Rewraps `para`; when its line count changed, the following paragraphs move.
+    void RewrapOne(CTextPara* para, CLineWrapper& wrapper);
+    // Unlinks and destroys the paragraphs after `para` up to and including `last`.
+    void DestroyAfter(CTextPara* para, CTextPara* last);
+    void DestroyChain();
 
-    CTextPara* m_anchor = nullptr;
+    CTextPara* m_first = nullptr;
     bool m_edited = false;
     int m_encoding = 0;
-    CTextPara* m_cachePara = nullptr;
-    int m_cacheFirstLine = -1;
+    CTextPara* m_cachePara = nullptr; // its first line is read from the paragraph itself
     int m_totalLines = 1;
 };

@@ -1,0 +1,351 @@
+// CTextStore: the chain of paragraphs, its queries by display line and its edits (see
+// text_store.h for the invariants kept).
+#include "text_store.h"
+
+#include <algorithm>
+
+CTextStore::CTextStore(const QString& text)
+{
+    LoadParagraphs({text});
+}
+
+CTextStore::~CTextStore()
+{
+    DestroyChain();
+}
+
+namespace {
+// Frees the paragraphs from `first` up to (not including) `end`, in a loop.
+void DeleteParagraphs(CTextPara* first, const CTextPara* end)
+{
+    while (first != end) {
+        CTextPara* next = first->next;
+        delete first;
+        first = next;
+    }
+}
+} // namespace
+
+void CTextStore::DestroyChain()
+{
+    DeleteParagraphs(m_first, nullptr);
+    m_first = nullptr;
+    m_cachePara = nullptr;
+}
+
+void CTextStore::DestroyAfter(CTextPara* para, CTextPara* last)
+{
+    CTextPara* after = last->next;
+    DeleteParagraphs(para->next, after);
+    para->next = after;
+    if (after)
+        after->prev = para;
+    m_cachePara = nullptr;
+}
+
+void CTextStore::LoadParagraphs(const QList<QString>& lines)
+{
+    DestroyChain();
+    CTextPara* last = nullptr;
+    int count = 0;
+    const auto append = [&](QStringView line) {
+        QString text;
+        text.reserve(line.size() + 1); // exact size: a store holds many paragraphs
+        text.append(line).append(u'\n');
+        auto* para = new CTextPara;
+        para->text.SetText(text);
+        para->breaks.push_back(uint32_t(text.size()));
+        para->ordinal = count;
+        para->firstLine = count;
+        ++count;
+        para->prev = last;
+        (last ? last->next : m_first) = para;
+        last = para;
+    };
+    for (const QString& line : lines) {
+        for (QStringView part : QStringTokenizer(line, u'\n'))
+            append(part);
+    }
+    if (!m_first)
+        append({});
+    m_totalLines = count;
+}
+
+CTextPara* CTextStore::FindParagraph(int line)
+{
+    if (line < 0 || line >= m_totalLines)
+        return nullptr;
+    CTextPara* para = m_cachePara ? m_cachePara : m_first;
+    if (line < para->firstLine) {
+        while (para && para->firstLine > line)
+            para = para->prev;
+    } else {
+        while (para && para->firstLine + para->lineCount <= line)
+            para = para->next;
+    }
+    if (para)
+        m_cachePara = para;
+    return para;
+}
+
+std::optional<CTextStore::LineSpan> CTextStore::Span(int line)
+{
+    const CTextPara* para = FindParagraph(line);
+    if (!para)
+        return std::nullopt;
+    const int k = line - para->firstLine;
+    return LineSpan{para, para->LineStart(k), int(para->breaks[size_t(k)])};
+}
+
+std::optional<CTextStore::Location> CTextStore::Locate(TextPosition position)
+{
+    CTextPara* para = FindParagraph(position.line);
+    if (!para)
+        return std::nullopt;
+    const qint64 offset = qint64(para->LineStart(position.line - para->firstLine))
+                          + std::max(position.column, 0);
+    return Location{para, int(std::min<qint64>(offset, para->Length()))};
+}
+
+std::optional<CTextStore::Location> CTextStore::LocateForEdit(TextPosition position)
+{
+    std::optional<Location> at = Locate(position);
+    if (at)
+        at->offset = std::min(at->offset, at->para->Length() - 1);
+    return at;
+}
+
+QString CTextStore::LineText(int line)
+{
+    const std::optional<LineSpan> span = Span(line);
+    return span ? span->para->text.Text().mid(span->start, span->end - span->start) : QString();
+}
+
+CAttrString CTextStore::LineAttributed(int line)
+{
+    const std::optional<LineSpan> span = Span(line);
+    return span ? span->para->text.Mid(span->start, span->end - span->start) : CAttrString();
+}
+
+int CTextStore::LineLength(int line)
+{
+    const std::optional<LineSpan> span = Span(line);
+    return span ? span->end - span->start : -1;
+}
+
+int CTextStore::LineSpan::VisibleLength() const
+{
+    const bool endsWithLineFeed = end > start && end == para->Length();
+    return end - start - (endsWithLineFeed ? 1 : 0);
+}
+
+int CTextStore::VisibleLength(int line)
+{
+    const std::optional<LineSpan> span = Span(line);
+    return span ? span->VisibleLength() : -1;
+}
+
+CAttrString CTextStore::ParagraphOfLine(int line)
+{
+    const CTextPara* para = FindParagraph(line);
+    return para ? para->text : CAttrString();
+}
+
+CAttrString CTextStore::RestOfParagraph(int line, int column)
+{
+    const std::optional<Location> at = Locate({line, column});
+    return at ? at->para->text.Mid(at->offset, at->para->Length() - at->offset) : CAttrString();
+}
+
+CAttrString CTextStore::Range(TextPosition from, TextPosition to)
+{
+    const std::optional<Location> start = Locate(from);
+    const std::optional<Location> end = Locate(to);
+    if (!start || !end)
+        return {};
+    if (start->para == end->para)
+        return start->para->text.Mid(start->offset, end->offset - start->offset);
+    if (start->para->ordinal > end->para->ordinal)
+        return {};
+    CAttrString range = start->para->text.Mid(start->offset, start->para->Length());
+    for (const CTextPara* para = start->para->next; para != end->para; para = para->next)
+        range += para->text;
+    range += end->para->text.Left(end->offset);
+    return range;
+}
+
+int CTextStore::XOfPosition(int line, int column)
+{
+    const std::optional<LineSpan> span = Span(line);
+    if (!span)
+        return -1;
+    const qint64 end = qint64(span->start) + std::max(column, 0);
+    if (end > span->para->Length())
+        return -1;
+    return int(span->para->text.WidthOf(span->start, end - span->start));
+}
+
+int CTextStore::ColumnAtX(int line, int x)
+{
+    const std::optional<LineSpan> span = Span(line);
+    if (!span)
+        return -1;
+    const int visible = span->VisibleLength();
+    const std::vector<uint16_t>& widths = span->para->text.Attributes();
+    qint64 sum = 0;
+    for (int column = 0; column < visible; ++column) {
+        const int w = widths[size_t(span->start + column)] & CAttrString::kWidthMask;
+        if (x < sum + w / 2)
+            return column;
+        sum += w;
+    }
+    return visible;
+}
+
+TextPosition CTextStore::OffsetToPosition(const CTextPara& para, int offset) const
+{
+    offset = std::max(offset, 0);
+    const std::vector<uint32_t>& breaks = para.breaks;
+    const auto after = std::upper_bound(breaks.begin(), breaks.end(), uint32_t(offset));
+    if (after == breaks.end())
+        return {para.firstLine + int(breaks.size()), offset - (breaks.empty() ? 0 : int(breaks.back()))};
+    const int k = int(after - breaks.begin());
+    return {para.firstLine + k, offset - para.LineStart(k)};
+}
+
+QString CTextStore::WholeText() const
+{
+    qsizetype size = 0;
+    for (const CTextPara* para = m_first; para; para = para->next)
+        size += para->Length();
+    QString whole;
+    whole.reserve(size);
+    for (const CTextPara* para = m_first; para; para = para->next)
+        whole += para->text.Text();
+    whole.chop(1);
+    return whole;
+}
+
+QString CTextStore::LeadingText() const
+{
+    constexpr qsizetype kEnough = 80;
+    QString leading;
+    for (const CTextPara* para = m_first; para && leading.size() <= kEnough; para = para->next) {
+        QString text = para->text.Text();
+        text.replace(u'\n', QStringLiteral("  "))
+            .remove(u'\r')
+            .replace(u'\t', u' ')
+            .remove(u'-')
+            .remove(u'=')
+            .remove(QChar(0x3000))
+            .replace(QStringLiteral("  "), QStringLiteral(" "));
+        leading += text;
+    }
+    return leading;
+}
+
+void CTextStore::RenumberAfter(CTextPara* para)
+{
+    CTextPara* prev = para;
+    for (CTextPara* next = para ? para->next : m_first; next; prev = next, next = next->next) {
+        next->ordinal = prev ? prev->ordinal + 1 : 0;
+        next->firstLine = prev ? prev->firstLine + prev->lineCount : 0;
+    }
+    m_totalLines = prev->firstLine + prev->lineCount;
+}
+
+void CTextStore::RewrapOne(CTextPara* para, CLineWrapper& wrapper)
+{
+    const int before = para->lineCount;
+    if (wrapper.Wrap(*para, false) != before)
+        RenumberAfter(para);
+}
+
+void CTextStore::InsertCharacters(int line, int column, const QString& text, const WrapSettings& wrap)
+{
+    const std::optional<Location> at = LocateForEdit({line, column});
+    if (!at || text.isEmpty() || text.contains(u'\n'))
+        return;
+    CLineWrapper wrapper(wrap);
+    CAttrString inserted(text, 0);
+    std::span<uint16_t> widths = inserted.MutableAttributes();
+    for (qsizetype i = 0; i < text.size(); ++i)
+        widths[size_t(i)] = wrapper.Measure(text[i].unicode());
+    at->para->text.Insert(at->offset, inserted);
+    RewrapOne(at->para, wrapper);
+}
+
+void CTextStore::SplitParagraph(int line, int column, const WrapSettings& wrap)
+{
+    const std::optional<Location> at = LocateForEdit({line, column});
+    if (!at)
+        return;
+    CLineWrapper wrapper(wrap);
+    CTextPara* para = at->para;
+    auto* tail = new CTextPara;
+    tail->text = para->text.Mid(at->offset, para->Length());
+    para->text.Remove(at->offset, para->Length());
+    para->text += CAttrString(QStringLiteral("\n"), wrapper.Measure(u'\n'));
+    tail->prev = para;
+    tail->next = para->next;
+    if (para->next)
+        para->next->prev = tail;
+    para->next = tail;
+    wrapper.Wrap(*para, false);
+    wrapper.Wrap(*tail, false);
+    RenumberAfter(para);
+}
+
+void CTextStore::DeleteCharacter(int line, int column, const WrapSettings& wrap)
+{
+    const std::optional<Location> at = Locate({line, column});
+    if (!at || at->offset == at->para->Length())
+        return;
+    CTextPara* para = at->para;
+    CLineWrapper wrapper(wrap);
+    if (at->offset < para->Length() - 1) {
+        para->text.Remove(at->offset, 1);
+        RewrapOne(para, wrapper);
+        return;
+    }
+    if (!para->next)
+        return;
+    para->text.Remove(at->offset, 1);
+    para->text += para->next->text;
+    DestroyAfter(para, para->next);
+    wrapper.Wrap(*para, false);
+    RenumberAfter(para);
+}
+
+void CTextStore::DeleteRange(TextPosition from, TextPosition to, const WrapSettings& wrap)
+{
+    const std::optional<Location> start = LocateForEdit(from);
+    const std::optional<Location> end = LocateForEdit(to);
+    if (!start || !end)
+        return;
+    CTextPara* first = start->para;
+    CTextPara* last = end->para;
+    if (first == last) {
+        if (end->offset <= start->offset)
+            return;
+        first->text.Remove(start->offset, end->offset - start->offset);
+    } else {
+        if (first->ordinal > last->ordinal)
+            return;
+        first->text.Remove(start->offset, first->Length());
+        first->text += last->text.Mid(end->offset, last->Length());
+        DestroyAfter(first, last);
+    }
+    CLineWrapper(wrap).Wrap(*first, false);
+    m_cachePara = nullptr;
+    RenumberAfter(first);
+}
+
+void CTextStore::RelayoutAll(const WrapSettings& wrap, bool remeasure)
+{
+    CLineWrapper wrapper(wrap);
+    for (CTextPara* para = m_first; para; para = para->next)
+        wrapper.Wrap(*para, remeasure);
+    m_cachePara = nullptr;
+    RenumberAfter(nullptr);
+}
