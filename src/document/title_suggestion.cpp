@@ -1,0 +1,10 @@
+// The title suggestion (see title_suggestion.h).
+#include "title_suggestion.h"
+
+#include "editor/text_store.h"
+
+QString TitleSuggestion(const CTextStore& store)
+{
+    constexpr qsizetype kTitleLength = 80;
+    return store.LeadingText().left(kTitleLength);
+}
