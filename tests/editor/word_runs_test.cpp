@@ -1,0 +1,88 @@
+// Word runs: character classes by Shift_JIS code and where the word walks stop.
+#include "editor/page_format.h"
+#include "editor/word_runs.h"
+
+#include <gtest/gtest.h>
+
+#include <QList>
+
+namespace {
+
+using namespace WordClass;
+using namespace Qt::StringLiterals;
+
+// The stops of repeated word right (left) walks over a paragraph, from its start (its end).
+QList<int> RightStops(const QString& text)
+{
+    const CPageFormat format;
+    const WordDelimiters delimiters{format.wordDelimitersA, format.wordDelimitersB};
+    const QString paragraph = text + u'\n';
+    QList<int> stops;
+    for (int at = 0; at < paragraph.size() - 1;)
+        stops << (at = WordRightOffset(paragraph, at, delimiters));
+    return stops;
+}
+
+QList<int> LeftStops(const QString& text)
+{
+    const CPageFormat format;
+    const WordDelimiters delimiters{format.wordDelimitersA, format.wordDelimitersB};
+    QList<int> stops;
+    for (int at = int(text.size()); at > 0;)
+        stops << (at = WordLeftOffset(text + u'\n', at, delimiters));
+    return stops;
+}
+
+TEST(WordRuns, ClassesFollowTheShiftJisCode)
+{
+    const QList<std::pair<QString, int>> samples = {
+        {u" 　"_s, kSpace},          {u"09"_s, kDigit},           {u"Az_-!/:@"_s, kLetterOrSymbol},
+        {u"ｱﾟ"_s, kHalfWidthKatakana}, {u"[~\t"_s, kOtherSingleByte}, {u"０９"_s, kFullWidthDigit},
+        {u"Ａｚ"_s, kFullWidthLetter}, {u"ぁあん"_s, kHiragana},     {u"ァヶー"_s, kKatakana},
+        {u"漢×"_s, kKanji},           {u"おご"_s, kPrefix},         {u"、。，．"_s, kPunctuation},
+        {u"€"_s, kUnclassed},
+    };
+    for (const auto& [characters, expected] : samples) {
+        for (QChar c : characters)
+            EXPECT_EQ(CharacterClass(c), expected) << QString(c).toStdString();
+    }
+    EXPECT_EQ(CharacterClass(QChar(0xD83D)), kUnclassed); // half of a surrogate pair
+}
+
+TEST(WordRuns, MixedScriptsSplitWhereTheClassChanges)
+{
+    // kanji then hiragana belong together; katakana, ASCII letters and digits are words of
+    // their own; blanks stay with the word before them.
+    EXPECT_EQ(RightStops(u"漢字かなカタカナabc 123"_s), (QList<int>{4, 8, 12, 15}));
+    EXPECT_EQ(LeftStops(u"漢字かなカタカナabc 123"_s), (QList<int>{12, 8, 4, 0}));
+    EXPECT_EQ(RightStops(u"ｱｲｳabc　ｘｙ１２"_s), (QList<int>{3, 7, 9, 11}));
+}
+
+TEST(WordRuns, HonorificPrefixesJoinTheFollowingWord)
+{
+    EXPECT_EQ(RightStops(u"漢字ご飯"_s), (QList<int>{2, 4}));
+    EXPECT_EQ(LeftStops(u"漢字ご飯"_s), (QList<int>{2, 0}));
+    EXPECT_EQ(RightStops(u"ですお茶"_s), (QList<int>{4})); // hiragana runs on into a prefix
+}
+
+TEST(WordRuns, DelimitersEndWords)
+{
+    // A word ends in front of "@&#$" and behind the particles and brackets of the second set.
+    EXPECT_EQ(RightStops(u"abc@def"_s), (QList<int>{3, 7}));
+    EXPECT_EQ(RightStops(u"お茶を飲む"_s), (QList<int>{3, 5}));
+    EXPECT_EQ(LeftStops(u"お茶を飲む"_s), (QList<int>{3, 0}));
+    EXPECT_EQ(RightStops(u"です。次は「本」"_s), (QList<int>{3, 5, 6, 8}));
+}
+
+TEST(WordRuns, WalksStayInsideTheParagraphAndSurrogatePairs)
+{
+    EXPECT_EQ(RightStops(u"a😀b"_s), (QList<int>{1, 3, 4}));
+    EXPECT_EQ(LeftStops(u"a😀b"_s), (QList<int>{3, 1, 0}));
+    const WordDelimiters none{};
+    EXPECT_EQ(WordRightOffset(u"\n", 0, none), 0);
+    EXPECT_EQ(WordRightOffset(u"ab\n", 99, none), 2);
+    EXPECT_EQ(WordLeftOffset(u"ab\n", -3, none), 0);
+    EXPECT_EQ(WordLeftOffset(u"", 5, none), 0);
+}
+
+} // namespace
