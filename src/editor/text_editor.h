@@ -88,6 +88,15 @@ public:
     // Caret rectangle origin in window coordinates (system caret and input method window).
     int CaretWindowX() const;
     int CaretWindowY() const;
+    // A click or a drag to a window point: the caret goes there (collapse, or extend) and goal x
+    // follows. False when the point is above the first or below the last line.
+    bool MoveToPoint(int x, int y, bool extend);
+    // The window's new size, less a scroll bar's extent: the page is recentred and the caret
+    // kept in view.
+    void Resize(int windowWidth, int windowHeight, int scrollBarExtent);
+    // Status pane texts: the caret as "column:line Page n" (1-based), and the changed marker.
+    QString PositionStatusText() const;
+    QString ChangedStatusText() const;
 
     // Editing. Each sets the store's edited flag and the document's modified flag.
     void InsertText(const QString& text, bool record);
@@ -115,6 +124,14 @@ public:
     void KeyDown(int keyCode, int layout);
 
 private:
+    // The end of every movement: collapse or extend to `to`, goal x taken from it after a
+    // horizontal movement, then the caret scrolled into view.
+    void MoveCaret(TextPosition to, bool extend, bool horizontal);
+    // A vertical movement to `line` (kept in the text), at the column under goal x.
+    void MoveToLine(int line, bool extend);
+    // A position pulled back into the text (a rewrap can leave one past a line's end).
+    TextPosition ClampToText(TextPosition position) const;
+
     EditorHost& m_host;
     CharMeasurer& m_measurer;
     const CodePage& m_ansi;
