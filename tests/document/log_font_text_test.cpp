@@ -10,78 +10,50 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-MemoHeader FreshHeader()
-{
-    QSettings().remove("Font/DefaultFontLog");
-    MemoHeader header;
-    ResetMemoHeader(header);
-    return header;
-}
+constexpr int32_t kMax = std::numeric_limits<int32_t>::max();
+constexpr int32_t kMin = std::numeric_limits<int32_t>::min();
 
-// A header whose every font value differs from the fresh one, to see which values a read changed.
+// Every value differs from what the texts below hold, to see which values a read changed.
 MemoHeader MarkedHeader()
 {
     MemoHeader header;
-    header.attachCount = 77;
-    header.fontExtraB = 77;
-    header.fontExtraC = 77;
     header.font = {77, 77, 77, 77, 77, 77, 77, 77, 77, 77, 77, 77, 77, u"Previous"_s};
+    header.fontExtraB = header.fontExtraC = header.attachCount = 77;
     return header;
 }
 
-TEST(LogFontTextTest, FreshHeaderWithFallbackFont)
+TEST(LogFontTextTest, WritesAndReadsBackEveryValue)
 {
-    EXPECT_EQ(LogFontText(FreshHeader()), u"//0,9,1,-16,0,0,0,0,0,0,0,1,0,0,0,1,ＭＳ Ｐ明朝"_s);
-}
+    QSettings().remove("Font/DefaultFontLog");
+    MemoHeader written;
+    ResetMemoHeader(written);
+    EXPECT_EQ(LogFontText(written), u"//0,9,1,-16,0,0,0,0,0,0,0,1,0,0,0,1,ＭＳ Ｐ明朝"_s);
 
-TEST(LogFontTextTest, RoundTripKeepsEveryValue)
-{
-    MemoHeader written = FreshHeader();
     written.attachCount = 12;
-    written.fontExtraB = -3;
-    written.fontExtraC = std::numeric_limits<int32_t>::min();
-    written.font = {-21, 7, 900, -900, 700, 255, 1, 0, 128, 3, 2, 5, 49, u"Face, with commas"_s};
+    written.fontExtraC = kMin;
+    written.font = {-21, 7, 900, -900, 700, 255, 1, 0, 128, 3, 2, 5, 49, u"Face, with commas "_s + QString(20, u'F')};
     const QString text = LogFontText(written);
-    EXPECT_EQ(text, u"//12,-3,-2147483648,-21,7,900,-900,700,255,1,0,128,3,2,5,49,Face, with commas"_s);
+    EXPECT_EQ(text, u"//12,9,-2147483648,-21,7,900,-900,700,255,1,0,128,3,2,5,49,Face, with commas FFFFFFFFFFFFF"_s);
 
     MemoHeader read = MarkedHeader();
-    ReadLogFontText(text, read);
-    EXPECT_EQ(read.attachCount, written.attachCount);
-    EXPECT_EQ(read.fontExtraB, written.fontExtraB);
-    EXPECT_EQ(read.fontExtraC, written.fontExtraC);
+    ReadLogFontText(text + u"cut"_s, read);
+    written.font.lfFaceName.truncate(31);
     EXPECT_EQ(read.font, written.font);
+    EXPECT_EQ(std::tuple(read.attachCount, read.fontExtraB, read.fontExtraC), std::tuple(12, 9, kMin));
 }
 
-TEST(LogFontTextTest, FaceNameIsCutTo31Characters)
-{
-    MemoHeader header = FreshHeader();
-    header.font.lfFaceName = QString(40, u'F');
-    EXPECT_TRUE(LogFontText(header).endsWith(u',' + QString(31, u'F')));
-
-    ReadLogFontText(u"//0,9,1,-16,0,0,0,0,0,0,0,1,0,0,0,1,"_s + QString(40, u'G'), header);
-    EXPECT_EQ(header.font.lfFaceName, QString(31, u'G'));
-}
-
-TEST(LogFontTextTest, OlderFormWithoutSlashesReadsFromTheStart)
+TEST(LogFontTextTest, OlderFormHasNoAttachCount)
 {
     MemoHeader header = MarkedHeader();
     ReadLogFontText(u"9,1,-16,0,0,0,400,0,0,0,128,0,0,0,1,IPAMincho"_s, header);
-    EXPECT_EQ(header.attachCount, 0);
-    EXPECT_EQ(header.fontExtraB, 9);
-    EXPECT_EQ(header.fontExtraC, 1);
+    EXPECT_EQ(std::tuple(header.attachCount, header.fontExtraB, header.fontExtraC), std::tuple(0, 9, 1));
     EXPECT_EQ(header.font, (LogFontW{-16, 0, 0, 0, 400, 0, 0, 0, 128, 0, 0, 0, 1, u"IPAMincho"_s}));
-}
 
-TEST(LogFontTextTest, SlashesAnywhereDropTheFirstTwoCharacters)
-{
-    // An older-form text whose face name holds "//" is read as the newer form, one value short.
-    MemoHeader header = MarkedHeader();
+    // "//" anywhere means the newer form and drops the first two characters, even in this text.
+    header = MarkedHeader();
     ReadLogFontText(u"9,1,-16,0,0,0,400,0,0,0,128,0,0,0,1,Font//Name"_s, header);
-    EXPECT_EQ(header.attachCount, 1);
-    EXPECT_EQ(header.fontExtraB, -16);
-    EXPECT_EQ(header.font.lfEscapement, 400);
-    EXPECT_EQ(header.font.lfClipPrecision, 1);
-    EXPECT_EQ(header.font.lfQuality, 77);
+    EXPECT_EQ(std::tuple(header.attachCount, header.fontExtraB, header.font.lfEscapement), std::tuple(1, -16, 400));
+    EXPECT_EQ(header.font.lfQuality, 77) << "one comma short";
     EXPECT_EQ(header.font.lfFaceName, u"Previous"_s);
 }
 
@@ -89,57 +61,38 @@ TEST(LogFontTextTest, MissingCommaKeepsWhatWasReadAndTheFaceName)
 {
     MemoHeader header = MarkedHeader();
     ReadLogFontText(u"//4,9,1,-16,0"_s, header);
-    EXPECT_EQ(header.attachCount, 4);
-    EXPECT_EQ(header.fontExtraB, 9);
-    EXPECT_EQ(header.fontExtraC, 1);
+    EXPECT_EQ(std::tuple(header.attachCount, header.fontExtraB, header.fontExtraC), std::tuple(4, 9, 1));
     EXPECT_EQ(header.font.lfHeight, -16);
     EXPECT_EQ(header.font.lfWidth, 77) << "no comma after it";
-    EXPECT_EQ(header.font.lfPitchAndFamily, 77);
     EXPECT_EQ(header.font.lfFaceName, u"Previous"_s);
 
     // The fifteenth value needs its comma too.
-    header = MarkedHeader();
     ReadLogFontText(u"//0,9,1,-16,0,0,0,0,0,0,0,1,0,0,0,1"_s, header);
     EXPECT_EQ(header.font.lfQuality, 0);
     EXPECT_EQ(header.font.lfPitchAndFamily, 77);
     EXPECT_EQ(header.font.lfFaceName, u"Previous"_s);
 
-    // "//" without any comma reads nothing at all; the older form still clears AttachCount.
-    header = MarkedHeader();
+    // "//" without a comma reads nothing; the older form still clears AttachCount.
     ReadLogFontText(u"//5"_s, header);
-    EXPECT_EQ(header.attachCount, 77);
-    ReadLogFontText(QString(), header);
     EXPECT_EQ(header.attachCount, 0);
-    EXPECT_EQ(header.fontExtraB, 77);
+    header.attachCount = 5;
+    ReadLogFontText(QString(), header);
+    EXPECT_EQ(std::tuple(header.attachCount, header.fontExtraB), std::tuple(0, 9));
 }
 
-TEST(LogFontTextTest, ByteFieldsKeepTheLow8Bits)
+TEST(LogFontTextTest, NumbersAreReadLenientlyAndBytesKeepTheirLow8Bits)
 {
     MemoHeader header = MarkedHeader();
-    ReadLogFontText(u"//0,0,0,0,0,0,0,0,256,300,-1,511,1000,65535,0,999999999999,F"_s, header);
-    EXPECT_EQ(header.font.lfItalic, 0);
-    EXPECT_EQ(header.font.lfUnderline, 44);
-    EXPECT_EQ(header.font.lfStrikeOut, 255);
-    EXPECT_EQ(header.font.lfCharSet, 255);
-    EXPECT_EQ(header.font.lfOutPrecision, 232);
-    EXPECT_EQ(header.font.lfClipPrecision, 255);
-    EXPECT_EQ(header.font.lfPitchAndFamily, 255) << "clamped to 2147483647, low byte 0xFF";
-}
-
-TEST(LogFontTextTest, NumbersAreReadLeniently)
-{
-    MemoHeader header = MarkedHeader();
-    ReadLogFontText(u"// 12x, \t+7,-,abc,,-0012,99999999999,-99999999999,1 2,0,0,0,0,0,0,0,Face"_s, header);
-    EXPECT_EQ(header.attachCount, 12) << "digits up to the first non-digit";
-    EXPECT_EQ(header.fontExtraB, 7) << "white space and plus sign";
-    EXPECT_EQ(header.fontExtraC, 0) << "a lone sign";
-    EXPECT_EQ(header.font.lfHeight, 0) << "no digits";
-    EXPECT_EQ(header.font.lfWidth, 0) << "empty";
-    EXPECT_EQ(header.font.lfEscapement, -12);
-    EXPECT_EQ(header.font.lfOrientation, std::numeric_limits<int32_t>::max());
-    EXPECT_EQ(header.font.lfWeight, std::numeric_limits<int32_t>::min());
-    EXPECT_EQ(header.font.lfItalic, 1);
-    EXPECT_EQ(header.font.lfFaceName, u"Face"_s);
+    ReadLogFontText(u"// 12x, \t+7,-,abc,,-0012,99999999999,-99999999999,256,300,-1,511,1000,65535,0,9999999999,F"_s,
+                    header);
+    EXPECT_EQ(std::tuple(header.attachCount, header.fontExtraB, header.fontExtraC), std::tuple(12, 7, 0));
+    const LogFontW& f = header.font;
+    EXPECT_EQ(std::tuple(f.lfHeight, f.lfWidth, f.lfEscapement, f.lfOrientation, f.lfWeight),
+              std::tuple(0, 0, -12, kMax, kMin));
+    EXPECT_EQ(std::tuple(f.lfItalic, f.lfUnderline, f.lfStrikeOut, f.lfCharSet), std::tuple(0, 44, 255, 255));
+    EXPECT_EQ(std::tuple(f.lfOutPrecision, f.lfClipPrecision, f.lfQuality, f.lfPitchAndFamily),
+              std::tuple(232, 255, 0, 255)) << "the last one clamped to 2147483647";
+    EXPECT_EQ(f.lfFaceName, u"F"_s);
 }
 
 } // namespace
