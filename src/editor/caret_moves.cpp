@@ -30,24 +30,22 @@ CaretSpot SpotOf(CTextStore& store, TextPosition position)
 }
 
 // One step forward: from in front of the closing line feed to the next paragraph's start
-// (nothing after the last paragraph), otherwise to `next(offset)` in the paragraph.
-template <typename NextOffset>
-std::optional<TextPosition> Forward(CTextStore& store, CaretSpot at, NextOffset next)
+// (nothing after the last paragraph), otherwise to offset `target` in the paragraph.
+std::optional<TextPosition> Forward(CTextStore& store, CaretSpot at, int target)
 {
     if (at.offset < at.para->Length() - 1)
-        return store.OffsetToPosition(*at.para, next(at.offset));
+        return store.OffsetToPosition(*at.para, target);
     if (!at.para->next)
         return std::nullopt;
     return TextPosition{at.para->next->firstLine, 0};
 }
 
 // One step back: from a paragraph's start to in front of the previous paragraph's line feed
-// (nothing before the first paragraph), otherwise to `previous(offset)` in the paragraph.
-template <typename PreviousOffset>
-std::optional<TextPosition> Backward(CTextStore& store, CaretSpot at, PreviousOffset previous)
+// (nothing before the first paragraph), otherwise to offset `target` in the paragraph.
+std::optional<TextPosition> Backward(CTextStore& store, CaretSpot at, int target)
 {
     if (at.offset > 0)
-        return store.OffsetToPosition(*at.para, previous(at.offset));
+        return store.OffsetToPosition(*at.para, target);
     if (!at.para->prev)
         return std::nullopt;
     return store.OffsetToPosition(*at.para->prev, at.para->prev->Length() - 1);
@@ -88,44 +86,38 @@ void TextEditor::MoveCaret(TextPosition to, bool extend, bool horizontal)
     ScrollCaretIntoView();
 }
 
-void TextEditor::MoveLeft(bool extend)
+void TextEditor::StepCaret(bool forward, bool byWord, bool extend)
 {
     if (!m_store)
         return;
     const CaretSpot at = SpotOf(*m_store, ClampToText(m_format.caret));
-    if (const auto to = Backward(*m_store, at, [](int offset) { return offset - 1; }))
+    const WordDelimiters delimiters{m_format.wordDelimitersA, m_format.wordDelimitersB};
+    const QString& text = at.para->text.Text();
+    const int target = !byWord ? at.offset + (forward ? 1 : -1)
+                       : forward ? WordRightOffset(text, at.offset, delimiters)
+                                 : WordLeftOffset(text, at.offset, delimiters);
+    if (const auto to = forward ? Forward(*m_store, at, target) : Backward(*m_store, at, target))
         MoveCaret(*to, extend, true);
+}
+
+void TextEditor::MoveLeft(bool extend)
+{
+    StepCaret(false, false, extend);
 }
 
 void TextEditor::MoveRight(bool extend)
 {
-    if (!m_store)
-        return;
-    const CaretSpot at = SpotOf(*m_store, ClampToText(m_format.caret));
-    if (const auto to = Forward(*m_store, at, [](int offset) { return offset + 1; }))
-        MoveCaret(*to, extend, true);
+    StepCaret(true, false, extend);
 }
 
 void TextEditor::WordLeft(bool extend)
 {
-    if (!m_store)
-        return;
-    const CaretSpot at = SpotOf(*m_store, ClampToText(m_format.caret));
-    const WordDelimiters delimiters{m_format.wordDelimitersA, m_format.wordDelimitersB};
-    const auto wordStart = [&](int offset) { return WordLeftOffset(at.para->text.Text(), offset, delimiters); };
-    if (const auto to = Backward(*m_store, at, wordStart))
-        MoveCaret(*to, extend, true);
+    StepCaret(false, true, extend);
 }
 
 void TextEditor::WordRight(bool extend)
 {
-    if (!m_store)
-        return;
-    const CaretSpot at = SpotOf(*m_store, ClampToText(m_format.caret));
-    const WordDelimiters delimiters{m_format.wordDelimitersA, m_format.wordDelimitersB};
-    const auto wordEnd = [&](int offset) { return WordRightOffset(at.para->text.Text(), offset, delimiters); };
-    if (const auto to = Forward(*m_store, at, wordEnd))
-        MoveCaret(*to, extend, true);
+    StepCaret(true, true, extend);
 }
 
 void TextEditor::MoveToLineStart(bool extend)

@@ -127,6 +127,8 @@ private:
     // The end of every movement: collapse or extend to `to`, goal x taken from it after a
     // horizontal movement, then the caret scrolled into view.
     void MoveCaret(TextPosition to, bool extend, bool horizontal);
+    // A horizontal step by one character or one word, crossing paragraph ends.
+    void StepCaret(bool forward, bool byWord, bool extend);
     // A vertical movement to `line` (kept in the text), at the column under goal x.
     void MoveToLine(int line, bool extend);
     // A position pulled back into the text (a rewrap can leave one past a line's end).
