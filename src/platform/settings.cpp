@@ -31,6 +31,12 @@ QString ReadRightKin()
     return QSettings().value("Options/RightKin", QString::fromUtf16(kDefaultRightKin)).toString();
 }
 
+QByteArray ReadAnsiCodePage()
+{
+    const QByteArray name = QSettings().value("Options/AnsiCodePage").toByteArray();
+    return name.isEmpty() ? QByteArrayLiteral("CP932") : name;
+}
+
 std::optional<QByteArray> ReadDefaultFontLog()
 {
     const QByteArray bytes = QSettings().value("Font/DefaultFontLog").toByteArray();

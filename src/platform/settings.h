@@ -14,6 +14,9 @@ QString ReadLeftKin();
 // Characters that may not end a display line ("Options"/"RightKin").
 QString ReadRightKin();
 
+// The iconv name of the code page of "ANSI" text files ("Options"/"AnsiCodePage"), CP932 unless set.
+QByteArray ReadAnsiCodePage();
+
 // The default font of new memos ("Font"/"DefaultFontLog"): a 92-byte LOGFONTW image,
 // present only when exactly 92 bytes are stored.
 std::optional<QByteArray> ReadDefaultFontLog();
