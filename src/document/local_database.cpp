@@ -91,15 +91,9 @@ void SlotEntry::ToBytes(char* out) const
     qToLittleEndian<uint32_t>(firstBlock, out + 4);
 }
 
-SlotEntry SlotEntry::FromBytes(const char* in)
-{
-    return SlotEntry{uint8_t(in[0]), qFromLittleEndian<uint16_t>(in + 2), qFromLittleEndian<uint32_t>(in + 4)};
-}
-
 CLocalDatabase::CLocalDatabase(const QString& path)
     : m_path(path),
-      m_documentsFolder(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)),
-      m_index(kIndexBytes, '\0')
+      m_documentsFolder(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation))
 {
     SeedRandomFromTime();
     ResetMemoHeader(m_currentHeader);
@@ -126,6 +120,7 @@ int CLocalDatabase::Open()
 {
     m_file.close();
     m_open = false;
+    m_index.clear();
     m_order.clear();
     m_currentPosition = -1;
 
@@ -147,17 +142,15 @@ int CLocalDatabase::Open()
         m_file.close();
         return kIndexTooShort;
     }
-    QByteArray index;
-    if (!ReadAt(0, kIndexBytes, index)) {
+    if (!ReadAt(0, kIndexBytes, m_index)) {
         m_file.close();
         return kCannotOpen;
     }
-    m_index = index;
-    m_open = true;
     for (int slot = 0; slot < kSlotCount; ++slot) {
         if (Entry(slot).state == SlotEntry::kInUse)
             m_order.push_back(slot);
     }
+    m_open = true;
     return kOk;
 }
 
@@ -348,13 +341,6 @@ int CLocalDatabase::LoadCurrent(QString& body)
 int CLocalDatabase::SlotAt(int position) const
 {
     return position >= 0 && position < Count() ? m_order[size_t(position)] : -1;
-}
-
-SlotEntry CLocalDatabase::Entry(int slot) const
-{
-    if (slot < 0 || slot >= kSlotCount)
-        return SlotEntry{};
-    return SlotEntry::FromBytes(m_index.constData() + qint64(slot) * SlotEntry::kBytes);
 }
 
 // A State 1 entry whose blocks (header and at least one body block) lie inside the file.

@@ -15,6 +15,7 @@
 #include <QByteArrayView>
 #include <QFile>
 #include <QString>
+#include <QtEndian>
 #include <cstdint>
 #include <vector>
 
@@ -33,7 +34,10 @@ struct SlotEntry {
     qint64 EndOffset() const;
 
     void ToBytes(char* out) const;
-    static SlotEntry FromBytes(const char* in);
+    static SlotEntry FromBytes(const char* in)
+    {
+        return {uint8_t(in[0]), qFromLittleEndian<uint16_t>(in + 2), qFromLittleEndian<uint32_t>(in + 4)};
+    }
 
     friend bool operator==(const SlotEntry&, const SlotEntry&) = default;
 };
@@ -90,7 +94,11 @@ public:
     // The slot at an order position, or -1 outside the order list.
     int SlotAt(int position) const;
     // The index entry of a slot (an unused entry outside the index).
-    SlotEntry Entry(int slot) const;
+    SlotEntry Entry(int slot) const
+    {
+        const qsizetype at = qsizetype(slot) * SlotEntry::kBytes;
+        return slot >= 0 && at < m_index.size() ? SlotEntry::FromBytes(m_index.constData() + at) : SlotEntry{};
+    }
     qint64 FileSize() const { return m_file.size(); }
     const QString& Path() const { return m_path; }
     const QString& DocumentsFolder() const { return m_documentsFolder; }
@@ -107,7 +115,7 @@ private:
     QString m_documentsFolder;
     QFile m_file;
     bool m_open = false;
-    QByteArray m_index;
+    QByteArray m_index; // the file's index while open, else empty
     std::vector<int> m_order; // order position -> slot
     int m_currentPosition = -1;
     MemoHeader m_currentHeader;
