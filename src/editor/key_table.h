@@ -3,23 +3,20 @@
 // the Windows standard layout. 45 functions are carried out; the keys of the others are still
 // recognised (and make two-stroke prefixes) but run nothing.
 //
-// A key code is a virtual-key code OR 0x8000 (Shift) OR 0x4000 (Alt) OR 0x2000 (Ctrl).
+// Invariants: every row holds at most one key or two-stroke sequence per layout (key 2 is 0 for
+// a single key, both are 0 for none); both rows of a function carry the same command and
+// category; no command is used by two functions. Key codes are those of virtual_keys.h.
 #pragma once
 
-#include <QString>
-#include <span>
+#include "editor/virtual_keys.h"
 
-namespace KeyCode {
-inline constexpr int kShift = 0x8000;
-inline constexpr int kAlt = 0x4000;
-inline constexpr int kCtrl = 0x2000;
-} // namespace KeyCode
+#include <span>
 
 enum KeyboardLayout { kLayoutWindows = 0, kLayoutDiamond = 1 };
 
 struct KeyRow {
-    int category;
-    const char16_t* name; // empty in the second row of a function
+    int category;         // group on the key list page, 0 to 10
+    const char16_t* name; // empty (never null) in the second row of a function
     int diamondKey1;
     int diamondKey2;
     int windowsKey1;
@@ -34,8 +31,10 @@ std::span<const KeyRow> KeyAssignmentTable();
 // sequence.
 class KeyLookup {
 public:
-    // The command of the key (> 0), or 0 when the key runs nothing or begins a sequence.
-    // `layout` 0 is the Windows standard layout, anything else the diamond cursor layout.
+    // The command of the key's row (> 0; the commands of functions that are not carried out
+    // do nothing when run), or 0 when no row has the key or the key begins a sequence.
+    // `layout` 0 is the Windows standard layout, anything else the diamond cursor layout. Any
+    // key clears a pending prefix; a key code without a virtual key never matches a row.
     int Lookup(int keyCode, int layout);
     int PendingPrefix() const { return m_pendingPrefix; }
     void Clear() { m_pendingPrefix = 0; }

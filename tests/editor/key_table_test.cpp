@@ -1,0 +1,256 @@
+// The key assignment table's shape and every key of both layouts through the two-stroke lookup.
+// Keys are written as users read them ("Ctrl+Q Ctrl+R", "Shift+Page Down", "Ctrl+0xE2").
+#include "editor/key_table.h"
+
+#include <gtest/gtest.h>
+
+#include <QStringList>
+#include <algorithm>
+#include <set>
+#include <utility>
+#include <vector>
+
+namespace {
+
+using Binding = std::pair<int, int>; // key 1, key 2 (0 for a single key)
+
+int ParseKey(const QString& text)
+{
+    QStringList parts = text.split(u'+');
+    const QString name = parts.takeLast();
+    int code = name.startsWith(u"0x") ? name.mid(2).toInt(nullptr, 16) : 0;
+    for (int vk = 1; code == 0 && vk < 0x100; ++vk)
+        if (KeyName(vk) == name)
+            code = vk;
+    EXPECT_NE(code, 0) << "unknown key " << text.toStdString();
+    for (const QString& modifier : parts)
+        code |= modifier == u"Shift" ? KeyCode::kShift : modifier == u"Ctrl" ? KeyCode::kCtrl : 0;
+    return code;
+}
+
+// "Ctrl+Q Ctrl+R" or "Shift+Page Down": a blank separates the two keys of a sequence, except
+// inside the names "Page Up" and "Page Down".
+Binding ParseBinding(QString text)
+{
+    text.replace(QStringLiteral("Page "), QStringLiteral("Page\u00A0"));
+    const QStringList keys = text.split(u' ');
+    auto key = [](QString k) { return ParseKey(k.replace(u'\u00A0', u' ')); };
+    return {key(keys[0]), keys.size() > 1 ? key(keys[1]) : 0};
+}
+
+// The functions the editor carries out, in table order.
+const std::vector<int> kCarriedCommands = {1, 2, 3, 4, 5, 6, 9, 10, 7, 8, 11, 12, 13, 14, 15, 16,
+    101, 102, 103, 106, 201, 202, 203, 204, 302, 306, 402, 601, 602, 612, 603, 604, 610, 611, 701,
+    702, 704, 1209, 1208, 614, 615, 1210, 1211, 1212, 1213};
+
+bool IsCarried(int command)
+{
+    return std::ranges::find(kCarriedCommands, command) != kCarriedCommands.end();
+}
+
+constexpr int kNotCarried = 0;
+
+struct Expected {
+    QString keys;
+    int command; // kNotCarried: the key's function is one the editor does not carry out
+};
+
+const std::vector<Expected> kWindowsCarried = {
+    {"←", 1}, {"→", 2}, {"↑", 3}, {"↓", 4}, {"Page Down", 5}, {"Page Up", 6},
+    {"Ctrl+Home", 7}, {"Ctrl+End", 8}, {"Ctrl+Page Down", 11}, {"Ctrl+Page Up", 12},
+    {"Home", 13}, {"End", 14}, {"Ctrl+→", 15}, {"Ctrl+←", 16}, {"Delete", 101},
+    {"Backspace", 102}, {"Ctrl+T", 106}, {"Enter", 201}, {"Ctrl+M", 201}, {"Tab", 202},
+    {"Ctrl+I", 202}, {"Shift+Enter", 203}, {"Ctrl+F", 302}, {"Ctrl+H", 306}, {"Ctrl+S", 402},
+    {"Ctrl+C", 601}, {"Ctrl+Insert", 601}, {"Ctrl+X", 602}, {"Ctrl+Delete", 602},
+    {"Ctrl+V", 603}, {"Shift+Insert", 603}, {"Ctrl+Z", 604}, {"Shift+Home", 610},
+    {"Shift+End", 611}, {"Ctrl+↑", 701}, {"Ctrl+↓", 702}, {"Shift+←", 1209},
+    {"Shift+→", 1208}, {"Shift+↑", 1210}, {"Shift+↓", 1211}, {"Shift+Page Up", 1212},
+    {"Shift+Page Down", 1213},
+};
+
+const std::vector<Expected> kDiamondCarried = {
+    {"←", 1}, {"Ctrl+S", 1}, {"→", 2}, {"Ctrl+D", 2}, {"↑", 3}, {"Ctrl+E", 3}, {"↓", 4},
+    {"Ctrl+X", 4}, {"Page Down", 5}, {"Ctrl+C", 5}, {"Page Up", 6}, {"Ctrl+R", 6},
+    {"Ctrl+W", 9}, {"Ctrl+Z", 10}, {"Ctrl+Q Ctrl+R", 7}, {"Ctrl+Q Ctrl+C", 8},
+    {"Ctrl+Q Ctrl+E", 11}, {"Ctrl+Q Ctrl+X", 12}, {"Ctrl+Q Ctrl+S", 13}, {"Home", 13},
+    {"Ctrl+Q Ctrl+D", 14}, {"End", 14}, {"Ctrl+F", 15}, {"Ctrl+→", 15}, {"Ctrl+A", 16},
+    {"Ctrl+←", 16}, {"Delete", 101}, {"Ctrl+G", 101}, {"Backspace", 102}, {"Ctrl+H", 102},
+    {"Ctrl+Y", 103}, {"Shift+Delete", 103}, {"Ctrl+T", 106}, {"Enter", 201}, {"Ctrl+M", 201},
+    {"Tab", 202}, {"Ctrl+I", 202}, {"Shift+Enter", 203}, {"Ctrl+N", 204},
+    {"Ctrl+Q Ctrl+F", 302}, {"Ctrl+Q Ctrl+A", 306}, {"Ctrl+K Ctrl+S", 402},
+    {"Ctrl+Insert", 601}, {"Ctrl+K Ctrl+K", 601}, {"Ctrl+Delete", 602}, {"Ctrl+K Ctrl+Y", 602},
+    {"Shift+Insert", 603}, {"Ctrl+K Ctrl+C", 603}, {"Shift+Backspace", 604},
+    {"Shift+Home", 610}, {"Shift+End", 611}, {"Ctrl+↑", 701}, {"Ctrl+↓", 702},
+    {"Ctrl+Q Ctrl+Q", 704}, {"Shift+←", 1209}, {"Shift+→", 1208}, {"Shift+Ctrl+←", 614},
+    {"Shift+Ctrl+→", 615}, {"Shift+↑", 1210}, {"Shift+↓", 1211}, {"Shift+Page Up", 1212},
+    {"Shift+Page Down", 1213},
+};
+
+// Keys of the functions that are not carried out, in the order users know them.
+const char* const kWindowsNotCarried =
+    "Ctrl+G, Shift+F3, Ctrl+L, Ctrl+O, Ctrl+W, Ctrl+N, F12, Shift+Esc, Ctrl+Tab, Ctrl+A, "
+    "Ctrl+Enter, Insert, Shift+F7, Shift+F6, Shift+F5, Ctrl+0xE2, Shift+Ctrl+P, Ctrl+F5, "
+    "Shift+Ctrl+↑, Shift+Ctrl+↓, Shift+Ctrl+Page Up, Shift+Ctrl+Page Down, Esc";
+const char* const kDiamondNotCarried =
+    "Ctrl+K Ctrl+E, Ctrl+K Ctrl+X, Ctrl+J Ctrl+E, Ctrl+J Ctrl+X, Ctrl+Q Ctrl+Y, Ctrl+Q Ctrl+U, "
+    "Ctrl+B Ctrl+D, Ctrl+B Ctrl+S, Ctrl+U, Ctrl+P, Ctrl+Q Ctrl+N, Ctrl+Q Ctrl+J, Ctrl+L, "
+    "Ctrl+K Ctrl+M, Ctrl+K Ctrl+N, Ctrl+J Ctrl+R, Ctrl+J Ctrl+C, Ctrl+Q Ctrl+G, Ctrl+Q Ctrl+W, "
+    "Ctrl+K Ctrl+D, Ctrl+K Ctrl+Q, Ctrl+K Ctrl+F, Ctrl+K Ctrl+A, Ctrl+K Ctrl+R, Ctrl+K Ctrl+W, "
+    "Ctrl+Q Ctrl+T, Ctrl+K Ctrl+O, Ctrl+Q Ctrl+L, F12, Shift+Esc, Ctrl+Tab, Ctrl+Q ↑, "
+    "Ctrl+Q Ctrl+M, Ctrl+Q ←, Ctrl+O Ctrl+W, Ctrl+Q ↓, Ctrl+O Ctrl+M, Ctrl+K Ctrl+I, "
+    "Ctrl+J Ctrl+K, Ctrl+Home, Ctrl+O Ctrl+T, Ctrl+O Ctrl+L, Insert, Ctrl+V, Shift+F7, "
+    "Shift+F6, Shift+F5, Ctrl+0xE2, Shift+Ctrl+P, Ctrl+O Ctrl+Q, Ctrl+O Ctrl+B, Ctrl+O Ctrl+D, "
+    "Ctrl+F5, Shift+Ctrl+↑, Shift+Ctrl+↓, Shift+Ctrl+Page Up, Shift+Ctrl+Page Down, "
+    "Ctrl+O Ctrl+S, Ctrl+O Ctrl+R, Ctrl+O Ctrl+P, Esc";
+
+struct Layout {
+    int layout;
+    const std::vector<Expected>& carried;
+    const char* notCarried;
+};
+const Layout kLayouts[] = {
+    {kLayoutWindows, kWindowsCarried, kWindowsNotCarried},
+    {kLayoutDiamond, kDiamondCarried, kDiamondNotCarried},
+};
+
+std::vector<Expected> AllKeys(const Layout& layout)
+{
+    std::vector<Expected> all = layout.carried;
+    for (const QString& keys : QString::fromUtf8(layout.notCarried).split(QStringLiteral(", ")))
+        all.push_back({keys, kNotCarried});
+    return all;
+}
+
+// Runs a key or sequence through a fresh lookup; checks that a sequence's first key only
+// becomes the pending prefix and that no prefix is left behind.
+int Press(const Binding& keys, int layout)
+{
+    KeyLookup lookup;
+    if (keys.second != 0) {
+        EXPECT_EQ(lookup.Lookup(keys.first, layout), 0);
+        EXPECT_EQ(lookup.PendingPrefix(), keys.first);
+    }
+    const int command = lookup.Lookup(keys.second != 0 ? keys.second : keys.first, layout);
+    EXPECT_EQ(lookup.PendingPrefix(), 0);
+    return command;
+}
+
+std::vector<Binding> TableBindings(int layout)
+{
+    std::vector<Binding> bindings;
+    for (const KeyRow& row : KeyAssignmentTable()) {
+        const Binding keys = layout == kLayoutWindows
+            ? Binding{row.windowsKey1, row.windowsKey2}
+            : Binding{row.diamondKey1, row.diamondKey2};
+        if (keys != Binding{})
+            bindings.push_back(keys);
+    }
+    std::ranges::sort(bindings);
+    return bindings;
+}
+
+} // namespace
+
+TEST(KeyTableTest, HasTwoRowsPerFunctionWithDistinctCommands)
+{
+    const auto rows = KeyAssignmentTable();
+    ASSERT_EQ(rows.size(), 348u);
+    std::set<int> commands;
+    for (std::size_t i = 0; i < rows.size(); i += 2) {
+        const KeyRow& named = rows[i];
+        const KeyRow& more = rows[i + 1];
+        EXPECT_GT(named.command, 0);
+        EXPECT_EQ(more.command, named.command);
+        EXPECT_EQ(more.category, named.category);
+        EXPECT_FALSE(QString::fromUtf16(named.name).isEmpty()) << named.command;
+        EXPECT_TRUE(QString::fromUtf16(more.name).isEmpty()) << named.command;
+        EXPECT_TRUE(commands.insert(named.command).second) << "command used twice: " << named.command;
+    }
+    EXPECT_EQ(commands.size(), 174u);
+}
+
+TEST(KeyTableTest, CarriedFunctionsComeFirstInTheirOrder)
+{
+    const auto rows = KeyAssignmentTable();
+    for (std::size_t i = 0; i < kCarriedCommands.size(); ++i)
+        EXPECT_EQ(rows[2 * i].command, kCarriedCommands[i]) << "function " << i;
+    EXPECT_EQ(QString::fromUtf16(rows[2 * 27].name), QStringLiteral("コピー "));
+}
+
+// Every key of both layouts gives its function's command; the keys of functions that are not
+// carried out are recognised but give a command the editor does not carry out.
+TEST(KeyTableTest, EveryKeyOfEachLayoutGivesItsResult)
+{
+    for (const Layout& layout : kLayouts) {
+        for (const Expected& expected : AllKeys(layout)) {
+            SCOPED_TRACE(expected.keys.toStdString() + " in layout " + std::to_string(layout.layout));
+            const int command = Press(ParseBinding(expected.keys), layout.layout);
+            if (expected.command == kNotCarried) {
+                EXPECT_GT(command, 0);
+                EXPECT_FALSE(IsCarried(command)) << command;
+            } else {
+                EXPECT_EQ(command, expected.command);
+            }
+        }
+    }
+}
+
+// The table holds exactly the listed keys, each once, and no single key of a layout is also the
+// first key of a sequence there, so the first matching row is the only one.
+TEST(KeyTableTest, HoldsExactlyTheListedKeysEachOnce)
+{
+    for (const Layout& layout : kLayouts) {
+        SCOPED_TRACE(layout.layout);
+        std::vector<Binding> listed;
+        for (const Expected& expected : AllKeys(layout))
+            listed.push_back(ParseBinding(expected.keys));
+        std::ranges::sort(listed);
+        const std::vector<Binding> inTable = TableBindings(layout.layout);
+        EXPECT_EQ(inTable, listed);
+        for (const Binding& keys : inTable) {
+            const bool alsoPrefix = std::ranges::any_of(inTable, [&](const Binding& other) {
+                return other.second != 0 && other.first == keys.first;
+            });
+            EXPECT_FALSE(keys.second == 0 && alsoPrefix) << KeyText(keys.first).toStdString();
+        }
+    }
+}
+
+TEST(KeyTableTest, DiamondSequencesClearThePrefixWhateverFollows)
+{
+    const int ctrlQ = KeyCode::Ctrl('Q');
+    KeyLookup lookup;
+    EXPECT_EQ(lookup.Lookup(ctrlQ, kLayoutDiamond), 0);
+    EXPECT_EQ(lookup.Lookup(KeyCode::Ctrl('R'), kLayoutDiamond), 7);
+
+    // Ctrl+Q then a plain R: nothing runs, and the next Ctrl+R is a key of its own again.
+    EXPECT_EQ(lookup.Lookup(ctrlQ, kLayoutDiamond), 0);
+    EXPECT_EQ(lookup.Lookup('R', kLayoutDiamond), 0);
+    EXPECT_EQ(lookup.PendingPrefix(), 0);
+    EXPECT_EQ(lookup.Lookup(KeyCode::Ctrl('R'), kLayoutDiamond), 6);
+
+    EXPECT_EQ(lookup.Lookup(KeyCode::Ctrl('K'), kLayoutDiamond), 0);
+    EXPECT_EQ(lookup.Lookup(KeyCode::Ctrl('S'), kLayoutDiamond), 402);
+
+    // A prefix followed by another prefix key ends the first sequence without starting one.
+    EXPECT_EQ(lookup.Lookup(KeyCode::Ctrl('K'), kLayoutDiamond), 0);
+    EXPECT_EQ(lookup.Lookup(KeyCode::Ctrl('J'), kLayoutDiamond), 0);
+    EXPECT_EQ(lookup.PendingPrefix(), 0);
+
+    // Any layout value but 0 is the diamond layout.
+    EXPECT_EQ(lookup.Lookup(KeyCode::Ctrl('S'), 7), 1);
+    EXPECT_EQ(lookup.Lookup(KeyCode::Ctrl('S'), kLayoutWindows), 402);
+}
+
+TEST(KeyTableTest, KeyCodesWithoutVirtualKeyMatchNoEmptyColumn)
+{
+    KeyLookup lookup;
+    for (int layout : {kLayoutWindows, kLayoutDiamond}) {
+        EXPECT_EQ(lookup.Lookup(0, layout), 0);
+        EXPECT_EQ(lookup.Lookup(KeyCode::kCtrl | KeyCode::kShift, layout), 0);
+    }
+    EXPECT_EQ(lookup.PendingPrefix(), 0);
+    EXPECT_EQ(lookup.Lookup(KeyCode::Ctrl('K'), kLayoutDiamond), 0);
+    EXPECT_EQ(lookup.Lookup(0, kLayoutDiamond), 0);
+    EXPECT_EQ(lookup.PendingPrefix(), 0);
+}
