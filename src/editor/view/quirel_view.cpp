@@ -1,0 +1,737 @@
+// CQuirelView: events in, editor calls, and painting (see quirel_view.h).
+#include "quirel_view.h"
+
+#include "editor/key_list_page.h"
+#include "editor/view/view_font.h"
+#include "editor/virtual_keys.h"
+#include "platform/settings.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDesktopServices>
+#include <QDir>
+#include <QDrag>
+#include <QFileInfo>
+#include <QFontDialog>
+#include <QInputMethod>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QPainter>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QSaveFile>
+#include <QScrollBar>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QStyle>
+#include <QUrl>
+#include <algorithm>
+#include <limits>
+#include <utility>
+
+namespace {
+
+const QColor kBackground(119, 119, 119);
+const QColor kTextFrame(224, 224, 224);
+const QColor kSelectionBackground(65, 105, 225);
+constexpr int kFrameOutsideMargin = 9;
+constexpr int kCaretWidth = 2;
+constexpr int kKeepAliveMs = 30 * 60 * 1000;
+constexpr int kWordSelectDelayMs = 400;
+constexpr int kWheelStep = 120;
+constexpr int kWheelLines = 3;
+constexpr int kTextColumnSlack = 10; // the I-beam reaches this far beside the text column
+constexpr int kHorizontalLineStep = 10;
+constexpr int kHorizontalPageStep = 100;
+
+// Editor commands behind the view's menu commands.
+constexpr std::pair<int, int> kMenuToEditor[] = {
+    {ViewCommand::kCopy, 601},
+    {ViewCommand::kCut, 602},
+    {ViewCommand::kPaste, 603},
+    {ViewCommand::kUndo, 604},
+    {ViewCommand::kDelete, 612},
+    {ViewCommand::kSelectAll, ViewCommand::kSelectAll},
+    {ViewCommand::kSearchWord, ViewCommand::kSearchWord},
+};
+
+struct MenuEntry {
+    int command; // 0: a separator
+    const char16_t* text;
+};
+constexpr MenuEntry kContextMenu[] = {
+    {ViewCommand::kCut, u"切り取り(&T)"},     {ViewCommand::kCopy, u"コピー(&C)"},
+    {ViewCommand::kPaste, u"貼り付け(&P)"},   {ViewCommand::kDelete, u"削除(&D)"},
+    {0, nullptr},                             {ViewCommand::kSelectAll, u"すべて選択(&A)"},
+    {ViewCommand::kSearchWord, u"検索語(&S)"},
+};
+
+int ReadKeyboardLayout()
+{
+    return QSettings().value(QStringLiteral("Options/KeyboardLayout"), 0).toInt();
+}
+
+// Whether the key table wants this key in the layout in force, so that no window shortcut
+// takes it from the view.
+bool KeyTableClaims(int keyCode, int layout, int pendingPrefix)
+{
+    if (pendingPrefix != 0)
+        return true;
+    return std::ranges::any_of(KeyAssignmentTable(), [&](const KeyRow& row) {
+        return (layout == kLayoutWindows ? row.windowsKey1 : row.diamondKey1) == keyCode;
+    });
+}
+
+// The paragraph-end mark: a small grey pilcrow in the upper part of an 8 x 16 pixmap, whose
+// bottom is placed on the bottom of the line band.
+QPixmap ParagraphMark()
+{
+    QPixmap mark(8, 16);
+    mark.fill(Qt::transparent);
+    QPainter painter(&mark);
+    const QColor ink(128, 128, 128);
+    painter.fillRect(3, 1, 5, 1, ink);  // top bar
+    painter.fillRect(4, 1, 1, 11, ink); // stems
+    painter.fillRect(6, 1, 1, 11, ink);
+    painter.fillRect(1, 2, 3, 3, ink);  // bowl
+    painter.fillRect(2, 5, 2, 1, ink);
+    return mark;
+}
+
+// The program's folder for files with fixed names: the per-user application data folder, open
+// to its owner only, so no other user can read those files or plant a link in their place.
+QString PrivateFolder()
+{
+    const QString path = QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
+    if (path.isEmpty() || !QDir().mkpath(path) ||
+        !QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner))
+        return {};
+    return path;
+}
+
+int WidthOf(const CAttrString& text, int from, int to)
+{
+    int width = 0;
+    for (int i = from; i < to; ++i)
+        width += text.Attributes()[size_t(i)] & CAttrString::kWidthMask;
+    return width;
+}
+
+} // namespace
+
+PaperInfo DefaultPrinterPaper(int screenDpiX, int screenDpiY)
+{
+    const QPrinterInfo info = QPrinterInfo::defaultPrinter();
+    if (info.isNull())
+        return {1000, 1000, screenDpiX, screenDpiY};
+    QPrinter printer(info, QPrinter::HighResolution);
+    const QRectF paper = printer.paperRect(QPrinter::DevicePixel);
+    return {int(paper.width()), int(paper.height()), printer.resolution(), printer.resolution()};
+}
+
+CQuirelView::CQuirelView(QWidget* parent)
+    : QWidget(parent),
+      m_ansi(CodePage::System()),
+      m_measurer(FontFromLogFont(DefaultViewFont())),
+      m_editor(*this, m_measurer, m_ansi),
+      m_paper(DefaultPrinterPaper(logicalDpiX(), logicalDpiY())),
+      m_verticalBar(new QScrollBar(Qt::Vertical, this)),
+      m_horizontalBar(new QScrollBar(Qt::Horizontal, this)),
+      m_paragraphMark(ParagraphMark())
+{
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setAttribute(Qt::WA_InputMethodEnabled);
+    setFocusPolicy(Qt::StrongFocus);
+    setMouseTracking(true);
+    setAcceptDrops(true);
+
+    m_horizontalBar->setSingleStep(kHorizontalLineStep);
+    m_horizontalBar->setPageStep(kHorizontalPageStep);
+    connect(m_verticalBar, &QScrollBar::valueChanged, this, &CQuirelView::OnVerticalScroll);
+    connect(m_horizontalBar, &QScrollBar::valueChanged, this, &CQuirelView::OnHorizontalScroll);
+
+    const int flashTime = QApplication::cursorFlashTime();
+    m_caretBlink.setInterval(flashTime > 0 ? flashTime / 2 : 0);
+    connect(&m_caretBlink, &QTimer::timeout, this, [this] {
+        m_caretShown = !m_caretShown;
+        update(CaretRect());
+    });
+
+    // Stopped on each tick and started again once the tick's work is done.
+    m_keepAlive.setSingleShot(true);
+    m_keepAlive.setInterval(kKeepAliveMs);
+    connect(&m_keepAlive, &QTimer::timeout, this, [this] {
+        Q_EMIT KeepAliveTick();
+        m_keepAlive.start();
+    });
+    m_keepAlive.start();
+
+    LayOutAgain(DefaultViewFont(), true);
+}
+
+CQuirelView::~CQuirelView() = default;
+
+void CQuirelView::ShowStore(CTextStore* store, const std::optional<LogFontW>& memoFont)
+{
+    m_store = store;
+    OnUpdate(UpdateHint::kMemoLoaded, memoFont);
+}
+
+void CQuirelView::OnUpdate(int hint, const std::optional<LogFontW>& memoFont)
+{
+    switch (hint) {
+    case UpdateHint::kNewMemo:
+    case UpdateHint::kMemoLoaded:
+        LayOutAgain(hint == UpdateHint::kMemoLoaded && memoFont ? *memoFont : DefaultViewFont(), true);
+        setFocus();
+        break;
+    case UpdateHint::kTextChanged:
+        m_editor.Format().ComputeGeometry(m_paper, logicalDpiX(), logicalDpiY());
+        m_editor.Resize(width(), height(), ScrollBarExtent());
+        Refresh();
+        break;
+    default: // 4 asks nothing; 5 concerns the title list, which this view does not show
+        break;
+    }
+}
+
+void CQuirelView::SetPaper(const PaperInfo& paper)
+{
+    m_paper = paper;
+    CPageFormat& format = m_editor.Format();
+    format.caret = format.anchor = {};
+    format.ComputeGeometry(m_paper, logicalDpiX(), logicalDpiY());
+    m_editor.RelayoutAll(false);
+    m_editor.Resize(width(), height(), ScrollBarExtent());
+    Refresh();
+}
+
+void CQuirelView::LayOutAgain(const LogFontW& font, bool attach)
+{
+    CPageFormat& format = m_editor.Format();
+    format.Reset();
+    format.SetFont(font);
+    m_measurer.SetFont(FontFromLogFont(font));
+    format.ComputeGeometry(m_paper, logicalDpiX(), logicalDpiY());
+    m_editor.SetKinsoku(ReadLeftKin(), ReadRightKin());
+    if (attach)
+        m_editor.Attach(m_store, true);
+    else
+        m_editor.RelayoutAll(true);
+    m_editor.Resize(width(), height(), ScrollBarExtent());
+    Refresh();
+}
+
+void CQuirelView::Refresh()
+{
+    UpdateScrollBars();
+    m_caretShown = true;
+    if (hasFocus()) {
+        if (m_caretBlink.interval() > 0)
+            m_caretBlink.start();
+        QGuiApplication::inputMethod()->update(Qt::ImCursorRectangle | Qt::ImInputItemClipRectangle);
+    }
+    update();
+    Q_EMIT StatusChanged(m_editor.PositionStatusText(), m_editor.ChangedStatusText());
+}
+
+// ---- scrolling
+
+int CQuirelView::ScrollBarExtent() const
+{
+    return style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
+}
+
+int CQuirelView::MaxVerticalScroll() const
+{
+    const int lastLine = m_store ? m_store->TotalLines() - 1 : 0;
+    return std::max(Format().LineTop(std::max(lastLine, 0)), 0);
+}
+
+void CQuirelView::SetVerticalScroll(int scroll)
+{
+    m_editor.Format().verticalScroll = std::clamp(scroll, 0, MaxVerticalScroll());
+}
+
+void CQuirelView::UpdateScrollBars()
+{
+    const CPageFormat& format = Format();
+    const qint64 lines = m_store ? m_store->TotalLines() : 1;
+    const qint64 range = (lines / format.LinesPerPage() + 1) * format.PageStride();
+    {
+        const QSignalBlocker block(m_verticalBar);
+        m_verticalBar->setRange(0, int(std::min<qint64>(range, std::numeric_limits<int>::max())));
+        m_verticalBar->setSingleStep(format.fontHeight);
+        m_verticalBar->setPageStep(std::max(format.clientHeight - 3 * format.fontHeight, 1));
+        m_verticalBar->setValue(format.verticalScroll);
+    }
+    const int overflow = format.pageWidth - format.clientWidth;
+    const QSignalBlocker block(m_horizontalBar);
+    m_horizontalBar->setEnabled(overflow > 0);
+    m_horizontalBar->setRange(0, std::max(overflow, 0));
+    m_horizontalBar->setValue(-format.horizontalOffset);
+}
+
+void CQuirelView::OnVerticalScroll(int value)
+{
+    SetVerticalScroll(value);
+    Refresh();
+}
+
+void CQuirelView::OnHorizontalScroll(int value)
+{
+    CPageFormat& format = m_editor.Format();
+    format.horizontalOffset = std::clamp(-value, std::min(format.clientWidth - format.pageWidth, 0), 0);
+    Refresh();
+}
+
+void CQuirelView::resizeEvent(QResizeEvent*)
+{
+    const int extent = ScrollBarExtent();
+    m_verticalBar->setGeometry(width() - extent, 0, extent, height() - extent);
+    m_horizontalBar->setGeometry(0, height() - extent, width() - extent, extent);
+    m_editor.Resize(width(), height(), extent);
+    Refresh();
+}
+
+void CQuirelView::wheelEvent(QWheelEvent* event)
+{
+    // The caret stays where it is, even when it leaves the window.
+    const CPageFormat& format = Format();
+    SetVerticalScroll(format.verticalScroll - event->angleDelta().y() * format.fontHeight * kWheelLines / kWheelStep);
+    Refresh();
+    event->accept();
+}
+
+// ---- keys and the input method
+
+bool CQuirelView::event(QEvent* event)
+{
+    if (event->type() == QEvent::ShortcutOverride) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const int keyCode = KeyCodeFromQt(key->key(), key->modifiers(), key->nativeVirtualKey());
+        if (keyCode != 0 && KeyTableClaims(keyCode, ReadKeyboardLayout(), m_editor.Keys().PendingPrefix())) {
+            event->accept();
+            return true;
+        }
+    }
+    return QWidget::event(event);
+}
+
+bool CQuirelView::focusNextPrevChild(bool)
+{
+    return false; // Tab and Shift+Tab are keys of the editor
+}
+
+void CQuirelView::keyPressEvent(QKeyEvent* event)
+{
+    const int keyCode = KeyCodeFromQt(event->key(), event->modifiers(), event->nativeVirtualKey());
+    if (keyCode != 0)
+        m_editor.KeyDown(keyCode, ReadKeyboardLayout());
+    // Chords with Ctrl or Alt type nothing, even where the platform gives them a text.
+    if (!(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
+        for (const QChar unit : event->text())
+            m_editor.TypeCharacter(unit.unicode());
+    }
+    event->accept();
+    Refresh();
+}
+
+void CQuirelView::inputMethodEvent(QInputMethodEvent* event)
+{
+    m_preedit = event->preeditString();
+    if (!event->commitString().isEmpty())
+        m_editor.InsertText(event->commitString(), true);
+    event->accept();
+    Refresh();
+}
+
+QVariant CQuirelView::inputMethodQuery(Qt::InputMethodQuery query) const
+{
+    const CPageFormat& format = Format();
+    switch (query) {
+    case Qt::ImEnabled:
+        return true;
+    case Qt::ImCursorRectangle:
+        return CaretRect();
+    case Qt::ImFont:
+        return m_measurer.Font();
+    case Qt::ImInputItemClipRectangle: // the text column, where composition takes place
+        return QRect(format.horizontalOffset + format.marginLeft, 0, format.TextWidth(), format.clientHeight);
+    default:
+        return QWidget::inputMethodQuery(query);
+    }
+}
+
+void CQuirelView::focusInEvent(QFocusEvent* event)
+{
+    QWidget::focusInEvent(event);
+    Refresh();
+}
+
+void CQuirelView::focusOutEvent(QFocusEvent* event)
+{
+    QWidget::focusOutEvent(event);
+    m_caretBlink.stop();
+    update(CaretRect());
+}
+
+// ---- mouse
+
+bool CQuirelView::InSelection(TextPosition position) const
+{
+    const auto key = [](TextPosition p) { return std::pair(p.line, p.column); };
+    return m_editor.HasSelection() && key(m_editor.SelectionStart()) <= key(position) &&
+           key(position) < key(m_editor.SelectionEnd());
+}
+
+void CQuirelView::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() != Qt::LeftButton)
+        return QWidget::mousePressEvent(event);
+    const QPoint point = event->position().toPoint();
+    const bool extend = event->modifiers() & Qt::ShiftModifier;
+    if (!extend) {
+        const std::optional<TextPosition> at = m_editor.PositionAtPoint(point.x(), point.y());
+        if (at && InSelection(*at)) {
+            m_dragStart = point;
+            return;
+        }
+    }
+    m_editor.MoveToPoint(point.x(), point.y(), extend);
+    Refresh();
+}
+
+void CQuirelView::mouseMoveEvent(QMouseEvent* event)
+{
+    const QPoint point = event->position().toPoint();
+    if (event->buttons() & Qt::LeftButton) {
+        if (!m_dragStart) {
+            m_editor.MoveToPoint(point.x(), point.y(), true);
+            Refresh();
+        } else if ((point - *m_dragStart).manhattanLength() >= QApplication::startDragDistance()) {
+            m_dragStart.reset();
+            StartSelectionDrag();
+        }
+    }
+    UpdateCursorShape(point);
+}
+
+void CQuirelView::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (event->button() != Qt::LeftButton || !m_dragStart)
+        return QWidget::mouseReleaseEvent(event);
+    // A click inside the selection that never became a drag places the caret there.
+    const QPoint start = *std::exchange(m_dragStart, std::nullopt);
+    m_editor.MoveToPoint(start.x(), start.y(), false);
+    Refresh();
+}
+
+void CQuirelView::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    if (event->button() != Qt::LeftButton)
+        return;
+    // The word under the pointer (where the first click put the caret), selected after a pause.
+    QTimer::singleShot(kWordSelectDelayMs, this, [this] {
+        m_editor.MoveRight(false);
+        m_editor.WordLeft(false);
+        m_editor.WordRight(true);
+        Refresh();
+    });
+}
+
+void CQuirelView::UpdateCursorShape(QPoint point)
+{
+    const CPageFormat& format = Format();
+    const int x = point.x() - format.horizontalOffset;
+    const int intoPage = (point.y() + format.verticalScroll) % format.PageStride() - format.pageGap;
+    const bool overTextColumn = x >= format.marginLeft - kTextColumnSlack &&
+                                x <= format.pageWidth - format.marginLeft + kTextColumnSlack &&
+                                intoPage >= 0 && intoPage < format.pageHeight;
+    const std::optional<TextPosition> at = m_editor.PositionAtPoint(point.x(), point.y());
+    const bool overSelection = at && InSelection(*at);
+    setCursor(overTextColumn && !overSelection ? Qt::IBeamCursor : Qt::ArrowCursor);
+}
+
+void CQuirelView::StartSelectionDrag()
+{
+    auto* data = new QMimeData;
+    data->setText(m_editor.SelectedText());
+    auto* drag = new QDrag(this);
+    drag->setMimeData(data);
+    m_editor.SetDragInProgress(true);
+    drag->exec(Qt::CopyAction | Qt::MoveAction, Qt::MoveAction);
+    m_editor.SetDragInProgress(false);
+    Refresh();
+}
+
+void CQuirelView::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (event->mimeData()->hasText())
+        event->acceptProposedAction();
+}
+
+void CQuirelView::dragMoveEvent(QDragMoveEvent* event)
+{
+    const QPoint point = event->position().toPoint();
+    if (event->mimeData()->hasText() && m_editor.PositionAtPoint(point.x(), point.y()))
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+void CQuirelView::dropEvent(QDropEvent* event)
+{
+    const QPoint point = event->position().toPoint();
+    const std::optional<TextPosition> at = m_editor.PositionAtPoint(point.x(), point.y());
+    if (!event->mimeData()->hasText() || !at) {
+        event->ignore();
+        return;
+    }
+    const bool moveOwnSelection = event->source() == this && event->proposedAction() == Qt::MoveAction;
+    m_editor.DropText(event->mimeData()->text(), *at, moveOwnSelection);
+    event->acceptProposedAction();
+    setFocus();
+    Refresh();
+}
+
+// ---- menu commands
+
+void CQuirelView::contextMenuEvent(QContextMenuEvent* event)
+{
+    CreateContextMenu()->exec(event->globalPos());
+}
+
+std::unique_ptr<QMenu> CQuirelView::CreateContextMenu()
+{
+    auto menu = std::make_unique<QMenu>(this);
+    for (const MenuEntry& entry : kContextMenu) {
+        if (entry.command == 0) {
+            menu->addSeparator();
+            continue;
+        }
+        QAction* action = menu->addAction(QString::fromUtf16(entry.text));
+        action->setData(entry.command);
+        action->setEnabled(MenuCommandEnabled(entry.command));
+        connect(action, &QAction::triggered, this, [this, command = entry.command] { RunMenuCommand(command); });
+    }
+    return menu;
+}
+
+bool CQuirelView::MenuCommandEnabled(int command)
+{
+    switch (command) {
+    case ViewCommand::kCopy:
+    case ViewCommand::kCut:
+    case ViewCommand::kDelete:
+    case ViewCommand::kSearchWord:
+        return m_editor.HasSelection();
+    case ViewCommand::kPaste:
+        return ClipboardText().has_value();
+    case ViewCommand::kUndo:
+        return m_editor.Undo().CanUndo();
+    default:
+        return true;
+    }
+}
+
+void CQuirelView::RunMenuCommand(int command)
+{
+    if (command == ViewCommand::kChangeFont)
+        return ChangeFontInteractively();
+    if (command == ViewCommand::kKeyList)
+        return ShowKeyList();
+    const auto* found = std::ranges::find(kMenuToEditor, command, &std::pair<int, int>::first);
+    if (found == std::end(kMenuToEditor))
+        return;
+    m_editor.RunCommand(found->second);
+    Refresh();
+}
+
+void CQuirelView::ChangeFontInteractively()
+{
+    bool chosen = false;
+    const QFont font = QFontDialog::getFont(&chosen, m_measurer.Font(), this, QStringLiteral("フォント変更"));
+    if (!chosen)
+        return;
+    LogFontW logFont = LogFontFromFont(font, Format().font);
+    logFont.lfUnderline = logFont.lfStrikeOut = 0; // effects are not the memo font's business
+    ApplyChosenFont(logFont);
+    const QString title = QCoreApplication::applicationName();
+    if (QMessageBox::question(this, title, QStringLiteral("このフォントを初期値として保存しますか？"),
+                              QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes &&
+        WriteDefaultFontLog(logFont.ToBytes()))
+        QMessageBox::information(this, title, QStringLiteral("設定しました"));
+}
+
+void CQuirelView::ApplyChosenFont(const LogFontW& font)
+{
+    LayOutAgain(font, false);
+    Q_EMIT FontChosen(font);
+}
+
+QString CQuirelView::WriteKeyListPage()
+{
+    const QString folder = PrivateFolder();
+    if (folder.isEmpty())
+        return {};
+    const QString path = folder + QStringLiteral("/Keylist.html");
+    // Saving follows a link; a link in place of the page (from before the folder was made
+    // private) goes instead.
+    if (QFileInfo(path).isSymLink() && !QFile::remove(path))
+        return {};
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || !file.setPermissions(QFile::ReadOwner | QFile::WriteOwner))
+        return {};
+    file.write(KeyListPage([this](int command) { return m_editor.RunCommand(command, true); }));
+    return file.commit() ? path : QString();
+}
+
+void CQuirelView::ShowKeyList()
+{
+    const QString path = WriteKeyListPage();
+    if (path.isEmpty())
+        ShowMessage(QStringLiteral("キー割り当ての一覧を書き出せません"));
+    else if (!QDesktopServices::openUrl(QUrl::fromLocalFile(path)))
+        ShowMessage(QStringLiteral("キー割り当ての一覧を開けません: ") + QDir::toNativeSeparators(path));
+}
+
+// ---- EditorHost
+
+bool CQuirelView::SetClipboardText(const QString& text)
+{
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    clipboard->setText(text);
+    return clipboard->text() == text; // the platform may refuse without saying so
+}
+
+std::optional<QString> CQuirelView::ClipboardText()
+{
+    const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+    if (!data || !data->hasText())
+        return std::nullopt;
+    return data->text();
+}
+
+void CQuirelView::ShowMessage(const QString& text)
+{
+    QMessageBox::warning(this, QCoreApplication::applicationName(), text);
+}
+
+void CQuirelView::MarkModified()
+{
+    Q_EMIT Modified();
+}
+
+void CQuirelView::RunHostCommand(int command)
+{
+    Q_EMIT HostCommand(command);
+}
+
+// ---- painting
+
+QRect CQuirelView::CaretRect() const
+{
+    return QRect(m_editor.CaretWindowX(), m_editor.CaretWindowY(), kCaretWidth, Format().fontHeight);
+}
+
+void CQuirelView::paintEvent(QPaintEvent* event)
+{
+    QPainter painter(this);
+    painter.fillRect(rect(), kBackground);
+    if (!m_store)
+        return; // nothing to show until a document hands over its text
+    const CPageFormat& format = Format();
+    PaintPages(painter);
+    painter.setFont(m_measurer.Font());
+    const QRect dirty = event->rect();
+    const int end = std::min(format.EndVisibleLine(), m_store->TotalLines());
+    for (int line = format.FirstVisibleLine(); line < end; ++line) {
+        const int top = format.LineTop(line) - format.verticalScroll;
+        if (top <= dirty.bottom() && top + format.LinePitch() > dirty.top())
+            PaintLine(painter, line, top);
+    }
+    PaintPreedit(painter);
+    if (hasFocus() && m_caretShown)
+        painter.fillRect(CaretRect(), Qt::black);
+}
+
+void CQuirelView::PaintPages(QPainter& painter) const
+{
+    const CPageFormat& format = Format();
+    const int stride = format.PageStride();
+    const QRect frame(QPoint(format.marginLeft - kFrameOutsideMargin, format.marginTop - kFrameOutsideMargin),
+                      QPoint(format.pageWidth - format.marginRight + kFrameOutsideMargin - 1,
+                             format.pageHeight - format.marginBottom + kFrameOutsideMargin - 1));
+    for (int top = -(format.verticalScroll % stride); top < format.clientHeight; top += stride) {
+        const QPoint origin(format.horizontalOffset, top + format.pageGap);
+        painter.setPen(Qt::black);
+        painter.setBrush(Qt::white);
+        painter.drawRect(QRect(origin, QSize(format.pageWidth - 1, format.pageHeight - 1)));
+        painter.setPen(kTextFrame);
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(frame.translated(origin).adjusted(0, 0, -1, -1));
+    }
+}
+
+void CQuirelView::PaintLine(QPainter& painter, int line, int top)
+{
+    const CPageFormat& format = Format();
+    const CAttrString text = m_store->LineAttributed(line);
+    const QString& units = text.Text();
+    const bool endsParagraph = units.endsWith(u'\n');
+    const int visible = int(units.size()) - (endsParagraph ? 1 : 0); // the line feed is not drawn
+
+    // Columns [selectedFrom, selectedTo) of this line are selected.
+    int selectedFrom = visible;
+    int selectedTo = visible;
+    const TextPosition start = m_editor.SelectionStart();
+    const TextPosition end = m_editor.SelectionEnd();
+    if (m_editor.HasSelection() && line >= start.line && line <= end.line) {
+        selectedFrom = line == start.line ? std::clamp(start.column, 0, visible) : 0;
+        selectedTo = line == end.line ? std::clamp(end.column, 0, visible) : visible;
+    }
+
+    const int pitch = format.LinePitch();
+    const int baseline = top + painter.fontMetrics().ascent();
+    // One segment in one colour pair; text between tabs is drawn in one piece at the x the
+    // stored widths give, so tabs keep their laid-out width.
+    const auto paintSegment = [&](int from, int to, bool selected, int x) {
+        if (from >= to)
+            return x;
+        painter.fillRect(x, top, WidthOf(text, from, to), pitch, selected ? kSelectionBackground : QColor(Qt::white));
+        painter.setPen(selected ? Qt::white : Qt::black);
+        int pieceStart = from;
+        int pieceX = x;
+        for (int i = from; i <= to; ++i) {
+            if (i < to && units[i] != u'\t')
+                continue;
+            if (i > pieceStart)
+                painter.drawText(QPoint(pieceX, baseline), units.mid(pieceStart, i - pieceStart));
+            pieceX += WidthOf(text, pieceStart, std::min(i + 1, to));
+            pieceStart = i + 1;
+        }
+        return x + WidthOf(text, from, to);
+    };
+    int x = format.horizontalOffset + format.marginLeft;
+    x = paintSegment(0, selectedFrom, false, x);
+    x = paintSegment(selectedFrom, selectedTo, true, x);
+    x = paintSegment(selectedTo, visible, false, x);
+    if (endsParagraph)
+        painter.drawPixmap(x, top + pitch - m_paragraphMark.height(), m_paragraphMark);
+}
+
+// The text being composed stands at the caret, over the text, until it is committed.
+void CQuirelView::PaintPreedit(QPainter& painter) const
+{
+    if (m_preedit.isEmpty())
+        return;
+    const QRect caret = CaretRect();
+    const int width = painter.fontMetrics().horizontalAdvance(m_preedit);
+    painter.fillRect(caret.x(), caret.y(), width, caret.height(), Qt::white);
+    painter.setPen(Qt::black);
+    painter.drawText(QPoint(caret.x(), caret.y() + painter.fontMetrics().ascent()), m_preedit);
+    painter.drawLine(caret.x(), caret.bottom(), caret.x() + width, caret.bottom());
+}

@@ -1,0 +1,341 @@
+// The editor widget driven by real Qt events on the offscreen platform: keys in both layouts,
+// input method commits, mouse, wheel, drops, menus, the clipboard, status texts, painting and
+// the key list file. Pages are laid out on a fixed 1000 x 1000 paper, never on a printer.
+#include "editor/view/quirel_view.h"
+
+#include "editor/key_table.h"
+#include "editor/view/view_font.h"
+#include "support/temp_files.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDir>
+#include <QFileInfo>
+#include <QFontInfo>
+#include <QInputMethodEvent>
+#include <QMenu>
+#include <QMimeData>
+#include <QScrollBar>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace {
+
+class ViewTest : public testing::Test {
+protected:
+    ViewTest()
+    {
+        InstallFontSubstitutions();
+        QSettings().setValue("Options/KeyboardLayout", kLayoutWindows);
+        view.resize(1100, 700);
+        view.show();
+        view.SetPaper({1000, 1000, view.logicalDpiX(), view.logicalDpiY()});
+    }
+
+    void Show(const QString& text)
+    {
+        store.LoadParagraphs(text.split(u'\n'));
+        view.ShowStore(&store);
+    }
+    QString Text() const { return store.WholeText(); }
+    TextPosition Caret() const { return view.Format().caret; }
+    int TextLeft() const { return view.Format().horizontalOffset + view.Format().marginLeft; }
+    int LineTopInWindow(int line) const { return view.Format().LineTop(line) - view.Format().verticalScroll; }
+    // A point in the left half of a half-width character, on the line's glyphs.
+    QPoint PointAt(int line, int column) const { return {TextLeft() + column * 8 + 2, LineTopInWindow(line) + 4}; }
+
+    void SendMouse(QEvent::Type type, QPoint at, Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers = {})
+    {
+        const Qt::MouseButton button = type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton;
+        QMouseEvent event(type, at, view.mapToGlobal(at), button, buttons, modifiers);
+        QApplication::sendEvent(&view, &event);
+    }
+    void Select(TextPosition from, TextPosition to)
+    {
+        view.Editor().Collapse(from);
+        view.Editor().Extend(to);
+        view.Refresh();
+    }
+
+    CTextStore store;
+    CQuirelView view;
+};
+
+QString Lines(int count)
+{
+    QStringList lines;
+    for (int i = 0; i < count; ++i)
+        lines << QString::number(i);
+    return lines.join(u'\n');
+}
+
+TEST_F(ViewTest, WindowsLayoutKeysTypeMoveAndKeepTab)
+{
+    Show("");
+    QTest::keyClicks(&view, "abc");
+    QTest::keyClick(&view, Qt::Key_Left);
+    QTest::keyClick(&view, Qt::Key_Tab); // an editor key, not a focus change
+    EXPECT_EQ(Text(), "ab\tc");
+
+    QTest::keyClick(&view, Qt::Key_A, Qt::ControlModifier); // a function the editor does not carry
+    EXPECT_EQ(Text(), "ab\tc");
+    EXPECT_FALSE(view.Editor().HasSelection());
+
+    QTest::keyClick(&view, Qt::Key_Return, Qt::ShiftModifier); // soft break on the last line
+    EXPECT_EQ(Text(), "ab\tc\n");
+    EXPECT_EQ(Caret(), (TextPosition{1, 0}));
+}
+
+TEST_F(ViewTest, DiamondLayoutRunsTwoStrokeSequencesAndTypesAfterAFailedOne)
+{
+    QSettings().setValue("Options/KeyboardLayout", kLayoutDiamond);
+    Show("one\ntwo");
+    QTest::keyClick(&view, Qt::Key_Down);
+    QTest::keyClick(&view, Qt::Key_D, Qt::ControlModifier); // right
+    EXPECT_EQ(Caret(), (TextPosition{1, 1}));
+
+    QTest::keyClick(&view, Qt::Key_Q, Qt::ControlModifier);
+    QTest::keyClick(&view, Qt::Key_R, Qt::ControlModifier); // to the first line
+    EXPECT_EQ(Caret().line, 0);
+
+    QTest::keyClick(&view, Qt::Key_Home);
+    QTest::keyClick(&view, Qt::Key_Q, Qt::ControlModifier);
+    QTest::keyClicks(&view, "r"); // ends the sequence without a command, then is typed
+    EXPECT_EQ(Text(), "rone\ntwo");
+}
+
+TEST_F(ViewTest, InputMethodCommitReplacesTheSelectionAsOneTypedStep)
+{
+    Show("abcd");
+    Select({0, 1}, {0, 3});
+    QInputMethodEvent commit;
+    commit.setCommitString(QStringLiteral("日本"));
+    QApplication::sendEvent(&view, &commit);
+    EXPECT_EQ(Text(), "a日本d");
+    EXPECT_EQ(Caret(), (TextPosition{0, 3}));
+
+    view.RunMenuCommand(ViewCommand::kUndo);
+    EXPECT_EQ(Text(), "ad");
+    view.RunMenuCommand(ViewCommand::kUndo);
+    EXPECT_EQ(Text(), "abcd");
+}
+
+TEST_F(ViewTest, InputMethodIsToldTheCaretRectangleAndFont)
+{
+    Show("");
+    QTest::keyClicks(&view, "ab");
+    EXPECT_TRUE(view.testAttribute(Qt::WA_InputMethodEnabled));
+    EXPECT_TRUE(view.inputMethodQuery(Qt::ImEnabled).toBool());
+    EXPECT_EQ(view.inputMethodQuery(Qt::ImCursorRectangle).toRect(), QRect(TextLeft() + 16, LineTopInWindow(0), 2, 16));
+    EXPECT_EQ(QFontInfo(view.inputMethodQuery(Qt::ImFont).value<QFont>()).pixelSize(), 16);
+}
+
+TEST_F(ViewTest, MouseClicksPlaceAndDragsSelect)
+{
+    Show("abcdef\nghijkl");
+    SendMouse(QEvent::MouseButtonPress, PointAt(0, 1), Qt::LeftButton);
+    SendMouse(QEvent::MouseMove, PointAt(1, 3), Qt::LeftButton);
+    SendMouse(QEvent::MouseButtonRelease, PointAt(1, 3), Qt::NoButton);
+    EXPECT_EQ(view.Editor().SelectedText(), "bcdef\nghi");
+
+    SendMouse(QEvent::MouseButtonPress, PointAt(1, 5), Qt::LeftButton, Qt::ShiftModifier);
+    EXPECT_EQ(view.Editor().SelectedText(), "bcdef\nghijk");
+
+    // A click inside the selection that never moves far enough to drag places the caret.
+    SendMouse(QEvent::MouseButtonPress, PointAt(0, 2), Qt::LeftButton);
+    SendMouse(QEvent::MouseButtonRelease, PointAt(0, 2), Qt::NoButton);
+    EXPECT_FALSE(view.Editor().HasSelection());
+    EXPECT_EQ(Caret(), (TextPosition{0, 2}));
+
+    QTest::mouseClick(&view, Qt::LeftButton, {}, {TextLeft() + 4, LineTopInWindow(5)}); // below the text
+    EXPECT_EQ(Caret(), (TextPosition{0, 2}));
+}
+
+TEST_F(ViewTest, WheelScrollsWithoutMovingTheCaret)
+{
+    Show(Lines(100));
+    QWheelEvent wheel(QPointF(300, 300), view.mapToGlobal(QPointF(300, 300)), {}, {0, -120}, Qt::NoButton, {},
+                      Qt::NoScrollPhase, false);
+    QApplication::sendEvent(&view, &wheel);
+    EXPECT_EQ(view.Format().verticalScroll, 3 * 16);
+    EXPECT_EQ(Caret(), (TextPosition{0, 0}));
+}
+
+TEST_F(ViewTest, StatusTextsFollowTheCaretPageAndChanges)
+{
+    QString position;
+    QString changed;
+    QObject::connect(&view, &CQuirelView::StatusChanged, [&](const QString& p, const QString& c) {
+        position = p;
+        changed = c;
+    });
+    Show("");
+    EXPECT_EQ(position, "1:1 Page 1");
+    EXPECT_EQ(changed, "　　");
+
+    Show(Lines(100));
+    const int perPage = view.Format().LinesPerPage();
+    for (int i = 0; i < perPage - 1; ++i)
+        QTest::keyClick(&view, Qt::Key_Down);
+    EXPECT_EQ(position, QString("1:%1 Page 1").arg(perPage));
+    QTest::keyClick(&view, Qt::Key_Down);
+    EXPECT_EQ(position, QString("1:%1 Page 2").arg(perPage + 1));
+    QTest::keyClicks(&view, "x");
+    EXPECT_EQ(position, QString("2:%1 Page 2").arg(perPage + 1));
+    EXPECT_EQ(changed, "変更");
+}
+
+TEST_F(ViewTest, PaintsBackgroundPagesSelectionAndParagraphMarks)
+{
+    Show("aaaa\nbbbb\ncccc");
+    Select({0, 2}, {2, 2});
+    const QImage image = view.grab().toImage();
+    const auto colourAt = [&](int x, int line) { return image.pixelColor(x, LineTopInWindow(line) + 20); };
+    const QColor selection(65, 105, 225);
+    const QColor white(Qt::white);
+
+    EXPECT_EQ(image.pixelColor(5, 5), QColor(119, 119, 119));
+    EXPECT_EQ(image.pixelColor(view.Format().horizontalOffset + 20, 20), white);
+    EXPECT_EQ(colourAt(TextLeft() + 12, 1), selection); // the middle line is selected whole
+    EXPECT_EQ(colourAt(TextLeft() + 4, 0), white);      // first line: selected from column 2
+    EXPECT_EQ(colourAt(TextLeft() + 20, 0), selection);
+    EXPECT_EQ(colourAt(TextLeft() + 4, 2), selection);  // last line: selected up to column 2
+    EXPECT_EQ(colourAt(TextLeft() + 20, 2), white);
+    EXPECT_EQ(image.pixelColor(TextLeft() - 9, 300), QColor(224, 224, 224)); // the text frame
+
+    const auto markIn = [&](int x) {
+        for (int y = LineTopInWindow(2); y < LineTopInWindow(3); ++y)
+            for (int dx = 0; dx < 8; ++dx)
+                if (image.pixelColor(x + dx, y) == QColor(128, 128, 128))
+                    return true;
+        return false;
+    };
+    EXPECT_TRUE(markIn(TextLeft() + 32)); // behind "cccc"
+}
+
+TEST_F(ViewTest, HorizontalScrollBarOnlyWhenThePageIsWiderThanTheWindow)
+{
+    Show("abc");
+    QScrollBar* horizontal = nullptr;
+    for (QScrollBar* bar : view.findChildren<QScrollBar*>())
+        if (bar->orientation() == Qt::Horizontal)
+            horizontal = bar;
+    ASSERT_NE(horizontal, nullptr);
+    EXPECT_FALSE(horizontal->isEnabled());
+    view.resize(600, 700);
+    EXPECT_TRUE(horizontal->isEnabled());
+    horizontal->setValue(100);
+    EXPECT_EQ(view.Format().horizontalOffset, -100);
+}
+
+TEST_F(ViewTest, DroppedPlainTextIsInsertedAtTheDropPoint)
+{
+    Show("abcd");
+    QMimeData data;
+    data.setText("x\r\ny");
+    // QApplication routes drops only while a drag runs: the events go to the view itself.
+    QObject& target = view;
+    QDropEvent drop(PointAt(0, 2), Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton, {});
+    target.event(&drop);
+    EXPECT_TRUE(drop.isAccepted());
+    EXPECT_EQ(Text(), "abx\nycd");
+    EXPECT_EQ(Caret(), (TextPosition{1, 1}));
+
+    QDropEvent below(QPoint(TextLeft(), LineTopInWindow(10)), Qt::CopyAction, &data, Qt::LeftButton, {});
+    target.event(&below);
+    EXPECT_FALSE(below.isAccepted());
+    EXPECT_EQ(Text(), "abx\nycd");
+}
+
+TEST_F(ViewTest, ContextMenuEnablingFollowsSelectionAndClipboard)
+{
+    Show("abc");
+    QApplication::clipboard()->clear();
+    const auto enabled = [&](int command) {
+        const std::unique_ptr<QMenu> menu = view.CreateContextMenu();
+        for (QAction* action : menu->actions())
+            if (action->data().toInt() == command)
+                return action->isEnabled();
+        ADD_FAILURE() << "no command " << command;
+        return false;
+    };
+    for (int command : {ViewCommand::kCut, ViewCommand::kCopy, ViewCommand::kDelete, ViewCommand::kSearchWord,
+                        ViewCommand::kPaste})
+        EXPECT_FALSE(enabled(command)) << command;
+    EXPECT_TRUE(enabled(ViewCommand::kSelectAll));
+    EXPECT_EQ(view.CreateContextMenu()->actions().size(), 7);
+
+    QApplication::clipboard()->setText("z");
+    EXPECT_TRUE(enabled(ViewCommand::kPaste));
+
+    std::vector<int> hostCommands;
+    QObject::connect(&view, &CQuirelView::HostCommand, [&](int command) { hostCommands.push_back(command); });
+    view.RunMenuCommand(ViewCommand::kSelectAll);
+    for (int command : {ViewCommand::kCut, ViewCommand::kCopy, ViewCommand::kDelete, ViewCommand::kSearchWord})
+        EXPECT_TRUE(enabled(command)) << command;
+    view.RunMenuCommand(ViewCommand::kSearchWord);
+    EXPECT_EQ(hostCommands, std::vector<int>{ViewCommand::kSearchWord});
+}
+
+TEST_F(ViewTest, ClipboardRoundTripUsesCrLf)
+{
+    Show("a\nb");
+    view.RunMenuCommand(ViewCommand::kSelectAll);
+    view.RunMenuCommand(ViewCommand::kCopy);
+    EXPECT_EQ(QApplication::clipboard()->text(), "a\r\nb");
+    QTest::keyClick(&view, Qt::Key_End, Qt::ControlModifier);
+    QTest::keyClick(&view, Qt::Key_End);
+    view.RunMenuCommand(ViewCommand::kPaste);
+    EXPECT_EQ(Text(), "a\nba\nb");
+}
+
+TEST_F(ViewTest, FontChoiceAndUpdateHintsLayOutAgainFromTheStart)
+{
+    Show("abc\ndef");
+    QTest::keyClicks(&view, "x");
+    std::optional<LogFontW> told;
+    QObject::connect(&view, &CQuirelView::FontChosen, [&](const LogFontW& font) { told = font; });
+    LogFontW big = DefaultViewFont();
+    big.lfHeight = -24;
+    view.ApplyChosenFont(big);
+    EXPECT_EQ(told, big);
+    EXPECT_EQ(view.Format().LinePitch(), 36);
+    EXPECT_EQ(Caret(), (TextPosition{0, 0}));
+    EXPECT_EQ(store.LineAttributed(0).Attributes()[0], 12); // remeasured in the new font
+    EXPECT_TRUE(view.Editor().Undo().CanUndo());            // the same memo keeps its history
+
+    LogFontW memoFont = DefaultViewFont();
+    memoFont.lfHeight = -20;
+    view.OnUpdate(UpdateHint::kMemoLoaded, memoFont);
+    EXPECT_EQ(view.Format().fontHeight, 20);
+    EXPECT_FALSE(view.Editor().Undo().CanUndo());
+    view.OnUpdate(UpdateHint::kNewMemo);
+    EXPECT_EQ(view.Format().fontHeight, 16);
+    EXPECT_EQ(store.LineAttributed(0).Attributes()[0], 8);
+}
+
+TEST_F(ViewTest, KeyListPageGoesIntoAnOwnerOnlyFolder)
+{
+    Show("");
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
+    ASSERT_TRUE(QDir().mkpath(folder));
+    // A link planted where the page goes is replaced, never written through.
+    const QString elsewhere = folder + "/../elsewhere.html";
+    WriteBytes(elsewhere, "keep");
+    ASSERT_TRUE(QFile::link(elsewhere, folder + "/Keylist.html"));
+
+    const QString path = view.WriteKeyListPage();
+    ASSERT_EQ(path, folder + "/Keylist.html");
+    EXPECT_FALSE(QFileInfo(path).isSymLink());
+    EXPECT_EQ(ReadBytes(elsewhere), "keep");
+    EXPECT_TRUE(ReadBytes(path).startsWith("<html>\n"));
+    const auto permissions = [](const QString& p) {
+        return QFile::permissions(p) & ~(QFile::ReadUser | QFile::WriteUser | QFile::ExeUser);
+    };
+    EXPECT_EQ(permissions(path), QFile::ReadOwner | QFile::WriteOwner);
+    EXPECT_EQ(permissions(folder), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+}
+
+} // namespace
