@@ -1,11 +1,27 @@
-// Quirel's entry point.
-#include <QCoreApplication>
-
+// Quirel's entry point: the application object, the settings store and the font substitutions,
+// then either printing to PDF (`--print-pdf ...`) or the editor window for an optional path.
+#include "app/print_pdf_command.h"
+#include "app/text_host_window.h"
+#include "editor/view/view_font.h"
 #include "platform/settings.h"
+
+#include <QApplication>
 
 int main(int argc, char** argv)
 {
-    QCoreApplication app(argc, argv);
+    // Printing to PDF shows no window, so it needs no display.
+    const bool printPdf = argc > 1 && qstrcmp(argv[1], "--print-pdf") == 0;
+    if (printPdf && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+
+    QApplication app(argc, argv);
     InitSettingsIdentity();
-    return 0;
+    InstallFontSubstitutions();
+    const QStringList arguments = QApplication::arguments();
+    if (printPdf)
+        return RunPrintPdfCommand(arguments);
+
+    CTextHostWindow window(arguments.value(1));
+    window.show();
+    return QApplication::exec();
 }
