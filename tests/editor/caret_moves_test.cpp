@@ -8,7 +8,7 @@ namespace {
 
 using namespace Qt::StringLiterals;
 
-QList<QString> Numbered(int count)
+QList<QString> Numbered(int count) // pages of lines 0-4, 5-9, ...
 {
     QList<QString> lines;
     for (int i = 0; i < count; ++i)
@@ -17,183 +17,96 @@ QList<QString> Numbered(int count)
 }
 
 // "abcdefghijkl" | "mno" + line feed | "xy" + line feed: the first paragraph wraps after 12.
-QList<QString> Wrapped()
-{
-    return {u"abcdefghijklmno"_s, u"xy"_s};
-}
+const QList<QString> kWrapped = {u"abcdefghijklmno"_s, u"xy"_s};
 
 constexpr int kPageX = 86 + 56; // window x of a line's first character
 
-TEST(CaretMoves, LeftAndRightCrossWrapsAndParagraphEnds)
+struct Step {
+    int command;
+    TextPosition caret; // where the caret is after the command
+};
+
+void ExpectSteps(EditorRig& rig, std::initializer_list<Step> steps)
 {
-    EditorRig rig(Wrapped());
-    TextEditor& e = rig.editor;
-    e.Collapse({0, 11});
-    e.MoveRight(false);
-    EXPECT_EQ(rig.Caret(), (TextPosition{1, 0})); // onto the wrapped display line
-    e.MoveToLineEnd(false);
-    e.MoveRight(false);
-    EXPECT_EQ(rig.Caret(), (TextPosition{2, 0})); // over the line feed into the next paragraph
-    e.MoveLeft(false);
-    EXPECT_EQ(rig.Caret(), (TextPosition{1, 3}));
-    EXPECT_EQ(e.GoalX(), 24);
-    e.Collapse({1, 0});
-    e.MoveLeft(false);
-    EXPECT_EQ(rig.Caret(), (TextPosition{0, 11}));
-
-    e.Collapse({2, 2});
-    e.MoveRight(false); // end of the last line
-    EXPECT_EQ(rig.Caret(), (TextPosition{2, 2}));
-    e.Collapse({0, 0});
-    e.MoveLeft(false);
-    EXPECT_EQ(rig.Caret(), (TextPosition{0, 0}));
-
-    e.Collapse({2, 0});
-    EXPECT_TRUE(e.RunCommand(1209)); // extend left
-    EXPECT_EQ(rig.Caret(), (TextPosition{1, 3}));
-    EXPECT_EQ(rig.Anchor(), (TextPosition{2, 0}));
-    EXPECT_EQ(e.SelectionStart(), (TextPosition{1, 3}));
-    EXPECT_EQ(e.SelectedText(), u"\n"_s);
+    for (const Step& step : steps) {
+        rig.editor.RunCommand(step.command);
+        EXPECT_EQ(rig.Caret(), step.caret) << "after command " << step.command;
+    }
 }
 
-TEST(CaretMoves, StartFromACaretLeftPastTheText)
+TEST(CaretMoves, CharactersAcrossWrapsParagraphEndsAndTheTextsEnds)
 {
-    EditorRig rig(Wrapped());
-    rig.Format().caret = rig.Format().anchor = {1, 40}; // as a rewrap can leave it
-    rig.editor.MoveLeft(false);
-    EXPECT_EQ(rig.Caret(), (TextPosition{1, 2}));
+    EditorRig rig(kWrapped);
+    rig.editor.Collapse({0, 11});
+    ExpectSteps(rig, {{2, {1, 0}}, {14, {1, 3}}, {2, {2, 0}}, {1, {1, 3}}, {13, {1, 0}}, {1, {0, 11}}, {14, {0, 12}}});
+    EXPECT_EQ(rig.editor.GoalX(), 96);
+    rig.editor.Collapse({2, 2});
+    ExpectSteps(rig, {{2, {2, 2}}, {7, {0, 12}}, {13, {0, 0}}, {1, {0, 0}}});
+    rig.editor.Collapse({2, 0});
+    ExpectSteps(rig, {{1209, {1, 3}}});
+    EXPECT_EQ(rig.Anchor(), (TextPosition{2, 0}));
+    EXPECT_EQ(rig.editor.SelectionStart(), (TextPosition{1, 3}));
+    EXPECT_EQ(rig.editor.SelectedText(), u"\n"_s);
+
+    rig.Format().caret = {1, 40}; // as a rewrap can leave it: movements start inside the text
+    ExpectSteps(rig, {{1, {1, 2}}});
     rig.Format().caret = {9, 9};
-    rig.editor.MoveLeft(false);
-    EXPECT_EQ(rig.Caret(), (TextPosition{2, 1}));
-    rig.Format().caret = {-3, -3};
-    rig.editor.MoveDown(false);
-    EXPECT_EQ(rig.Caret().line, 1);
+    ExpectSteps(rig, {{1, {2, 1}}});
 }
 
 TEST(CaretMoves, VerticalMovesKeepGoalX)
 {
     EditorRig rig({u"abcdefghij"_s, u"ab"_s, u"abcdefghij"_s});
-    TextEditor& e = rig.editor;
-    e.MoveToLineEnd(false);
-    EXPECT_EQ(e.GoalX(), 80);
-    e.MoveDown(false);
-    EXPECT_EQ(rig.Caret(), (TextPosition{1, 2})); // the short line's end
-    e.MoveDown(false);
-    EXPECT_EQ(rig.Caret(), (TextPosition{2, 10})); // back under the remembered x
-    e.MoveDown(false);
-    EXPECT_EQ(rig.Caret(), (TextPosition{2, 10}));
-    e.RunCommand(7); // first line
-    EXPECT_EQ(rig.Caret(), (TextPosition{0, 10}));
-    e.MoveUp(false);
-    EXPECT_EQ(rig.Caret(), (TextPosition{0, 10}));
-
-    e.MoveToLineStart(false);
-    e.WordRight(false); // horizontal: goal x follows
-    e.RunCommand(8);    // last line
-    EXPECT_EQ(rig.Caret(), (TextPosition{2, 10}));
-    e.RunCommand(1210);
-    EXPECT_EQ(rig.Caret(), (TextPosition{1, 2}));
+    ExpectSteps(rig, {{14, {0, 10}}, {4, {1, 2}}, {4, {2, 10}}, {4, {2, 10}}, {7, {0, 10}}, {3, {0, 10}}});
+    ExpectSteps(rig, {{13, {0, 0}}, {15, {0, 10}}, {8, {2, 10}}, {1210, {1, 2}}});
     EXPECT_EQ(rig.Anchor(), (TextPosition{2, 10}));
-}
-
-TEST(CaretMoves, HomeAndEndOfWrappedLines)
-{
-    EditorRig rig(Wrapped());
-    TextEditor& e = rig.editor;
-    e.Collapse({0, 5});
-    e.RunCommand(14);
-    EXPECT_EQ(rig.Caret(), (TextPosition{0, 12}));
-    e.RunCommand(610); // extend to the line's start
-    EXPECT_EQ(rig.Caret(), (TextPosition{0, 0}));
-    EXPECT_EQ(rig.Anchor(), (TextPosition{0, 12}));
-    e.Collapse({1, 1});
-    e.RunCommand(14);
-    EXPECT_EQ(rig.Caret(), (TextPosition{1, 3})); // in front of the line feed
 }
 
 TEST(CaretMoves, WordsAcrossWrapsAndParagraphs)
 {
     // "漢字かなカタ" | "カナabc" + line feed | "お茶" + line feed
     EditorRig rig({u"漢字かなカタカナabc"_s, u"お茶"_s});
-    TextEditor& e = rig.editor;
-    const QList<TextPosition> rightStops = {{0, 4}, {1, 2}, {1, 5}, {2, 0}, {2, 2}, {2, 2}};
-    for (const TextPosition& stop : rightStops) {
-        e.RunCommand(15);
-        EXPECT_EQ(rig.Caret(), stop);
-    }
-    const QList<TextPosition> leftStops = {{2, 0}, {1, 5}, {1, 2}, {0, 4}, {0, 0}, {0, 0}};
-    for (const TextPosition& stop : leftStops) {
-        e.RunCommand(614);
-        EXPECT_EQ(rig.Caret(), stop);
-    }
-    EXPECT_EQ(rig.Anchor(), (TextPosition{2, 2}));
+    ExpectSteps(rig, {{15, {0, 4}}, {15, {1, 2}}, {15, {1, 5}}, {15, {2, 0}}, {615, {2, 2}}, {615, {2, 2}}});
+    ExpectSteps(rig, {{614, {2, 0}}, {614, {1, 5}}, {16, {1, 2}}, {16, {0, 4}}, {16, {0, 0}}, {16, {0, 0}}});
 }
 
-TEST(CaretMoves, PagesStepByTheVisibleLines)
-{
-    EditorRig rig(Numbered(12)); // pages of lines 0-4, 5-9, 10-11
-    TextEditor& e = rig.editor;
-    e.PageDown(false); // lines 0 to 3 visible: three lines, 72 pixels
-    EXPECT_EQ(rig.Caret(), (TextPosition{3, 0}));
-    EXPECT_EQ(rig.Format().verticalScroll, 72);
-    e.RunCommand(1213);
-    EXPECT_EQ(rig.Caret().line, 7);
-    EXPECT_EQ(rig.Anchor().line, 3);
-    EXPECT_EQ(rig.Format().verticalScroll, 222); // line 7 brought fully into view
-    e.PageUp(false);
-    EXPECT_EQ(rig.Caret().line, 5);
-    e.PageUp(false);
-    e.PageUp(false);
-    EXPECT_EQ(rig.Caret(), (TextPosition{0, 0}));
-    EXPECT_EQ(rig.Format().verticalScroll, 0);
-
-    e.MoveToLastLine();
-    e.PageDown(false);
-    EXPECT_EQ(rig.Caret().line, 11);
-    EXPECT_GE(e.CaretWindowY(), 0);
-    EXPECT_LE(e.CaretWindowY() + rig.Format().LinePitch(), rig.Format().clientHeight);
-}
-
-TEST(CaretMoves, VisibleLineJumpsAndLineScrolling)
+TEST(CaretMoves, PagesAndLineScrolling)
 {
     EditorRig rig(Numbered(12));
-    TextEditor& e = rig.editor;
-    e.RunCommand(12);
-    EXPECT_EQ(rig.Caret().line, 3);
-    e.RunCommand(11);
-    EXPECT_EQ(rig.Caret().line, 0);
+    int& scroll = rig.Format().verticalScroll;
+    ExpectSteps(rig, {{5, {3, 0}}}); // lines 0 to 3 were visible: three lines, 72 pixels
+    EXPECT_EQ(scroll, 72);
+    ExpectSteps(rig, {{1213, {7, 0}}});
+    EXPECT_EQ(rig.Anchor().line, 3);
+    EXPECT_EQ(scroll, 222); // line 7 brought fully into view
+    ExpectSteps(rig, {{6, {5, 0}}, {6, {4, 0}}, {6, {0, 0}}});
+    EXPECT_EQ(scroll, 0);
+    ExpectSteps(rig, {{12, {3, 0}}, {11, {0, 0}}});
 
-    e.RunCommand(10); // scroll towards the end; the caret leaves the top only when it must
-    e.RunCommand(10);
-    EXPECT_EQ(rig.Caret().line, 0);
-    e.RunCommand(10);
-    EXPECT_EQ(rig.Caret().line, 1);
-    EXPECT_EQ(rig.Format().verticalScroll, 72);
-    e.Collapse({3, 0});
-    e.RunCommand(9); // towards the start: a caret near the bottom moves up
-    EXPECT_EQ(rig.Caret().line, 2);
-    EXPECT_EQ(rig.Format().verticalScroll, 48);
+    ExpectSteps(rig, {{10, {0, 0}}, {10, {0, 0}}, {10, {1, 0}}}); // the caret leaves the top only when it must
+    EXPECT_EQ(scroll, 72);
+    rig.editor.Collapse({3, 0});
+    ExpectSteps(rig, {{9, {2, 0}}}); // and the bottom likewise
+    EXPECT_EQ(scroll, 48);
 
-    e.MoveToLastLine();
+    ExpectSteps(rig, {{8, {11, 0}}, {5, {11, 0}}});
+    EXPECT_GE(rig.editor.CaretWindowY(), 0);
+    EXPECT_LE(rig.editor.CaretWindowY() + 24, rig.Format().clientHeight);
     for (int i = 0; i < 10; ++i)
-        e.RunCommand(10);
-    EXPECT_EQ(rig.Caret().line, 11);
-    EXPECT_EQ(rig.Format().verticalScroll, rig.Format().LineTop(11)); // stops with the last line on top
+        rig.editor.RunCommand(10);
+    EXPECT_EQ(scroll, rig.Format().LineTop(11)); // stops with the last line on top
 }
 
 TEST(CaretMoves, ScrollCaretIntoViewBothWays)
 {
     EditorRig rig(Numbered(12));
-    TextEditor& e = rig.editor;
-    e.MoveToLastLine();
+    rig.editor.MoveToLastLine();
     EXPECT_EQ(rig.Format().verticalScroll, 434); // line 11's bottom at the window's bottom
-    e.MoveUp(false);
+    rig.editor.MoveUp(false);
     EXPECT_EQ(rig.Format().verticalScroll, 434); // still visible: no scrolling
-    e.Collapse({5, 0});
-    e.ScrollCaretIntoView();
+    rig.editor.Collapse({5, 0});
+    rig.editor.ScrollCaretIntoView();
     EXPECT_EQ(rig.Format().FirstVisibleLine(), 5);
-    e.MoveToFirstLine();
-    EXPECT_EQ(rig.Format().verticalScroll, 0);
 
     EditorRig narrow({u"abcdefghij"_s});
     narrow.editor.Resize(150, 160, 16); // client 134, narrower than the page
@@ -207,34 +120,26 @@ TEST(CaretMoves, ScrollCaretIntoViewBothWays)
 
 TEST(CaretMoves, PointsToPositions)
 {
-    EditorRig rig(Wrapped());
+    EditorRig rig(kWrapped);
     TextEditor& e = rig.editor;
     EXPECT_EQ(e.PositionAtPoint(kPageX + 27, 60), (TextPosition{0, 3})); // left of 'd's middle
-    EXPECT_EQ(e.PositionAtPoint(kPageX + 28, 60), (TextPosition{0, 4}));
     EXPECT_EQ(e.PositionAtPoint(kPageX + 500, 84), (TextPosition{1, 3}));
-    EXPECT_EQ(e.PositionAtPoint(kPageX, 131), std::nullopt); // below the last line
-    EXPECT_EQ(e.PositionAtPoint(kPageX, 40), std::nullopt);  // above the text
+    EXPECT_EQ(e.PositionAtPoint(kPageX, 40), std::nullopt); // above the text
 
     EXPECT_TRUE(e.MoveToPoint(kPageX + 28, 60, false));
     EXPECT_EQ(e.GoalX(), 32);
     EXPECT_TRUE(e.MoveToPoint(kPageX + 28, 84, true));
+    EXPECT_FALSE(e.MoveToPoint(kPageX, 131, false)); // below the last line: nothing
     EXPECT_EQ(rig.Caret(), (TextPosition{1, 3}));
     EXPECT_EQ(rig.Anchor(), (TextPosition{0, 4}));
-    EXPECT_FALSE(e.MoveToPoint(kPageX, 140, false));
-    EXPECT_EQ(rig.Caret(), (TextPosition{1, 3}));
     EXPECT_EQ(e.CaretWindowX(), kPageX + 24);
     EXPECT_EQ(e.CaretWindowY(), 82);
 }
 
 TEST(CaretMoves, SelectAllAndDrags)
 {
-    EditorRig empty;
-    EXPECT_TRUE(empty.editor.RunCommand(32774));
-    EXPECT_FALSE(empty.editor.HasSelection());
-
     EditorRig rig({u"ab"_s, u"cde"_s});
     rig.editor.RunCommand(32774);
-    EXPECT_EQ(rig.Caret(), (TextPosition{0, 0}));
     EXPECT_EQ(rig.Anchor(), (TextPosition{1, 3}));
     EXPECT_EQ(rig.editor.SelectedText(), u"ab\ncde"_s);
 
@@ -249,63 +154,52 @@ TEST(CaretMoves, SelectAllAndDrags)
 
 TEST(CaretMoves, NothingBreaksWithoutText)
 {
-    const int movements[] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16,
-                             610, 611, 614, 615, 1208, 1209, 1210, 1211, 1212, 1213, 32774};
     EditorRig empty;
     RecordingHost host;
     FixedWidthMeasurer measurer;
     CodePage ansi;
     TextEditor detached(host, measurer, ansi);
     for (TextEditor* e : {&empty.editor, &detached}) {
-        for (int command : movements)
+        for (int command : {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 32774})
             EXPECT_TRUE(e->RunCommand(command));
         EXPECT_EQ(e->Format().caret, (TextPosition{}));
+        EXPECT_FALSE(e->HasSelection());
         EXPECT_EQ(e->PositionAtPoint(kPageX, 60).has_value(), e == &empty.editor);
     }
 }
 
 TEST(EditorCommands, QueriesRunNothingAndHostCommandsGoToTheHost)
 {
-    EditorRig rig(Wrapped());
-    TextEditor& e = rig.editor;
+    EditorRig rig(kWrapped);
     for (int command : {2, 101, 202, 604, 612, 704, 1213, 32772, 32774})
-        EXPECT_TRUE(e.RunCommand(command, true)) << command;
-    for (int command : {0, 17, 105, 32815, -1})
-        EXPECT_FALSE(e.RunCommand(command, true)) << command;
+        EXPECT_TRUE(rig.editor.RunCommand(command, true)) << command;
+    for (int command : {0, 17, 105, 32815})
+        EXPECT_FALSE(rig.editor.RunCommand(command, true)) << command;
     EXPECT_EQ(rig.Caret(), (TextPosition{}));
     EXPECT_EQ(rig.store.WholeText(), u"abcdefghijklmno\nxy"_s);
 
-    e.RunCommand(402);
-    e.RunCommand(32772); // search word needs a selection
-    e.RunCommand(1208);
-    e.RunCommand(32772);
+    for (int command : {402, 32772, 1208, 32772}) // search word needs a selection
+        rig.editor.RunCommand(command);
     EXPECT_EQ(rig.host.hostCommands, (QList<int>{402, 32772}));
 }
 
 TEST(EditorCommands, KeysInBothLayouts)
 {
     using namespace KeyCode;
-    EditorRig rig(Wrapped());
+    EditorRig rig(kWrapped);
     TextEditor& e = rig.editor;
-    e.KeyDown(Vk::kRight, kLayoutWindows);
-    EXPECT_EQ(rig.Caret(), (TextPosition{0, 1}));
-    e.KeyDown(Ctrl(Vk::kEnd), kLayoutWindows);
-    EXPECT_EQ(rig.Caret().line, 2);
-    e.KeyDown(Ctrl('A'), kLayoutWindows); // bound to a function that is not carried out
+    for (int key : {Vk::kRight, Ctrl(Vk::kEnd), Ctrl('A')}) // Ctrl+A's function is not carried out
+        e.KeyDown(key, kLayoutWindows);
+    EXPECT_EQ(rig.Caret(), (TextPosition{2, 1}));
     EXPECT_FALSE(e.HasSelection());
-    e.KeyDown(Shift(Vk::kLeft), kLayoutWindows);
-    EXPECT_TRUE(e.HasSelection());
 
+    // Ctrl+Q Ctrl+R goes to the first line; Shift or Ctrl pressed alone keep the prefix.
+    for (int key : {Ctrl('Q'), Ctrl(Shift(Vk::kShift)), Ctrl(Vk::kControl), Ctrl('R'), Ctrl('D')})
+        e.KeyDown(key, kLayoutDiamond);
+    EXPECT_EQ(rig.Caret(), (TextPosition{0, 2}));
     e.KeyDown(Ctrl('Q'), kLayoutDiamond);
-    e.KeyDown(Ctrl(Shift(Vk::kShift)), kLayoutDiamond); // modifiers alone keep the prefix
-    e.KeyDown(Ctrl(Vk::kControl), kLayoutDiamond);
-    e.KeyDown(Ctrl('R'), kLayoutDiamond);
-    EXPECT_EQ(rig.Caret(), (TextPosition{0, 0}));
-    e.KeyDown(Ctrl('D'), kLayoutDiamond);
-    EXPECT_EQ(rig.Caret(), (TextPosition{0, 1}));
-    e.KeyDown(Ctrl('Q'), kLayoutDiamond);
-    e.KeyDown('R', kLayoutDiamond); // no sequence: nothing runs and the prefix is gone
-    EXPECT_EQ(rig.Caret(), (TextPosition{0, 1}));
+    e.KeyDown('R', kLayoutDiamond); // no such sequence: nothing runs and the prefix is gone
+    EXPECT_EQ(rig.Caret(), (TextPosition{0, 2}));
     EXPECT_EQ(e.Keys().PendingPrefix(), 0);
 }
 

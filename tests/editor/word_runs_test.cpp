@@ -11,25 +11,18 @@ namespace {
 using namespace WordClass;
 using namespace Qt::StringLiterals;
 
-// The stops of repeated word right (left) walks over a paragraph, from its start (its end).
-QList<int> RightStops(const QString& text)
+// The stops of repeated word walks over a paragraph: rightwards from its start, or leftwards
+// from in front of its line feed.
+QList<int> Stops(const QString& text, bool rightwards)
 {
     const CPageFormat format;
     const WordDelimiters delimiters{format.wordDelimitersA, format.wordDelimitersB};
     const QString paragraph = text + u'\n';
     QList<int> stops;
-    for (int at = 0; at < paragraph.size() - 1;)
-        stops << (at = WordRightOffset(paragraph, at, delimiters));
-    return stops;
-}
-
-QList<int> LeftStops(const QString& text)
-{
-    const CPageFormat format;
-    const WordDelimiters delimiters{format.wordDelimitersA, format.wordDelimitersB};
-    QList<int> stops;
-    for (int at = int(text.size()); at > 0;)
-        stops << (at = WordLeftOffset(text + u'\n', at, delimiters));
+    for (int at = rightwards ? 0 : int(text.size()); rightwards ? at < text.size() : at > 0;) {
+        at = rightwards ? WordRightOffset(paragraph, at, delimiters) : WordLeftOffset(paragraph, at, delimiters);
+        stops << at;
+    }
     return stops;
 }
 
@@ -53,31 +46,31 @@ TEST(WordRuns, MixedScriptsSplitWhereTheClassChanges)
 {
     // kanji then hiragana belong together; katakana, ASCII letters and digits are words of
     // their own; blanks stay with the word before them.
-    EXPECT_EQ(RightStops(u"漢字かなカタカナabc 123"_s), (QList<int>{4, 8, 12, 15}));
-    EXPECT_EQ(LeftStops(u"漢字かなカタカナabc 123"_s), (QList<int>{12, 8, 4, 0}));
-    EXPECT_EQ(RightStops(u"ｱｲｳabc　ｘｙ１２"_s), (QList<int>{3, 7, 9, 11}));
+    EXPECT_EQ(Stops(u"漢字かなカタカナabc 123"_s, true), (QList<int>{4, 8, 12, 15}));
+    EXPECT_EQ(Stops(u"漢字かなカタカナabc 123"_s, false), (QList<int>{12, 8, 4, 0}));
+    EXPECT_EQ(Stops(u"ｱｲｳabc　ｘｙ１２"_s, true), (QList<int>{3, 7, 9, 11}));
 }
 
 TEST(WordRuns, HonorificPrefixesJoinTheFollowingWord)
 {
-    EXPECT_EQ(RightStops(u"漢字ご飯"_s), (QList<int>{2, 4}));
-    EXPECT_EQ(LeftStops(u"漢字ご飯"_s), (QList<int>{2, 0}));
-    EXPECT_EQ(RightStops(u"ですお茶"_s), (QList<int>{4})); // hiragana runs on into a prefix
+    EXPECT_EQ(Stops(u"漢字ご飯"_s, true), (QList<int>{2, 4}));
+    EXPECT_EQ(Stops(u"漢字ご飯"_s, false), (QList<int>{2, 0}));
+    EXPECT_EQ(Stops(u"ですお茶"_s, true), (QList<int>{4})); // hiragana runs on into a prefix
 }
 
 TEST(WordRuns, DelimitersEndWords)
 {
     // A word ends in front of "@&#$" and behind the particles and brackets of the second set.
-    EXPECT_EQ(RightStops(u"abc@def"_s), (QList<int>{3, 7}));
-    EXPECT_EQ(RightStops(u"お茶を飲む"_s), (QList<int>{3, 5}));
-    EXPECT_EQ(LeftStops(u"お茶を飲む"_s), (QList<int>{3, 0}));
-    EXPECT_EQ(RightStops(u"です。次は「本」"_s), (QList<int>{3, 5, 6, 8}));
+    EXPECT_EQ(Stops(u"abc@def"_s, true), (QList<int>{3, 7}));
+    EXPECT_EQ(Stops(u"お茶を飲む"_s, true), (QList<int>{3, 5}));
+    EXPECT_EQ(Stops(u"お茶を飲む"_s, false), (QList<int>{3, 0}));
+    EXPECT_EQ(Stops(u"です。次は「本」"_s, true), (QList<int>{3, 5, 6, 8}));
 }
 
 TEST(WordRuns, WalksStayInsideTheParagraphAndSurrogatePairs)
 {
-    EXPECT_EQ(RightStops(u"a😀b"_s), (QList<int>{1, 3, 4}));
-    EXPECT_EQ(LeftStops(u"a😀b"_s), (QList<int>{3, 1, 0}));
+    EXPECT_EQ(Stops(u"a😀b"_s, true), (QList<int>{1, 3, 4}));
+    EXPECT_EQ(Stops(u"a😀b"_s, false), (QList<int>{3, 1, 0}));
     const WordDelimiters none{};
     EXPECT_EQ(WordRightOffset(u"\n", 0, none), 0);
     EXPECT_EQ(WordRightOffset(u"ab\n", 99, none), 2);
