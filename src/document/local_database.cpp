@@ -102,8 +102,6 @@ CLocalDatabase::CLocalDatabase(const QString& path)
 int CLocalDatabase::CreateFile()
 {
     QFile file(m_path);
-    if (file.exists())
-        return kExists;
     if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
         return file.exists() ? kExists : kCannotCreate;
     const bool written = file.write(QByteArray(kIndexBytes, '\0')) == kIndexBytes && file.flush()
@@ -161,13 +159,12 @@ int CLocalDatabase::FindSlot(qint64 bodyBytes) const
         return -1;
     int bestLarger = -1;
     int bestLargerBlocks = kMaxBlocks + 1;
+    int endSlot = -1;
     for (int slot = 0; slot < kSlotCount; ++slot) {
         const SlotEntry entry = Entry(slot);
         if (entry.state == SlotEntry::kUnused) {
-            if (bestLarger >= 0 && bestLargerBlocks >= total + 2)
-                return bestLarger;
-            const bool fullIndex = slot == kSlotCount - 1;
-            return fullIndex || !EndsBelowLimit(AppendBlock(), total) ? -1 : slot;
+            endSlot = slot;
+            break;
         }
         if (entry.state != SlotEntry::kFree || entry.blocks < total || !EndsBelowLimit(entry.firstBlock, total))
             continue;
@@ -178,8 +175,12 @@ int CLocalDatabase::FindSlot(qint64 bodyBytes) const
             bestLargerBlocks = entry.blocks;
         }
     }
-    // No never-used entry at all: only a free entry can take the record.
-    return bestLarger >= 0 && bestLargerBlocks >= total + 2 ? bestLarger : -1;
+    if (bestLarger >= 0 && bestLargerBlocks >= total + 2)
+        return bestLarger;
+    // The last entry is never allocated, so reaching it means the index is full.
+    if (endSlot < 0 || endSlot == kSlotCount - 1 || !EndsBelowLimit(AppendBlock(), total))
+        return -1;
+    return endSlot;
 }
 
 bool CLocalDatabase::WriteEntry(int slot, const SlotEntry& entry)

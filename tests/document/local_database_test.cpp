@@ -24,21 +24,19 @@ SlotEntry Free(uint16_t blocks, uint32_t first) { return {SlotEntry::kFree, bloc
 void PatchBytes(const QString& path, qint64 offset, const QByteArray& bytes)
 {
     QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
-    ASSERT_TRUE(file.seek(offset));
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite) && file.seek(offset));
     ASSERT_EQ(file.write(bytes), bytes.size());
 }
 
-void PatchEntry(const QString& path, int slot, const SlotEntry& entry)
+QByteArray EntryBytes(const SlotEntry& entry)
 {
     QByteArray bytes(SlotEntry::kBytes, '\0');
     entry.ToBytes(bytes.data());
-    PatchBytes(path, slot * SlotEntry::kBytes, bytes);
+    return bytes;
 }
 
 class LocalDatabaseTest : public testing::Test {
 protected:
-    // A fresh object on the test's file, opened.
     CLocalDatabase& Reopen()
     {
         m_db.reset();
@@ -46,30 +44,22 @@ protected:
         EXPECT_EQ(m_db->Open(), CLocalDatabase::kOk);
         return *m_db;
     }
-    // Saves a new memo; returns its slot.
-    int Add(const QString& body, const QString& title = {})
-    {
-        MemoHeader header;
-        ResetMemoHeader(header);
-        header.title = title;
-        EXPECT_EQ(m_db->SaveRecord(-1, header, body), 1);
-        return m_db->SlotAt(m_db->CurrentPosition());
-    }
-    int Resave(int position, const QString& body)
+    // Saves a new memo, or the memo at `position` with its stored header; returns the result.
+    int Save(const QString& body, int position = -1)
     {
         MemoHeader header;
         QString old;
-        EXPECT_TRUE(m_db->ReadRecord(m_db->SlotAt(position), header, old));
+        if (position < 0 || !m_db->ReadRecord(m_db->SlotAt(position), header, old))
+            ResetMemoHeader(header);
         return m_db->SaveRecord(position, header, body);
     }
     QString Body(int position)
     {
         MemoHeader header;
         QString body;
-        EXPECT_TRUE(m_db->ReadRecord(m_db->SlotAt(position), header, body));
+        EXPECT_TRUE(m_db->ReadRecord(m_db->SlotAt(position), header, body)) << position;
         return body;
     }
-    void Close() { m_db.reset(); }
 
     TempFolder m_folder;
     QString m_path = m_folder.Path("Memo.qrl");
@@ -82,97 +72,70 @@ TEST_F(LocalDatabaseTest, CreatesAZeroIndexOnceAndNeverOverwrites)
     EXPECT_EQ(db.CreateFile(), CLocalDatabase::kOk);
     EXPECT_EQ(ReadBytes(m_path), QByteArray(kMiB, '\0'));
     EXPECT_EQ(db.CreateFile(), CLocalDatabase::kExists);
-    EXPECT_EQ(CLocalDatabase(m_folder.Path("no/such/folder.qrl")).CreateFile(), CLocalDatabase::kCannotCreate);
     EXPECT_EQ(CLocalDatabase(m_folder.Path("no/such/folder.qrl")).Open(), CLocalDatabase::kCannotCreate);
 }
 
-TEST_F(LocalDatabaseTest, FirstEmptyMemoIsHeaderBlockPlusOneZeroBlock)
+TEST_F(LocalDatabaseTest, RecordsFillWholeBlocksAfterTheIndex)
 {
     CLocalDatabase& db = Reopen(); // creates the missing file
-    EXPECT_EQ(db.CurrentPosition(), -1);
     MemoHeader header;
     ResetMemoHeader(header);
-    header.title = "t";
     ASSERT_EQ(db.SaveRecord(-1, header, QString()), 1);
     EXPECT_EQ(header.attachId.size(), MemoHeader::kAttachIdChars);
     EXPECT_EQ(db.CurrentHeader(), header);
     EXPECT_EQ(db.CurrentPosition(), 0);
-    Close();
-
-    const QByteArray file = ReadBytes(m_path);
+    QByteArray file = ReadBytes(m_path);
     ASSERT_EQ(file.size(), kMiB + 2 * kBlock);
     EXPECT_EQ(file.first(8), QByteArray("\x01\x00\x02\x00\x00\x00\x00\x00", 8));
-    EXPECT_EQ(file.mid(kMiB, kBlock), header.ToBytes());
-    EXPECT_EQ(file.mid(kMiB + kBlock), QByteArray(kBlock, '\0'));
-}
+    EXPECT_EQ(file.sliced(kMiB), header.ToBytes() + QByteArray(kBlock, '\0'));
 
-TEST_F(LocalDatabaseTest, BodyFillsExactBlocksAndReadsBack)
-{
-    CLocalDatabase& db = Reopen();
     const QString full(2048, QChar(u'あ'));
-    Add(full);
-    Add(full + "x");
-    EXPECT_EQ(db.Entry(0), InUse(2, 0));
-    EXPECT_EQ(db.Entry(1), InUse(3, 2));
-    EXPECT_EQ(db.FileSize(), kMiB + 5 * kBlock);
-    EXPECT_EQ(Body(0), full);
-    EXPECT_EQ(Body(1), full + "x");
-    EXPECT_EQ(ReadBytes(m_path).mid(kMiB + kBlock, 2), QByteArray("\x42\x30", 2)); // UTF-16LE
+    Save(full);
+    Save(full + "x");
+    EXPECT_EQ(db.Entry(1), InUse(2, 2));
+    EXPECT_EQ(db.Entry(2), InUse(3, 4));
+    EXPECT_EQ(db.FileSize(), kMiB + 7 * kBlock);
+    EXPECT_EQ(ReadBytes(m_path).mid(kMiB + 3 * kBlock, 2), QByteArray("\x42\x30", 2)); // UTF-16LE
+    EXPECT_EQ(Body(1), full);
+    EXPECT_EQ(Body(2), full + "x");
 }
 
-TEST_F(LocalDatabaseTest, GrownMemoMovesKeepingSlotAndOrderAndFreesOldBlocks)
+TEST_F(LocalDatabaseTest, GrownMemosMoveKeepingSlotAndOrderAndFreeTheirOldBlocks)
 {
     CLocalDatabase& db = Reopen();
-    Add("a", "A");
-    Add("b", "B");
-    db.SetCurrentPosition(0);
-    ASSERT_EQ(Resave(0, QString(2049, 'a')), 1);
-    EXPECT_EQ(db.Entry(0), InUse(3, 4));
-    EXPECT_EQ(db.Entry(2), Free(2, 0));
-    EXPECT_EQ(db.Count(), 2);
-    EXPECT_EQ(db.SlotAt(0), 0);
-    EXPECT_EQ(Body(0), QString(2049, 'a'));
-    EXPECT_EQ(db.CurrentHeader().bodyBytes, 4098);
-
-    // Shrinking rewrites in place and keeps all three blocks.
-    ASSERT_EQ(Resave(0, "short"), 1);
-    EXPECT_EQ(db.Entry(0), InUse(3, 4));
-    EXPECT_EQ(Body(0), "short");
-    EXPECT_TRUE(CheckLocalDatabase(db).problems.isEmpty());
-}
-
-TEST_F(LocalDatabaseTest, GrownMemoTakesAnExactFreeEntryWhichThenHoldsItsOldBlocks)
-{
-    CLocalDatabase& db = Reopen();
-    Add("a");
-    Add(QString(2049, 'b'));
-    Add("c");
+    Save("a");
+    Save(QString(2049, 'b'));
+    Save("c");
     ASSERT_EQ(db.DeleteRecord(1), 1);
     EXPECT_EQ(db.Entry(1), Free(3, 2));
-    ASSERT_EQ(Resave(0, QString(3000, 'a')), 1);
+    db.SetCurrentPosition(0);
+    ASSERT_EQ(Save(QString(3000, 'a'), 0), 1); // into the exact free entry of slot 1
     EXPECT_EQ(db.Entry(0), InUse(3, 2));
     EXPECT_EQ(db.Entry(1), Free(2, 0));
-    EXPECT_EQ(db.FileSize(), kMiB + 7 * kBlock);
+    EXPECT_EQ(db.CurrentHeader().bodyBytes, 6000);
+    ASSERT_EQ(Save(QString(2049, 'c'), 1), 1); // no free entry fits: to the end of the file
+    EXPECT_EQ(db.Entry(2), InUse(3, 7));
+    EXPECT_EQ(db.Entry(3), Free(2, 5));
+    EXPECT_EQ(db.SlotAt(1), 2);
+    ASSERT_EQ(Save("short", 1), 1); // in place, keeping all three blocks
+    EXPECT_EQ(db.Entry(2), InUse(3, 7));
+    EXPECT_EQ(Body(0), QString(3000, 'a'));
+    EXPECT_EQ(Body(1), "short");
     EXPECT_TRUE(CheckLocalDatabase(db).problems.isEmpty());
 }
 
 TEST_F(LocalDatabaseTest, FreedBlocksAreReusedOnExactFitOrWhenTwoBlocksLarger)
 {
     CLocalDatabase& db = Reopen();
-    Add(QString(3 * 2048, 'x')); // 4 blocks at 0
-    Add(QString(4 * 2048, 'y')); // 5 blocks at 4
-    Add("z");                    // 2 blocks at 9
+    Save(QString(3 * 2048, 'x')); // 4 blocks at 0
+    Save(QString(4 * 2048, 'y')); // 5 blocks at 4
+    Save("z");
     ASSERT_EQ(db.DeleteRecord(0), 1);
     ASSERT_EQ(db.DeleteRecord(0), 1);
-    EXPECT_EQ(db.CurrentPosition(), -1);
-    EXPECT_EQ(db.FindSlot(1), 0);         // 2 blocks: the smallest larger entry (4) is 2 larger
+    EXPECT_EQ(db.FindSlot(1), 0);          // 2 blocks: the smallest larger entry is 2 larger
     EXPECT_EQ(db.FindSlot(2 * kBlock), 3); // 3 blocks: 4 and 5 are too close, append
     EXPECT_EQ(db.FindSlot(4 * kBlock), 1); // exact fit
-    EXPECT_EQ(db.FindSlot(5 * kBlock), 3);
-
-    Add(QString(4 * 2048, 'n'));
-    EXPECT_EQ(db.Entry(1), InUse(5, 4));
-    Add(QString());
+    Save(QString());
     EXPECT_EQ(db.Entry(0), InUse(2, 0));
     EXPECT_EQ(db.FileSize(), kMiB + 11 * kBlock);
 }
@@ -180,29 +143,25 @@ TEST_F(LocalDatabaseTest, FreedBlocksAreReusedOnExactFitOrWhenTwoBlocksLarger)
 TEST_F(LocalDatabaseTest, NewMemoGoesLastUntilReopenOrdersBySlot)
 {
     CLocalDatabase& db = Reopen();
-    Add("A");
-    Add("B");
-    Add("C");
+    for (const char* body : {"A", "B", "C"})
+        Save(body);
     ASSERT_EQ(db.DeleteRecord(0), 1);
-    EXPECT_EQ(Add("D"), 0); // reuses slot 0
-    EXPECT_EQ(Body(2), "D");
+    Save("D"); // reuses slot 0
+    EXPECT_EQ(db.SlotAt(2), 0);
     EXPECT_EQ(Body(0), "B");
-
     Reopen();
-    ASSERT_EQ(m_db->Count(), 3);
     EXPECT_EQ(Body(0), "D");
     EXPECT_EQ(Body(2), "C");
 }
 
 TEST_F(LocalDatabaseTest, SecondOpenOfTheSameFileIsRefused)
 {
-    CLocalDatabase& first = Reopen();
+    Reopen();
     CLocalDatabase second(m_path);
     EXPECT_EQ(second.Open(), CLocalDatabase::kCannotOpen);
     EXPECT_FALSE(second.IsOpen());
-    Add("still usable");
-    EXPECT_EQ(first.Count(), 1);
-    Close();
+    EXPECT_EQ(Save("still usable"), 1);
+    m_db.reset();
     EXPECT_EQ(second.Open(), CLocalDatabase::kOk);
 }
 
@@ -210,7 +169,6 @@ TEST_F(LocalDatabaseTest, ShortFileIsRefusedAndTextOfOneMebibyteHasNoRecords)
 {
     WriteBytes(m_path, QByteArray(kMiB - 1, 'x'));
     EXPECT_EQ(CLocalDatabase(m_path).Open(), CLocalDatabase::kIndexTooShort);
-
     WriteBytes(m_path, QByteArray("Memo text, line after line.\n").repeated(40000));
     CLocalDatabase& db = Reopen();
     EXPECT_EQ(db.Count(), 0);
@@ -223,20 +181,18 @@ TEST_F(LocalDatabaseTest, DamagedRecordsReadAsFailure)
 {
     Reopen();
     for (int i = 0; i < 5; ++i)
-        Add("memo");
-    Close();
-    PatchEntry(m_path, 0, InUse(2, 1000)); // past the end
-    PatchEntry(m_path, 1, InUse(0, 2));
-    PatchEntry(m_path, 2, InUse(1, 4));
+        Save("memo");
+    m_db.reset();
+    PatchBytes(m_path, 0, EntryBytes(InUse(2, 1000)) + EntryBytes(InUse(0, 2)) + EntryBytes(InUse(1, 4)));
     PatchBytes(m_path, kMiB + 6 * kBlock + 8, QByteArray("\x01\x10\x00\x00", 4)); // BodyBytes 4097
     PatchBytes(m_path, kMiB + 8 * kBlock + 12, QByteArray(256, 'A'));             // no Title NUL
 
     Reopen();
     MemoHeader header;
     QString body;
-    for (int position = 0; position < 4; ++position) {
-        EXPECT_FALSE(m_db->ReadRecord(m_db->SlotAt(position), header, body)) << position;
-        EXPECT_FALSE(m_db->ReadHeader(m_db->SlotAt(position), header)) << position;
+    for (int slot = 0; slot < 4; ++slot) {
+        EXPECT_FALSE(m_db->ReadRecord(slot, header, body)) << slot;
+        EXPECT_FALSE(m_db->ReadHeader(slot, header)) << slot;
     }
     m_db->SetCurrentPosition(3);
     m_db->SetCurrentHeader(MemoHeader{});
@@ -253,12 +209,10 @@ TEST_F(LocalDatabaseTest, DamagedRecordsReadAsFailure)
 
 TEST_F(LocalDatabaseTest, FullIndexRefusesNewAndMovedRecordsWithoutWriting)
 {
-    QByteArray image(kMiB + 2 * kBlock, '\0');
-    for (int slot = 0; slot < CLocalDatabase::kSlotCount - 1; ++slot)
-        InUse(2, 0).ToBytes(image.data() + slot * SlotEntry::kBytes);
+    QByteArray image = EntryBytes(InUse(2, 0)).repeated(CLocalDatabase::kSlotCount - 1) + QByteArray(8, '\0');
     MemoHeader header;
     ResetMemoHeader(header);
-    image.replace(kMiB, kBlock, header.ToBytes());
+    image += header.ToBytes() + QByteArray(kBlock, '\0');
     WriteBytes(m_path, image);
 
     CLocalDatabase& db = Reopen();
@@ -275,12 +229,10 @@ TEST_F(LocalDatabaseTest, FullIndexRefusesNewAndMovedRecordsWithoutWriting)
 TEST_F(LocalDatabaseTest, RecordsNeverEndAtOrBeyondFourGibibytes)
 {
     CLocalDatabase& db = Reopen();
-    Add("grows later");
+    Save("grows later");
     ASSERT_TRUE(QFile::resize(m_path, CLocalDatabase::kMaxFileBytes - 2 * kBlock)); // sparse
-    MemoHeader header;
-    ResetMemoHeader(header);
-    EXPECT_EQ(db.SaveRecord(-1, header, QString()), 0);
-    EXPECT_EQ(Resave(0, QString(2049, 'x')), 0);
+    EXPECT_EQ(Save(QString()), 0);
+    EXPECT_EQ(Save(QString(2049, 'x'), 0), 0);
     EXPECT_EQ(db.Count(), 1);
     EXPECT_EQ(db.Entry(0), InUse(2, 0));
     EXPECT_EQ(db.Entry(1), SlotEntry{});
@@ -288,22 +240,19 @@ TEST_F(LocalDatabaseTest, RecordsNeverEndAtOrBeyondFourGibibytes)
     EXPECT_EQ(Body(0), "grows later");
 
     ASSERT_TRUE(QFile::resize(m_path, CLocalDatabase::kMaxFileBytes - 3 * kBlock));
-    Add("ends one block below the limit");
+    EXPECT_EQ(Save("ends one block below the limit"), 1);
     EXPECT_EQ(db.Entry(1).EndOffset(), CLocalDatabase::kMaxFileBytes - kBlock);
 }
 
 TEST_F(LocalDatabaseTest, RefusesWritesThatWouldSpillOrLeaveTheIndex)
 {
     CLocalDatabase& db = Reopen();
-    Add("a");
-    Add("b");
+    Save("a");
     ASSERT_EQ(db.DeleteRecord(0), 1);
-    EXPECT_EQ(db.DeleteRecord(0), 1);
     EXPECT_EQ(db.DeleteRecord(0), 0);
     EXPECT_EQ(db.WriteRecord(0, MemoHeader{}, QByteArray(4097, 'x')), CLocalDatabase::kNotWritable);
     EXPECT_FALSE(db.WriteEntry(CLocalDatabase::kSlotCount, InUse(2, 0)));
-    MemoHeader header = db.CurrentHeader();
-    EXPECT_EQ(db.SaveRecord(0, header, "x"), 0);
+    EXPECT_EQ(Save("x", 0), 0);
 }
 
 } // namespace

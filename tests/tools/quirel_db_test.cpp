@@ -74,15 +74,9 @@ TEST_F(QuirelDbTest, BadArgumentsAndFilesExitWithOneLine)
         QStringList arguments;
         int exitCode;
     } cases[] = {
-        {{}, 2},
-        {{"frobnicate", m_path}, 2},
-        {{"list"}, 2},
-        {{"show", m_path, "first"}, 2},
-        {{"list", m_path, "--title", "x"}, 2},
-        {{"list", m_path}, 1},
-        {{"show", m_path, "0"}, 1},
-        {{"export", m_path}, 1},
-        {{"check", m_path}, 1},
+        {{}, 2}, {{"frobnicate", m_path}, 2}, {{"list"}, 2}, {{"show", m_path, "first"}, 2},
+        {{"list", m_path, "--title", "x"}, 2}, {{"list", m_path}, 1}, {{"show", m_path, "0"}, 1},
+        {{"export", m_path}, 1}, {{"check", m_path}, 1},
     };
     for (const auto& c : cases) {
         const ToolRun run = RunTool(c.arguments);
@@ -96,14 +90,10 @@ TEST_F(QuirelDbTest, BadArgumentsAndFilesExitWithOneLine)
     EXPECT_EQ(RunTool({"show", m_path, "0"}).exitCode, 1);
     WriteBytes(m_path, "not a database");
     EXPECT_TRUE(RunTool({"list", m_path}).err.contains("not a memo database"));
-    const ToolRun help = RunTool({"--help"});
-    EXPECT_EQ(help.exitCode, 0);
-    EXPECT_TRUE(help.out.startsWith("Usage: quirel-db"));
-}
+    EXPECT_TRUE(RunTool({"--help"}).out.startsWith("Usage: quirel-db"));
 
-TEST_F(QuirelDbTest, FileHeldByTheEditorCannotBeOpened)
-{
-    CLocalDatabase held(m_path);
+    WriteBytes(m_path, QByteArray(CLocalDatabase::kIndexBytes, '\0'));
+    CLocalDatabase held(m_path); // as the editor holds it
     ASSERT_EQ(held.Open(), CLocalDatabase::kOk);
     const ToolRun run = RunTool({"add", m_path}, "text");
     EXPECT_EQ(run.exitCode, 1);
@@ -116,16 +106,11 @@ TEST_F(QuirelDbTest, CheckAndListReportSharedAndDamagedRecords)
     ASSERT_EQ(RunTool({"create", m_path}).exitCode, 0);
     for (const char* body : {"one", "two", "three"})
         ASSERT_EQ(RunTool({"add", m_path}, body).exitCode, 0);
-    {
-        // Slot 1 now names slot 0's blocks; slot 2 points past the end of the file.
-        QFile file(m_path);
-        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
-        char entry[SlotEntry::kBytes];
-        SlotEntry{SlotEntry::kInUse, 2, 0}.ToBytes(entry);
-        ASSERT_TRUE(file.seek(8) && file.write(entry, 8) == 8);
-        SlotEntry{SlotEntry::kInUse, 2, 99}.ToBytes(entry);
-        ASSERT_TRUE(file.seek(16) && file.write(entry, 8) == 8);
-    }
+    // Slot 1 now names slot 0's blocks; slot 2 points past the end of the file.
+    QByteArray file = ReadBytes(m_path);
+    SlotEntry{SlotEntry::kInUse, 2, 0}.ToBytes(file.data() + 8);
+    SlotEntry{SlotEntry::kInUse, 2, 99}.ToBytes(file.data() + 16);
+    WriteBytes(m_path, file);
     const ToolRun check = RunTool({"check", m_path});
     EXPECT_EQ(check.exitCode, 1);
     EXPECT_EQ(check.out, "slot 2: blocks 99 to 100 lie beyond the end of the file\n"
