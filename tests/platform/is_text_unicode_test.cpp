@@ -11,24 +11,18 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-QByteArray Utf16(const QString& text, QSysInfo::Endian order)
-{
-    QByteArray bytes(text.size() * 2, Qt::Uninitialized);
-    if (order == QSysInfo::LittleEndian)
-        qToLittleEndian<char16_t>(text.utf16(), text.size(), bytes.data());
-    else
-        qToBigEndian<char16_t>(text.utf16(), text.size(), bytes.data());
-    return bytes;
-}
-
 QByteArray Le(const QString& text)
 {
-    return Utf16(text, QSysInfo::LittleEndian);
+    QByteArray bytes(text.size() * 2, Qt::Uninitialized);
+    qToLittleEndian<char16_t>(text.utf16(), text.size(), bytes.data());
+    return bytes;
 }
 
 QByteArray Be(const QString& text)
 {
-    return Utf16(text, QSysInfo::BigEndian);
+    QByteArray bytes(text.size() * 2, Qt::Uninitialized);
+    qToBigEndian<char16_t>(text.utf16(), text.size(), bytes.data());
+    return bytes;
 }
 
 const QString kJapanese = u"吾輩は猫である。名前はまだ無い。どこで生れたかとんと見当がつかぬ。"_s;
@@ -37,39 +31,27 @@ const QString kJapanese = u"吾輩は猫である。名前はまだ無い。ど�
 
 TEST(IsTextUnicodeTest, LittleEndianTextIsUnicode)
 {
-    EXPECT_TRUE(IsTextUnicode(Le(u"abc"_s)));                // zero-extended ASCII
-    EXPECT_TRUE(IsTextUnicode(Le(kJapanese + u"\r\n"_s)));     // line ends
-    EXPECT_TRUE(IsTextUnicode(Le(u"ファイル名はmemo.txtです。"_s))); // statistics, with NUL bytes
-    EXPECT_TRUE(IsTextUnicode(Le(u"価格は1000円です\r\n"_s))); // "0" is no reversed ideographic space
-}
-
-TEST(IsTextUnicodeTest, MarkDecides)
-{
+    EXPECT_TRUE(IsTextUnicode(Le(u"abc"_s)));                         // zero-extended ASCII
+    EXPECT_TRUE(IsTextUnicode(Le(kJapanese + u"\r\n"_s)));            // line ends
+    EXPECT_TRUE(IsTextUnicode(Le(u"ファイル名はmemo.txtです。"_s)));   // statistics, with NUL bytes
+    EXPECT_TRUE(IsTextUnicode(Le(u"価格は1000円です\r\n"_s)));        // "0" is no reversed ideographic space
     EXPECT_TRUE(IsTextUnicode("\xFF\xFE"));
-    EXPECT_TRUE(IsTextUnicode("\xFF\xFE" "abc")); // even with an odd length
-    EXPECT_FALSE(IsTextUnicode(Be(u"\uFEFFabc\r\n"_s)));
+    EXPECT_TRUE(IsTextUnicode("\xFF\xFE" "abc")); // the mark outweighs an odd length
 }
 
-TEST(IsTextUnicodeTest, ByteEncodingsAreNotUnicode)
+TEST(IsTextUnicodeTest, OtherSamplesAreNot)
 {
-    EXPECT_FALSE(IsTextUnicode(""));
-    EXPECT_FALSE(IsTextUnicode("a"));
-    EXPECT_FALSE(IsTextUnicode("Bush hid the facts"));
-    EXPECT_FALSE(IsTextUnicode(kJapanese.toUtf8()));
     const QByteArray shiftJis = CodePage().Encode(kJapanese + u"\r\n"_s + kJapanese);
-    EXPECT_FALSE(IsTextUnicode(shiftJis));
-    // One byte in front puts the lead bytes into the high halves, where they vary as little as
-    // UTF-16 high bytes do; the absence of NUL bytes still tells.
-    EXPECT_FALSE(IsTextUnicode("a" + shiftJis + "b"));
-}
-
-TEST(IsTextUnicodeTest, BigEndianOddAndIllegalSamplesAreNotUnicode)
-{
-    EXPECT_FALSE(IsTextUnicode(Be(u"abc\r\n"_s)));
-    EXPECT_FALSE(IsTextUnicode(Be(kJapanese + u"\r\n"_s)));
-    EXPECT_FALSE(IsTextUnicode(Le(u"abc\r\n"_s) + "x"));
-    EXPECT_FALSE(IsTextUnicode(Le(u"abc"_s) + QByteArray(2, '\0')));
-    EXPECT_FALSE(IsTextUnicode(Le(u"abc"_s) + "\xFF\xFF"));
-    EXPECT_FALSE(IsTextUnicode(Le(u"abc"_s) + "\xFE\xFF"));
-    EXPECT_FALSE(IsTextUnicode(Le(u"abc"_s) + "\r\n")); // CR LF packed into one unit
+    const QByteArray samples[] = {
+        "", "a", "Bush hid the facts", kJapanese.toUtf8(), shiftJis,
+        // One byte in front puts the lead bytes into the high halves, where they vary as little
+        // as UTF-16 high bytes do; the absence of NUL bytes still tells.
+        "a" + shiftJis + "b",
+        Be(u"abc\r\n"_s), Be(kJapanese + u"\r\n"_s), Be(u"\uFEFFabc\r\n"_s),
+        Le(u"abc\r\n"_s) + "x",
+        Le(u"abc"_s) + QByteArray(2, '\0'), Le(u"abc"_s) + "\xFF\xFF", Le(u"abc"_s) + "\xFE\xFF",
+        Le(u"abc"_s) + "\r\n", // CR LF packed into one unit
+    };
+    for (const QByteArray& sample : samples)
+        EXPECT_FALSE(IsTextUnicode(sample)) << sample.toHex(' ').constData();
 }
