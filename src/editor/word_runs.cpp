@@ -6,11 +6,11 @@
 #include <QByteArray>
 #include <algorithm>
 
-using namespace WordClass;
+using enum WordClass;
 
 namespace {
 
-int SingleByteClass(uchar byte)
+WordClass SingleByteClass(uchar byte)
 {
     if (byte == 0x20)
         return kSpace;
@@ -24,7 +24,7 @@ int SingleByteClass(uchar byte)
     return kOtherSingleByte;
 }
 
-int DoubleByteClass(int code)
+WordClass DoubleByteClass(int code)
 {
     if (code == 0x8140)
         return kSpace;
@@ -44,7 +44,7 @@ int DoubleByteClass(int code)
 }
 
 // Whether a run of class p continues with a character of class c.
-bool Continues(int p, int c)
+bool Continues(WordClass p, WordClass c)
 {
     if (p == kUnclassed || c == kUnclassed)
         return false;
@@ -65,7 +65,7 @@ bool EndsBefore(QStringView text, qsizetype i, WordDelimiters delimiters)
 
 } // namespace
 
-int CharacterClass(QChar c)
+WordClass CharacterClass(QChar c)
 {
     static const CodePage shiftJis("CP932");
     const QByteArray bytes = shiftJis.Encode(QStringView(&c, 1));

@@ -13,23 +13,23 @@
 #include <QChar>
 #include <QStringView>
 
-namespace WordClass {
-inline constexpr int kUnclassed = 0;
-inline constexpr int kSpace = 1;
-inline constexpr int kDigit = 2;
-inline constexpr int kLetterOrSymbol = 3;
-inline constexpr int kHalfWidthKatakana = 4;
-inline constexpr int kOtherSingleByte = 5;
-inline constexpr int kFullWidthDigit = 6;
-inline constexpr int kFullWidthLetter = 7;
-inline constexpr int kHiragana = 8;
-inline constexpr int kKatakana = 9;
-inline constexpr int kKanji = 10; // and every other double-byte character
-inline constexpr int kPrefix = 11;
-inline constexpr int kPunctuation = 12;
-} // namespace WordClass
+enum class WordClass {
+    kUnclassed,         // no Shift_JIS code: ends every run
+    kSpace,             // 0x20 and the full-width space
+    kDigit,
+    kLetterOrSymbol,    // ASCII letters, "_" and the symbols 0x21-0x2F and 0x3A-0x40
+    kHalfWidthKatakana,
+    kOtherSingleByte,
+    kFullWidthDigit,
+    kFullWidthLetter,
+    kHiragana,
+    kKatakana,          // and the long vowel mark
+    kKanji,             // and every other double-byte character
+    kPrefix,            // お and ご
+    kPunctuation,       // 、。，．
+};
 
-int CharacterClass(QChar c);
+WordClass CharacterClass(QChar c);
 
 // Delimiters: a word ends in front of a character of `before` and behind one of `after`.
 struct WordDelimiters {

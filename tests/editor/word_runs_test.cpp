@@ -8,7 +8,7 @@
 
 namespace {
 
-using namespace WordClass;
+using enum WordClass;
 using namespace Qt::StringLiterals;
 
 // The stops of repeated word walks over a paragraph: rightwards from its start, or leftwards
@@ -28,7 +28,7 @@ QList<int> Stops(const QString& text, bool rightwards)
 
 TEST(WordRuns, ClassesFollowTheShiftJisCode)
 {
-    const QList<std::pair<QString, int>> samples = {
+    const QList<std::pair<QString, WordClass>> samples = {
         {u" 　"_s, kSpace},          {u"09"_s, kDigit},           {u"Az_-!/:@"_s, kLetterOrSymbol},
         {u"ｱﾟ"_s, kHalfWidthKatakana}, {u"[~\t"_s, kOtherSingleByte}, {u"０９"_s, kFullWidthDigit},
         {u"Ａｚ"_s, kFullWidthLetter}, {u"ぁあん"_s, kHiragana},     {u"ァヶー"_s, kKatakana},
