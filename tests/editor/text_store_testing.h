@@ -1,5 +1,6 @@
 // Test helpers for the text model: a measurer with exact widths (ASCII 8 px, every other unit
-// 16 px, the line feed a chosen width) and a check of every invariant of a paragraph chain.
+// 16 px, the line feed a chosen width), a fixture with a store wrapped at 64 px, and a check
+// of every invariant of a paragraph chain.
 #pragma once
 
 #include "editor/char_measurer.h"
@@ -13,9 +14,7 @@ public:
     int Width(char16_t unit) override
     {
         ++calls;
-        if (unit == u'\n')
-            return m_lineFeedWidth;
-        return unit < 0x80 ? 8 : 16;
+        return unit == u'\n' ? m_lineFeedWidth : unit < 0x80 ? 8 : 16;
     }
     int calls = 0;
 
@@ -29,42 +28,47 @@ inline WrapSettings TestWrap(CharMeasurer& measurer, int textWidth)
     return {&measurer, textWidth, QStringLiteral("、。"), QStringLiteral("「（")};
 }
 
-// One paragraph per line, wrapped with remeasuring.
-inline void Load(CTextStore& store, const QList<QString>& lines, const WrapSettings& wrap)
-{
-    store.LoadParagraphs(lines);
-    store.RelayoutAll(wrap, true);
-}
-
 inline QList<int> Breaks(const CTextPara& para)
 {
     return QList<int>(para.breaks.begin(), para.breaks.end());
 }
 
+// A store wrapped at 64 px with the measurer above.
+class TextStoreTest : public ::testing::Test {
+protected:
+    // One paragraph per line, wrapped with remeasuring.
+    void Load(const QList<QString>& lines)
+    {
+        m_store.LoadParagraphs(lines);
+        m_store.RelayoutAll(m_wrap, true);
+    }
+
+    FixedWidthMeasurer m_measurer;
+    WrapSettings m_wrap = TestWrap(m_measurer, 64);
+    CTextStore m_store;
+};
+
 inline ::testing::AssertionResult ChainIsConsistent(const CTextStore& store)
 {
-    const CTextPara* para = store.FirstParagraph();
-    if (!para || para->prev)
-        return ::testing::AssertionFailure() << "the chain has no proper first paragraph";
     int ordinal = 0;
     int line = 0;
-    for (; para; para = para->next, ++ordinal) {
+    for (const CTextPara* para = store.FirstParagraph(); para; para = para->next, ++ordinal) {
         const QString& text = para->text.Text();
-        auto fail = [&] { return ::testing::AssertionFailure() << "paragraph " << ordinal << ": "; };
-        if (para->ordinal != ordinal)
-            return fail() << "ordinal " << para->ordinal;
-        if (para->firstLine != line)
-            return fail() << "first line " << para->firstLine << ", expected " << line;
-        if (para->next && para->next->prev != para)
-            return fail() << "broken back link";
-        if (text.indexOf(u'\n') != text.size() - 1)
-            return fail() << "does not end with its only line feed";
-        if (para->text.Attributes().size() != size_t(text.size()))
-            return fail() << "width count differs from the length";
-        if (para->lineCount != int(para->breaks.size()) || para->breaks.back() != uint32_t(text.size()))
-            return fail() << "breaks do not match the line count and length";
-        if (!std::is_sorted(para->breaks.begin(), para->breaks.end()))
-            return fail() << "breaks go backwards";
+        const char* fault = nullptr;
+        const auto expect = [&fault](bool holds, const char* what) {
+            if (!holds && !fault)
+                fault = what;
+        };
+        expect(para->ordinal == ordinal, "ordinal");
+        expect(para->firstLine == line, "first line");
+        expect((ordinal == 0) == !para->prev && (!para->next || para->next->prev == para), "links");
+        expect(text.indexOf(u'\n') == text.size() - 1, "not one closing line feed");
+        expect(para->text.Attributes().size() == size_t(text.size()), "width count");
+        expect(para->lineCount == int(para->breaks.size()), "line count");
+        expect(!para->breaks.empty() && para->breaks.back() == uint32_t(text.size()), "last break");
+        expect(std::is_sorted(para->breaks.begin(), para->breaks.end()), "breaks go backwards");
+        if (fault)
+            return ::testing::AssertionFailure() << "paragraph " << ordinal << ": " << fault;
         line += para->lineCount;
     }
     if (store.TotalLines() != line)
