@@ -40,7 +40,7 @@ private:
     void Remeasure(CTextPara& para);
     uint16_t TabWidth(qint64 x) const;
 
-    const WrapSettings& m_settings;
+    WrapSettings m_settings; // a copy: the wrapper may outlive the caller's settings
     int m_spaceWidth = 0;
     std::vector<uint16_t> m_widthTable; // empty until the first remeasure
 };
