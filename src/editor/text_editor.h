@@ -6,6 +6,7 @@
 
 #include "editor/key_table.h"
 #include "editor/page_format.h"
+#include "editor/para_offset.h"
 #include "editor/text_store.h"
 #include "editor/undo_ring.h"
 
@@ -99,6 +100,7 @@ public:
     QString ChangedStatusText() const;
 
     // Editing. Each sets the store's edited flag and the document's modified flag.
+    // InsertText drops line feeds and carriage returns (paragraphs are made by NewParagraph).
     void InsertText(const QString& text, bool record);
     void NewParagraph(bool moveCaret, bool record);
     void SoftLineBreak();
@@ -107,10 +109,11 @@ public:
     void DeleteLine();
     void DeleteWord();
     void DeleteSelection(bool toClipboard, bool record);
-    // A typed code unit (character path, not the input method): inserted only when it is a
-    // single byte of the ANSI code page that the editor accepts and no key prefix is pending.
+    // A typed code unit (key text, not the input method): inserted only when it is printable
+    // (no C0/C1 control, DEL or lone surrogate) and no key prefix is pending.
     void TypeCharacter(char16_t unit);
-    void Copy();
+    // False when nothing was copied (no selection, or the clipboard failed and said so).
+    bool Copy();
     void Paste();
     void UndoLast();
     bool Find(const QString& text, bool forward, bool includeCaret);
@@ -133,6 +136,9 @@ private:
     void MoveToLine(int line, bool extend);
     // A position pulled back into the text (a rewrap can leave one past a line's end).
     TextPosition ClampToText(TextPosition position) const;
+    // The end of every edit: caret and anchor to a paragraph offset (or the caret pulled into
+    // the text when the offset is not in it), goal x from there, the caret scrolled into view.
+    void PlaceCaret(ParaOffset at);
 
     EditorHost& m_host;
     CharMeasurer& m_measurer;

@@ -1,0 +1,23 @@
+// ParaOffset: a text position as paragraph ordinal and character offset. Undo records keep
+// positions this way because it survives rewrapping: display lines move, offsets do not.
+// Conversions check their bounds; a position outside the text converts to nothing.
+#pragma once
+
+#include "editor/text_store.h"
+
+#include <compare>
+#include <optional>
+
+struct ParaOffset {
+    int ordinal = -1;
+    int offset = -1;
+    friend auto operator<=>(const ParaOffset&, const ParaOffset&) = default; // text order
+};
+
+// Nothing when the position is not in the text (a paragraph's last offset is its line feed).
+std::optional<ParaOffset> ToParaOffset(CTextStore& store, TextPosition position);
+// The paragraph is found by walking from the one at `nearLine`, where the store's lookup cache
+// usually stands, so conversions near the caret are short.
+std::optional<TextPosition> ToPosition(CTextStore& store, ParaOffset at, int nearLine);
+// Where a position stands once the stretch [start, end) is deleted (inside it: at its start).
+ParaOffset AfterDeletion(ParaOffset position, ParaOffset start, ParaOffset end);

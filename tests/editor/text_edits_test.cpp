@@ -1,0 +1,98 @@
+// Typing, paragraphs, deletion and their undo steps, on the editor rig's 12-column page.
+#include "editing_steps.h"
+#include "editor_fixture.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(TextEdits, TypingIsUndoneCharacterByCharacter)
+{
+    EditorRig rig({"", "xxxxxxxx"});
+    // Controls, DEL, C1 and lone surrogates are not text; neither is a key ending a sequence.
+    for (char16_t unit : {u'a', u'\t', u'\x7F', u'\x85', u'\xD800', u'b', u'c'})
+        rig.editor.TypeCharacter(unit);
+    rig.editor.Keys().Lookup(KeyCode::kCtrl | 'Q', kLayoutDiamond);
+    rig.editor.TypeCharacter(u'r');
+    EXPECT_EQ(rig.store.WholeText(), "abc\nxxxxxxxx");
+    EXPECT_TRUE(rig.store.Edited());
+    EXPECT_EQ(rig.host.modifiedCount, 3);
+    rig.editor.MoveDown(false); // goal x followed the typing
+    EXPECT_EQ(rig.Caret(), (TextPosition{1, 3}));
+
+    for (const char* expected : {"ab", "a", ""}) {
+        rig.editor.UndoLast();
+        EXPECT_EQ(rig.store.WholeText(), QString::fromUtf8(expected) + "\nxxxxxxxx");
+    }
+    EXPECT_FALSE(rig.editor.Undo().CanUndo());
+}
+
+TEST(TextEdits, CommitStringReplacesTheSelectionInTwoSteps)
+{
+    EditorRig rig({"hello world"});
+    Select(rig.editor, {0, 6}, {0, 11});
+    rig.editor.InsertText(QStringLiteral("世\r\n界界界"), true); // line ends never enter a paragraph
+    EXPECT_EQ(rig.store.WholeText(), QStringLiteral("hello 世界界界"));
+    EXPECT_EQ(rig.Caret(), (TextPosition{1, 1})); // behind the text, which wrapped
+    rig.editor.UndoLast();
+    EXPECT_EQ(rig.store.WholeText(), "hello ");
+    rig.editor.UndoLast();
+    EXPECT_EQ(rig.store.WholeText(), "hello world");
+}
+
+TEST(TextEdits, EnterTabAndSoftBreak)
+{
+    EditorRig rig({"abcd", "ef"});
+    rig.editor.Collapse({0, 2});
+    rig.editor.RunCommand(201); // Enter: the caret follows
+    EXPECT_EQ(rig.Caret(), (TextPosition{1, 0}));
+    rig.editor.RunCommand(204); // new paragraph, the caret stays
+    rig.editor.RunCommand(202); // tab
+    EXPECT_EQ(rig.store.WholeText(), "ab\n\t\ncd\nef");
+    rig.editor.SoftLineBreak(); // not on the last line: only down to the next line's start
+    EXPECT_EQ(rig.Caret(), (TextPosition{2, 0}));
+    rig.editor.Collapse({3, 1});
+    rig.editor.SoftLineBreak(); // on the last line: a new paragraph after its end
+    EXPECT_EQ(rig.store.WholeText(), "ab\n\t\ncd\nef\n");
+    EXPECT_EQ(rig.Caret(), (TextPosition{4, 0}));
+    UndoAll(rig.editor);
+    EXPECT_EQ(rig.store.WholeText(), "abcd\nef");
+}
+
+TEST(TextEdits, DeletionKeysAndTheirUndo)
+{
+    EditorRig rig({"a", "", "foo bar", "xy"});
+    rig.editor.Collapse({3, 2});
+    rig.editor.DeleteCharacter(true); // the last line feed stays
+    rig.editor.Collapse({0, 0});
+    rig.editor.Backspace();
+    EXPECT_FALSE(rig.editor.Undo().CanUndo());
+    EXPECT_FALSE(rig.store.Edited());
+
+    rig.editor.Collapse({1, 0});
+    rig.editor.DeleteLine(); // an empty line goes with its line feed
+    rig.editor.DeleteWord();
+    EXPECT_EQ(rig.store.WholeText(), "a\nbar\nxy");
+    rig.editor.Collapse({2, 1});
+    rig.editor.DeleteLine(); // a filled line is emptied but stays
+    rig.editor.Collapse({1, 0});
+    rig.editor.Backspace(); // joins with the line above
+    EXPECT_EQ(rig.store.WholeText(), "abar\n");
+    UndoAll(rig.editor);
+    EXPECT_EQ(rig.store.WholeText(), "a\n\nfoo bar\nxy");
+}
+
+TEST(TextEdits, SelectionAcrossParagraphsIsDeletedAndRestored)
+{
+    EditorRig rig({"hello", "world", "tail"});
+    Select(rig.editor, {1, 3}, {0, 2});
+    rig.editor.RunCommand(612);
+    EXPECT_EQ(rig.store.WholeText(), "held\ntail");
+    EXPECT_TRUE(ChainIsConsistent(rig.store)); // undo finds paragraphs by their ordinals
+    rig.editor.UndoLast();
+    EXPECT_EQ(rig.store.WholeText(), "hello\nworld\ntail");
+    EXPECT_EQ(rig.Caret(), (TextPosition{0, 2}));
+    EXPECT_EQ(rig.Anchor(), (TextPosition{0, 2}));
+}
+
+} // namespace
