@@ -11,6 +11,7 @@
 // through DocumentViews.
 #pragma once
 
+#include "document/memo_header.h"
 #include "platform/code_page.h"
 
 #include <QString>
@@ -21,8 +22,6 @@ class CTextStore;
 class DocumentViews;
 class MemoStore;
 class UserPrompts;
-struct LogFontW;
-struct MemoHeader;
 
 enum class DocumentMode { kTextFile, kLocalDatabase, kServer };
 
@@ -139,6 +138,8 @@ private:
     void ReplaceTextStore(std::unique_ptr<CTextStore> store, int hint);
     void ClearModified();
     void SetPathName(const QString& path);
+    // The path, or "無題" for a text without one.
+    QString DocumentName() const;
     void Tell(const QString& text);
 
     UserPrompts& m_prompts;

@@ -1,0 +1,49 @@
+// The local database as a MemoStore (see local_memo_store.h).
+#include "local_memo_store.h"
+
+LocalMemoStore::LocalMemoStore(std::unique_ptr<CLocalDatabase> database)
+    : m_database(std::move(database))
+{
+}
+
+void LocalMemoStore::BeginNew()
+{
+    m_database->SetCurrentPosition(-1);
+    MemoHeader header;
+    ResetMemoHeader(header);
+    m_database->SetCurrentHeader(header);
+}
+
+void LocalMemoStore::Step(bool next)
+{
+    const int count = Count();
+    if (count == 0)
+        return;
+    // From a new memo (-1) next reaches 0 and previous wraps to the last record.
+    const int position = CurrentRecord() + (next ? 1 : -1);
+    m_database->SetCurrentPosition(position >= count ? 0 : position < 0 ? count - 1 : position);
+}
+
+void LocalMemoStore::Jump(bool first)
+{
+    if (const int count = Count(); count > 0)
+        m_database->SetCurrentPosition(first ? 0 : count - 1);
+}
+
+QString LocalMemoStore::LoadCurrent()
+{
+    QString body;
+    m_database->LoadCurrent(body);
+    return body;
+}
+
+bool LocalMemoStore::SaveCurrent(const QString& body)
+{
+    MemoHeader header = CurrentHeader();
+    return m_database->SaveRecord(CurrentRecord(), header, body) == 1;
+}
+
+bool LocalMemoStore::DeleteCurrent()
+{
+    return m_database->DeleteRecord(CurrentRecord()) == 1;
+}

@@ -1,0 +1,34 @@
+// The program's message texts: the string table entries by id, and the other fixed texts the
+// document shows. Texts are the program's own wording, kept exactly as the user sees them.
+#pragma once
+
+#include <QString>
+
+enum MessageId : int {
+    kMsgOleInitFailed = 100,
+    kMsgChangeEncoding = 102,
+    kMsgCreateLocalDatabase = 103,
+    kMsgCannotOpenLocalDatabase = 104,
+    kMsgSaveFontAsDefault = 106,
+    kMsgDeleteMemo = 109,
+    kMsgLocalDatabaseNotice = 119,
+    kMsgShowAgain = 121,
+    kMsgMailNotice = 122,
+};
+
+// The string table entry; empty for an id without one.
+QString MessageText(int id);
+
+// "無題": the name of a text without a file.
+QString UntitledName();
+// "データ数 N".
+QString RecordCountText(int count);
+QString QrlTextRefusedText();
+// The yes/no(/cancel) question before unsaved text is left; `name` is the path or "無題".
+QString SaveChangesQuestion(const QString& name);
+QString FontSetText();
+QString MemoSaveFailedText();
+QString MemoDeleteFailedText();
+// A text file that could not be read or written, with its path and the reason.
+QString TextFileReadFailedText(const QString& path, const QString& reason);
+QString TextFileWriteFailedText(const QString& path, const QString& reason);
