@@ -24,6 +24,39 @@ void DeleteParagraphs(CTextPara* first, const CTextPara* end)
         first = next;
     }
 }
+
+// A paragraph holding `line` and its line feed, widths 0, one display line.
+CTextPara* NewParagraph(QStringView line)
+{
+    QString text;
+    text.reserve(line.size() + 1); // exact size: a store holds many paragraphs
+    text.append(line).append(u'\n');
+    auto* para = new CTextPara;
+    para->text.SetText(text);
+    para->breaks.push_back(uint32_t(text.size()));
+    return para;
+}
+
+// Links `para` into the chain right after `prev`; returns it.
+CTextPara* LinkAfter(CTextPara* prev, CTextPara* para)
+{
+    para->prev = prev;
+    para->next = prev->next;
+    if (prev->next)
+        prev->next->prev = para;
+    prev->next = para;
+    return para;
+}
+
+// New characters with their measured widths.
+CAttrString Measured(QStringView text, const CLineWrapper& wrapper)
+{
+    CAttrString measured(text.toString(), 0);
+    std::span<uint16_t> widths = measured.MutableAttributes();
+    for (qsizetype i = 0; i < text.size(); ++i)
+        widths[size_t(i)] = wrapper.Measure(text[i].unicode());
+    return measured;
+}
 } // namespace
 
 void CTextStore::DestroyChain()
@@ -47,20 +80,8 @@ void CTextStore::LoadParagraphs(const QList<QString>& lines)
 {
     DestroyChain();
     CTextPara* last = nullptr;
-    int count = 0;
     const auto append = [&](QStringView line) {
-        QString text;
-        text.reserve(line.size() + 1); // exact size: a store holds many paragraphs
-        text.append(line).append(u'\n');
-        auto* para = new CTextPara;
-        para->text.SetText(text);
-        para->breaks.push_back(uint32_t(text.size()));
-        para->ordinal = count;
-        para->firstLine = count;
-        ++count;
-        para->prev = last;
-        (last ? last->next : m_first) = para;
-        last = para;
+        last = last ? LinkAfter(last, NewParagraph(line)) : (m_first = NewParagraph(line));
     };
     for (const QString& line : lines) {
         for (QStringView part : QStringTokenizer(line, u'\n'))
@@ -68,7 +89,7 @@ void CTextStore::LoadParagraphs(const QList<QString>& lines)
     }
     if (!m_first)
         append({});
-    m_totalLines = count;
+    RenumberAfter(nullptr);
 }
 
 CTextPara* CTextStore::FindParagraph(int line)
@@ -250,6 +271,7 @@ void CTextStore::RenumberAfter(CTextPara* para)
     for (CTextPara* next = para ? para->next : m_first; next; prev = next, next = next->next) {
         next->ordinal = prev ? prev->ordinal + 1 : 0;
         next->firstLine = prev ? prev->firstLine + prev->lineCount : 0;
+        ++m_renumbered;
     }
     m_totalLines = prev->firstLine + prev->lineCount;
 }
@@ -261,39 +283,46 @@ void CTextStore::RewrapOne(CTextPara* para, CLineWrapper& wrapper)
         RenumberAfter(para);
 }
 
-void CTextStore::InsertCharacters(int line, int column, const QString& text, const WrapSettings& wrap)
+void CTextStore::InsertText(int line, int column, QStringView text, const WrapSettings& wrap)
 {
     const std::optional<Location> at = LocateForEdit({line, column});
-    if (!at || text.isEmpty() || text.contains(u'\n'))
+    if (!at || text.isEmpty())
         return;
     CLineWrapper wrapper(wrap);
-    CAttrString inserted(text, 0);
-    std::span<uint16_t> widths = inserted.MutableAttributes();
-    for (qsizetype i = 0; i < text.size(); ++i)
-        widths[size_t(i)] = wrapper.Measure(text[i].unicode());
-    at->para->text.Insert(at->offset, inserted);
-    RewrapOne(at->para, wrapper);
+    CTextPara* para = at->para;
+    const qsizetype firstBreak = text.indexOf(u'\n');
+    if (firstBreak < 0) {
+        para->text.Insert(at->offset, Measured(text, wrapper));
+        RewrapOne(para, wrapper);
+        return;
+    }
+    // The paragraph ends with the text's first line; the text's last line heads a paragraph
+    // that takes the rest, with the old line feed and its width.
+    const CAttrString rest = para->text.Mid(at->offset, para->Length());
+    para->text.Remove(at->offset, para->Length());
+    para->text += Measured(text.first(firstBreak + 1), wrapper);
+    wrapper.Wrap(*para, false);
+    CTextPara* last = para;
+    qsizetype lineStart = firstBreak + 1;
+    for (qsizetype lineEnd; (lineEnd = text.indexOf(u'\n', lineStart)) >= 0; lineStart = lineEnd + 1) {
+        last = LinkAfter(last, NewParagraph(text.sliced(lineStart, lineEnd - lineStart)));
+        wrapper.Wrap(*last, true); // all its characters are new
+    }
+    last = LinkAfter(last, new CTextPara);
+    last->text = Measured(text.sliced(lineStart), wrapper) + rest;
+    wrapper.Wrap(*last, false);
+    RenumberAfter(para);
+}
+
+void CTextStore::InsertCharacters(int line, int column, const QString& text, const WrapSettings& wrap)
+{
+    if (!text.contains(u'\n'))
+        InsertText(line, column, text, wrap);
 }
 
 void CTextStore::SplitParagraph(int line, int column, const WrapSettings& wrap)
 {
-    const std::optional<Location> at = LocateForEdit({line, column});
-    if (!at)
-        return;
-    CLineWrapper wrapper(wrap);
-    CTextPara* para = at->para;
-    auto* tail = new CTextPara;
-    tail->text = para->text.Mid(at->offset, para->Length());
-    para->text.Remove(at->offset, para->Length());
-    para->text += CAttrString(QStringLiteral("\n"), wrapper.Measure(u'\n'));
-    tail->prev = para;
-    tail->next = para->next;
-    if (para->next)
-        para->next->prev = tail;
-    para->next = tail;
-    wrapper.Wrap(*para, false);
-    wrapper.Wrap(*tail, false);
-    RenumberAfter(para);
+    InsertText(line, column, u"\n", wrap);
 }
 
 void CTextStore::DeleteCharacter(int line, int column, const WrapSettings& wrap)

@@ -97,10 +97,15 @@ public:
     // first lines, ordinals and total lines consistent. Positions on lines that do not exist
     // change nothing; columns past a paragraph's closing line feed are taken as that line
     // feed, except by DeleteCharacter, which then changes nothing.
-    // Inserts `text` before the position; text holding a line feed is refused (paragraphs are
-    // made by SplitParagraph).
+    // Inserts `text` (no carriage returns) before the position in one edit, however many line
+    // feeds it holds: the paragraph is split once, every line of the text after the first
+    // becomes a new paragraph (the last one followed by the rest of the split paragraph), only
+    // the inserted characters are measured, only the touched and new paragraphs are wrapped,
+    // and the following paragraphs are renumbered once.
+    void InsertText(int line, int column, QStringView text, const WrapSettings& wrap);
+    // InsertText for single edits: characters without a line feed (text holding one is
+    // refused), and one line feed.
     void InsertCharacters(int line, int column, const QString& text, const WrapSettings& wrap);
-    // Ends the paragraph at the position; the rest becomes a new paragraph after it.
     void SplitParagraph(int line, int column, const WrapSettings& wrap);
     // Removes the character at the position; removing a closing line feed joins the next
     // paragraph (the last paragraph's line feed stays).
@@ -109,6 +114,10 @@ public:
     // before `from`.
     void DeleteRange(TextPosition from, TextPosition to, const WrapSettings& wrap);
     void RelayoutAll(const WrapSettings& wrap, bool remeasure);
+
+    // How many times a paragraph has been given its ordinal and first line since the store was
+    // made: the part of an edit's cost that grows with the text behind it.
+    qint64 RenumberedParagraphs() const { return m_renumbered; }
 
 private:
     struct Location {
@@ -141,4 +150,5 @@ private:
     int m_encoding = 0;
     CTextPara* m_cachePara = nullptr; // its first line is read from the paragraph itself
     int m_totalLines = 1;
+    qint64 m_renumbered = 0;
 };

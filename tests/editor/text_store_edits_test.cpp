@@ -17,6 +17,21 @@ protected:
             firstLines.append(para->firstLine);
         return firstLines;
     }
+    // Every paragraph's breaks, in chain order.
+    std::vector<std::vector<uint32_t>> AllBreaks() const
+    {
+        std::vector<std::vector<uint32_t>> breaks;
+        for (const CTextPara* para = m_store.FirstParagraph(); para; para = para->next)
+            breaks.push_back(para->breaks);
+        return breaks;
+    }
+    // An edit's layout must be the one a fresh relayout of the same text gives.
+    void ExpectLayoutAsRelaidOut()
+    {
+        const std::vector<std::vector<uint32_t>> afterEdits = AllBreaks();
+        m_store.RelayoutAll(m_wrap, false);
+        EXPECT_EQ(AllBreaks(), afterEdits);
+    }
 };
 
 TEST_F(TextStoreEditsTest, InsertRewrapsAndMovesTheFollowingParagraphs)
@@ -43,6 +58,50 @@ TEST_F(TextStoreEditsTest, InsertOutsideTheTextIsClampedOrIgnored)
     m_store.InsertCharacters(0, 0, QStringLiteral("v\nv"), m_wrap); // line feeds are refused
     EXPECT_EQ(m_store.WholeText(), QStringLiteral("yabz\nc"));
     EXPECT_TRUE(ChainIsConsistent(m_store));
+}
+
+TEST_F(TextStoreEditsTest, InsertTextMakesAParagraphOfEachLine)
+{
+    struct Case {
+        const char* what;
+        QList<QString> lines;
+        TextPosition at;
+        QString text;
+        QString expected;
+    };
+    const Case cases[] = {
+        {"into an empty store", {}, {0, 0}, QStringLiteral("a\nb"), QStringLiteral("a\nb")},
+        {"at the start, a trailing line feed", {QStringLiteral("abcdef")}, {0, 0}, QStringLiteral("x\ny\n"),
+         QStringLiteral("x\ny\nabcdef")},
+        {"inside a wrapped line", {QStringLiteral("ab"), QStringLiteral("あいうえおか"), QStringLiteral("c")}, {2, 1},
+         QStringLiteral("いろはにほへと\n\nz"), QStringLiteral("ab\nあいうえおいろはにほへと\n\nzか\nc")},
+        {"at the end", {QStringLiteral("ab"), QStringLiteral("c")}, {1, 9}, QStringLiteral("\nz"),
+         QStringLiteral("ab\nc\nz")},
+        {"only line feeds", {QStringLiteral("ab")}, {0, 1}, QStringLiteral("\n\n"), QStringLiteral("a\n\nb")},
+        {"no line feed", {QStringLiteral("ab")}, {0, 1}, QStringLiteral("xyz"), QStringLiteral("axyzb")},
+        {"nothing", {QStringLiteral("ab")}, {0, 1}, QString(), QStringLiteral("ab")},
+        {"on no line", {QStringLiteral("ab")}, {3, 0}, QStringLiteral("x\ny"), QStringLiteral("ab")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Load(c.lines);
+        m_store.InsertText(c.at.line, c.at.column, c.text, m_wrap);
+        EXPECT_EQ(m_store.WholeText(), c.expected);
+        EXPECT_TRUE(ChainIsConsistent(m_store));
+        EXPECT_EQ(m_store.LineText(m_store.TotalLines() - 1), c.expected.section(u'\n', -1) + u'\n');
+        ExpectLayoutAsRelaidOut();
+    }
+}
+
+TEST_F(TextStoreEditsTest, InsertTextMeasuresOnlyTheNewCharacters)
+{
+    Load({QStringLiteral("ab")}); // the line feed measured 0 wide
+    FixedWidthMeasurer lineFeed20(20);
+    m_store.InsertText(0, 1, QStringLiteral("あ\nxy\nz"), TestWrap(lineFeed20, 64));
+    const auto widths = [&](int line) { return m_store.ParagraphOfLine(line).Attributes(); };
+    EXPECT_EQ(widths(0), (std::vector<uint16_t>{8, 16, 20}));
+    EXPECT_EQ(widths(1), (std::vector<uint16_t>{8, 8, 20}));
+    EXPECT_EQ(widths(2), (std::vector<uint16_t>{8, 8, 0})); // the old line feed keeps its width
 }
 
 TEST_F(TextStoreEditsTest, SplitMakesANewParagraphAndRenumbers)
@@ -123,7 +182,7 @@ TEST_F(TextStoreEditsTest, RandomEditsKeepTextAndLayoutRight)
     };
     for (int step = 0; step < 1500; ++step) {
         const auto [at, offset] = randomPlace();
-        switch (random.bounded(4)) {
+        switch (random.bounded(5)) {
         case 0: {
             const QString text = randomText(12);
             m_store.InsertCharacters(at.line, at.column, text, m_wrap);
@@ -139,6 +198,12 @@ TEST_F(TextStoreEditsTest, RandomEditsKeepTextAndLayoutRight)
             if (offset != model.size() - 1)
                 model.remove(offset, 1);
             break;
+        case 3: {
+            const QString text = randomText(12).replace(u'\t', u'\n') + randomText(12).replace(u'a', u'\n');
+            m_store.InsertText(at.line, at.column, text, m_wrap);
+            model.insert(offset, text);
+            break;
+        }
         default: {
             const auto [end, endOffset] = randomPlace();
             m_store.DeleteRange(at, end, m_wrap);
@@ -150,12 +215,7 @@ TEST_F(TextStoreEditsTest, RandomEditsKeepTextAndLayoutRight)
         ASSERT_TRUE(ChainIsConsistent(m_store)) << "step " << step;
         ASSERT_EQ(m_store.WholeText() + u'\n', model) << "step " << step;
     }
-    std::vector<std::vector<uint32_t>> afterEdits;
-    for (const CTextPara* para = m_store.FirstParagraph(); para; para = para->next)
-        afterEdits.push_back(para->breaks);
-    m_store.RelayoutAll(m_wrap, false);
-    for (const CTextPara* para = m_store.FirstParagraph(); para; para = para->next)
-        EXPECT_EQ(para->breaks, afterEdits[size_t(para->ordinal)]) << "paragraph " << para->ordinal;
+    ExpectLayoutAsRelaidOut();
 }
 
 } // namespace
