@@ -5,6 +5,7 @@
 
 #include "editor/text_store.h"
 
+#include <QStringView>
 #include <compare>
 #include <optional>
 
@@ -19,5 +20,10 @@ std::optional<ParaOffset> ToParaOffset(CTextStore& store, TextPosition position)
 // The paragraph is found by walking from the one at `nearLine`, where the store's lookup cache
 // usually stands, so conversions near the caret are short.
 std::optional<TextPosition> ToPosition(CTextStore& store, ParaOffset at, int nearLine);
+// The display position `count` characters after `at` in text order (a line feed counts as one
+// character), at most the last paragraph's line feed; nothing when `at` is not in the text.
+std::optional<TextPosition> PositionAfter(CTextStore& store, ParaOffset at, int count, int nearLine);
 // Where a position stands once the stretch [start, end) is deleted (inside it: at its start).
 ParaOffset AfterDeletion(ParaOffset position, ParaOffset start, ParaOffset end);
+// Where the end of `text` stands once it is inserted at `start`.
+ParaOffset AfterInsertion(ParaOffset start, QStringView text);

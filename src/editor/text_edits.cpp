@@ -5,8 +5,6 @@
 #include "editor/text_editor.h"
 
 #include <QScopeGuard>
-#include <QStringTokenizer>
-#include <utility>
 
 namespace {
 
@@ -49,15 +47,13 @@ bool IsPrintable(char16_t unit)
     return unit >= 0x20 && !(unit >= 0x7F && unit <= 0x9F) && !QChar::isSurrogate(unit);
 }
 
-// Text with line feeds, inserted at the caret paragraph by paragraph; the caret ends after it.
-void InsertPieces(TextEditor& editor, QStringView text, bool record)
+// Text with line feeds inserted at `caret` (paragraph offset `at`) in one edit of the store,
+// so that its cost grows with the text inserted and the paragraphs after it, not their
+// product. Returns where the text ends.
+ParaOffset InsertLines(CTextStore& store, TextPosition caret, ParaOffset at, QStringView text, const WrapSettings& wrap)
 {
-    bool first = true;
-    for (QStringView piece : QStringTokenizer(text, u'\n')) {
-        if (!std::exchange(first, false))
-            editor.NewParagraph(true, record);
-        editor.InsertText(piece.toString(), record);
-    }
+    store.InsertText(caret.line, caret.column, text, wrap);
+    return AfterInsertion(at, text);
 }
 
 void MarkChanged(CTextStore& store, EditorHost& host)
@@ -239,9 +235,10 @@ void TextEditor::Paste()
     const std::optional<ParaOffset> start = ToParaOffset(*m_store, m_format.caret);
     if (!text || !start || text->remove(u'\r').isEmpty())
         return;
-    InsertPieces(*this, *text, false);
-    if (const std::optional<ParaOffset> end = ToParaOffset(*m_store, m_format.caret))
-        m_undo.Push(PastedRecord(*start, *end));
+    const ParaOffset end = InsertLines(*m_store, m_format.caret, *start, *text, Wrap());
+    m_undo.Push(PastedRecord(*start, end));
+    PlaceCaret(end);
+    MarkChanged(*m_store, m_host);
 }
 
 void TextEditor::UndoLast()
@@ -252,23 +249,20 @@ void TextEditor::UndoLast()
     const ParaOffset firstAt{record.paragraph1, record.offset1};
     const int near = m_format.caret.line;
     const std::optional<TextPosition> first = ToPosition(*m_store, firstAt, near);
-    const std::optional<TextPosition> second = ToPosition(*m_store, {record.paragraph2, record.offset2}, near);
-    if (!first || (record.kind == UndoRecord::kPasted && !second))
+    // Typed and pasted text is removed as one range (one rewrap), up to its end.
+    const std::optional<TextPosition> second =
+        record.kind == UndoRecord::kTyped ? PositionAfter(*m_store, firstAt, record.count, near)
+                                          : ToPosition(*m_store, {record.paragraph2, record.offset2}, near);
+    if (!first || (record.kind != UndoRecord::kDeleted && !second))
         return; // an empty ring, or the record's paragraph is gone
     Collapse(*first);
-    switch (record.kind) {
-    case UndoRecord::kDeleted:
-        InsertPieces(*this, record.text, false);
+    if (record.kind == UndoRecord::kDeleted) {
+        InsertLines(*m_store, *first, firstAt, record.text, Wrap());
         PlaceCaret(firstAt); // in front of the restored text
-        break;
-    case UndoRecord::kTyped:
-        for (int i = 0; i < record.count; ++i)
-            DeleteCharacter(false);
-        break;
-    case UndoRecord::kPasted:
+        MarkChanged(*m_store, m_host);
+    } else {
         Extend(*second);
         DeleteSelection(false, false);
-        break;
     }
 }
 
@@ -317,5 +311,11 @@ void TextEditor::DropText(const QString& text, TextPosition at, bool moveFromSel
     }
     PlaceCaret(*target); // a selection that stays (a copy) must not be replaced
     QString dropped = text;
-    InsertPieces(*this, dropped.remove(u'\r'), true);
+    if (dropped.remove(u'\r').isEmpty())
+        return;
+    // One step undoes the whole drop, as for a paste, however many lines it brought.
+    const ParaOffset droppedEnd = InsertLines(*m_store, m_format.caret, *target, dropped, Wrap());
+    m_undo.Push(PastedRecord(*target, droppedEnd));
+    PlaceCaret(droppedEnd);
+    MarkChanged(*m_store, m_host);
 }

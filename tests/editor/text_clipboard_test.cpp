@@ -27,6 +27,26 @@ TEST(Clipboard, CopyPasteAndUndo)
     EXPECT_EQ(rig.Caret(), (TextPosition{1, 1}));
 }
 
+// The cost of a paste must grow with the lines pasted plus the paragraphs behind them, not
+// with their product: each paragraph is renumbered a bounded number of times.
+TEST(Clipboard, PastingManyLinesAndUndoingItRenumbersEachParagraphOnce)
+{
+    constexpr int kLines = 20000;
+    const QList<QString> memo(kLines, QStringLiteral("memo line"));
+    const QStringList pasted(kLines, QStringLiteral("pasted line"));
+    EditorRig rig(memo);
+    rig.host.clipboard = pasted.join(QStringLiteral("\r\n"));
+    const qint64 before = rig.store.RenumberedParagraphs();
+    rig.editor.Paste();
+    EXPECT_EQ(rig.store.WholeText(), pasted.join(u'\n') + QStringList(memo).join(u'\n'));
+    EXPECT_EQ(rig.Caret(), (TextPosition{kLines - 1, 11}));
+    rig.editor.UndoLast();
+    EXPECT_EQ(rig.store.WholeText(), QStringList(memo).join(u'\n'));
+    EXPECT_TRUE(ChainIsConsistent(rig.store));
+    // Two edits, each renumbering at most the 2 x kLines paragraphs there are.
+    EXPECT_LE(rig.store.RenumberedParagraphs() - before, 2 * 2 * kLines);
+}
+
 TEST(Clipboard, AFailingClipboardIsReportedAndLosesNothing)
 {
     EditorRig rig({"abcd"});
@@ -63,6 +83,22 @@ TEST(TextDrop, InsideOutsideMovedAndCopied)
     EXPECT_EQ(rig.store.WholeText(), "oo\nthne\nootwree");
     UndoAll(rig.editor);
     EXPECT_EQ(rig.store.WholeText(), "one\ntwo\nthree");
+}
+
+// A drop is one undo step however many lines it brings, so a moved selection can always be
+// put back (a step per line would overrun the ring's 2047 steps).
+TEST(TextDrop, AMoveOfManyLinesIsUndoneInTwoSteps)
+{
+    EditorRig rig({"one", "two"});
+    const QString lines = QStringList(3000, QStringLiteral("dropped")).join(u'\n');
+    Select(rig.editor, {0, 0}, {0, 2});
+    rig.editor.DropText(lines, {1, 1}, true);
+    EXPECT_EQ(rig.store.WholeText(), "e\nt" + lines + "wo");
+    rig.editor.UndoLast(); // the drop
+    EXPECT_EQ(rig.store.WholeText(), "e\ntwo");
+    rig.editor.UndoLast(); // the move's deletion
+    EXPECT_EQ(rig.store.WholeText(), "one\ntwo");
+    EXPECT_FALSE(rig.editor.Undo().CanUndo());
 }
 
 } // namespace

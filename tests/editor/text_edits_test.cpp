@@ -2,6 +2,7 @@
 #include "editing_steps.h"
 #include "editor_fixture.h"
 
+#include <QRandomGenerator>
 #include <gtest/gtest.h>
 
 namespace {
@@ -93,6 +94,60 @@ TEST(TextEdits, SelectionAcrossParagraphsIsDeletedAndRestored)
     EXPECT_EQ(rig.store.WholeText(), "hello\nworld\ntail");
     EXPECT_EQ(rig.Caret(), (TextPosition{0, 2}));
     EXPECT_EQ(rig.Anchor(), (TextPosition{0, 2}));
+}
+
+// Random recorded edits, each one undo step, at random places of a wrapping text: undoing them
+// one by one must give back every earlier text in turn.
+TEST(TextEdits, EveryUndoStepRestoresTheTextBeforeIt)
+{
+    const QString alphabet = QStringLiteral("ab あい\n");
+    QRandomGenerator random(7);
+    const auto randomText = [&] {
+        QString text;
+        for (int n = int(random.bounded(1, 20)); n > 0; --n)
+            text += alphabet[random.bounded(alphabet.size())];
+        return text;
+    };
+    EditorRig rig({"first paragraph of the memo", "", "あいうえおかきくけこ", "last"});
+    const auto randomPlace = [&] {
+        const int line = int(random.bounded(rig.store.TotalLines()));
+        return TextPosition{line, int(random.bounded(rig.store.VisibleLength(line) + 1))};
+    };
+    QStringList earlier;
+    for (int step = 0; step < 400; ++step) {
+        const QString before = rig.store.WholeText();
+        rig.editor.Collapse(randomPlace());
+        switch (random.bounded(6)) {
+        case 0:
+            rig.editor.InsertText(randomText(), true); // kind 2 of the text's length
+            break;
+        case 1:
+            rig.editor.NewParagraph(random.bounded(2) == 0, true); // kind 2 of count 1
+            break;
+        case 2:
+            rig.editor.DeleteCharacter(true);
+            break;
+        case 3:
+            rig.editor.Extend(randomPlace());
+            rig.editor.DeleteSelection(false, true);
+            break;
+        case 4:
+            rig.host.clipboard = randomText();
+            rig.editor.Paste();
+            break;
+        default:
+            rig.editor.DropText(randomText(), randomPlace(), false);
+            break;
+        }
+        ASSERT_TRUE(ChainIsConsistent(rig.store)) << "step " << step;
+        if (rig.store.WholeText() != before)
+            earlier.append(before);
+    }
+    while (!earlier.isEmpty()) {
+        rig.editor.UndoLast();
+        ASSERT_EQ(rig.store.WholeText(), earlier.takeLast()) << earlier.size() << " steps left";
+    }
+    EXPECT_FALSE(rig.editor.Undo().CanUndo());
 }
 
 } // namespace
