@@ -257,12 +257,15 @@ void CQuirelDoc::CloseDatabase()
     OnNewDocument();
 }
 
+// Without its database the document is an untitled text until a file or memo is loaded.
 void CQuirelDoc::CloseStore()
 {
     if (!m_store)
         return;
     m_store.reset();
+    m_pathName.clear();
     UpdateAllViews(kHintStoreClosed);
+    SetTitle(UntitledName());
 }
 
 StoreStatus CQuirelDoc::GetStoreStatus() const

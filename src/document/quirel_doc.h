@@ -80,7 +80,8 @@ public:
     // Asks about unsaved work before the document is left or closed: true to go on.
     bool SaveModified();
 
-    // ---- Databases
+    // ---- Databases (opening and closing replace the current memo or text: callers ask
+    // SaveModified first)
     // Opens (an empty path: after notice 119, chooses) a local database file, offering to
     // create a missing one (103); a file that cannot be opened is reported (104).
     bool OpenLocalDatabase(const QString& path = {});

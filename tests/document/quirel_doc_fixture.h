@@ -1,5 +1,5 @@
-// The document under test with a scripted user, recorded views and a private folder; helpers
-// that type text and prepare a local database file.
+// The document under test with a scripted user, recorded views and a private folder, and
+// helpers that type text and prepare local database files.
 #pragma once
 
 #include "document/local_database.h"
@@ -8,7 +8,10 @@
 #include "scripted_prompts.h"
 #include "support/temp_files.h"
 
-#include <gtest/gtest.h>
+#include <gmock/gmock.h>
+
+using namespace Qt::StringLiterals;
+using testing::ElementsAre;
 
 class QuirelDocTest : public testing::Test {
 protected:
@@ -19,15 +22,15 @@ protected:
 
     void TearDown() override { EXPECT_TRUE(prompts.Finished()) << "scripted answers left over"; }
 
-    // Replaces the editor's text as typing would and marks the document modified.
+    // Replaces the editor's text as typing would.
     void Type(const QString& text)
     {
         doc.TextStore().LoadParagraphs(text.split(u'\n'));
         doc.SetModifiedFlag();
     }
 
-    // Writes a database file holding memos titled "memo 1", "memo 2", ... with these bodies.
-    QString MakeDatabase(const QStringList& bodies, const QString& name = QStringLiteral("memo.qrl"))
+    // A database file holding memos titled "memo 1", "memo 2", ... with these bodies.
+    QString MakeDatabase(const QStringList& bodies, const QString& name = u"memo.qrl"_s)
     {
         const QString path = folder.Path(name);
         CLocalDatabase database(path);
@@ -35,14 +38,14 @@ protected:
         for (qsizetype i = 0; i < bodies.size(); ++i) {
             MemoHeader header;
             ResetMemoHeader(header);
-            header.title = QStringLiteral("memo %1").arg(i + 1);
+            header.title = u"memo %1"_s.arg(i + 1);
             EXPECT_EQ(database.SaveRecord(-1, header, bodies[i]), 1);
         }
         return path;
     }
 
     // Opens a new database file with these memos and forgets what opening showed.
-    QString OpenDatabase(const QStringList& bodies, const QString& name = QStringLiteral("memo.qrl"))
+    QString OpenDatabase(const QStringList& bodies, const QString& name = u"memo.qrl"_s)
     {
         const QString path = MakeDatabase(bodies, name);
         EXPECT_TRUE(doc.OpenLocalDatabase(path));
@@ -57,7 +60,7 @@ protected:
         views = RecordingViews();
     }
 
-    // The memos of the open database file in order, as "title: body", read from the file.
+    // The memos of the open database file in order, as "title: body".
     QStringList StoredMemos()
     {
         CLocalDatabase* database = doc.LocalDatabase();
@@ -66,7 +69,7 @@ protected:
             MemoHeader header;
             QString body;
             EXPECT_TRUE(database->ReadRecord(database->SlotAt(position), header, body));
-            memos << header.title + QStringLiteral(": ") + body;
+            memos << header.title + u": "_s + body;
         }
         return memos;
     }

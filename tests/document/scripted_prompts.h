@@ -1,6 +1,6 @@
 // Test doubles for the document's user and views. ScriptedPrompts answers from queues filled by
-// the test and records everything it was shown, in order; a prompt without a scripted answer
-// fails the test and answers Cancel. RecordingViews records what the views were told.
+// the test and records what it showed, in order; a prompt without a scripted answer fails the
+// test and answers Cancel. RecordingViews records what the views were told.
 #pragma once
 
 #include "document/document_views.h"
@@ -14,40 +14,40 @@
 
 class ScriptedPrompts : public UserPrompts {
 public:
-    // What the save dialog does: its result and, for 保存, the texts in the boxes (nothing keeps
-    // what the dialog was opened with).
+    // The save dialog's result and, for 保存, the texts typed (nothing: left as shown).
     struct SaveDialogScript {
         SaveDialogScript(int result, std::optional<QString> title = {}, std::optional<QString> keys = {})
             : result(result), title(std::move(title)), keys(std::move(keys))
         {
         }
         int result;
-        std::optional<QString> title;
-        std::optional<QString> keys;
+        std::optional<QString> title, keys;
     };
 
-    std::deque<int> answers;                           // for Ask
-    std::deque<SaveDialogScript> saveDialogs;          // for RunSaveDialog
-    std::deque<std::optional<QString>> chosenFiles;    // for ChooseOpenFile and ChooseSaveFile
+    std::deque<int> answers;
+    std::deque<SaveDialogScript> saveDialogs;
+    std::deque<std::optional<QString>> chosenFiles; // for both file dialogs
 
-    // Every message text, and "[保存ダイアログ] TITLE" / "[開く]" / "[保存]" for the dialogs.
+    // Message texts, "[保存ダイアログ] TITLE" and "[開く]" / "[保存]" for the dialogs.
     QStringList shown;
-    std::vector<PromptButtons> buttons;                // of each Ask
-    std::vector<bool> goOnEnabled;                     // of each save dialog
+    std::vector<PromptButtons> buttons;
+    std::vector<bool> goOnEnabled;
     std::vector<FileDialogRequest> fileRequests;
+
+    bool Finished() const { return answers.empty() && saveDialogs.empty() && chosenFiles.empty(); }
 
     int Ask(const QString& text, PromptButtons shownButtons) override
     {
         shown << text;
         buttons.push_back(shownButtons);
-        return Next(answers, int(kAnswerCancel), text);
+        return Next(answers, int(kAnswerCancel));
     }
 
     int RunSaveDialog(MemoHeader& header, bool goOn) override
     {
         shown << QStringLiteral("[保存ダイアログ] ") + header.title;
         goOnEnabled.push_back(goOn);
-        const SaveDialogScript script = Next(saveDialogs, SaveDialogScript{kSaveDialogCancel}, header.title);
+        const SaveDialogScript script = Next(saveDialogs, SaveDialogScript(kSaveDialogCancel));
         if (script.result == kSaveDialogSave) {
             header.title = script.title.value_or(header.title);
             header.theKeys = script.keys.value_or(header.theKeys);
@@ -65,22 +65,19 @@ public:
         return Choose(QStringLiteral("[保存]"), request);
     }
 
-    // True when every scripted answer was used.
-    bool Finished() const { return answers.empty() && saveDialogs.empty() && chosenFiles.empty(); }
-
 private:
     std::optional<QString> Choose(const QString& marker, const FileDialogRequest& request)
     {
         shown << marker;
         fileRequests.push_back(request);
-        return Next(chosenFiles, std::optional<QString>(), marker);
+        return Next(chosenFiles, std::optional<QString>());
     }
 
     template <typename T>
-    static T Next(std::deque<T>& queue, T unscripted, const QString& what)
+    T Next(std::deque<T>& queue, T unscripted)
     {
         if (queue.empty()) {
-            ADD_FAILURE() << "unscripted prompt: " << what.toStdString();
+            ADD_FAILURE() << "unscripted prompt: " << shown.last().toStdString();
             return unscripted;
         }
         T answer = queue.front();

@@ -1,0 +1,164 @@
+// The document in text-file mode: reading and writing text files, the .qrl refusal, files that
+// cannot be read or written, the encoding button, New and the question before text is left.
+#include "quirel_doc_fixture.h"
+
+#include "document/text_file.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace {
+
+using testing::StartsWith;
+
+QByteArray Utf16File(const QString& text)
+{
+    return "\xFF\xFE" + QByteArray(reinterpret_cast<const char*>(text.utf16()), text.size() * 2);
+}
+
+TEST_F(QuirelDocTest, TextFilesAreReadAndWrittenThroughTheDocument)
+{
+    const QString saved = folder.Path(u"saved.txt"_s);
+    Type(u"あ"_s);
+    prompts.chosenFiles = {saved};
+    ASSERT_TRUE(doc.Save());
+    EXPECT_EQ(prompts.fileRequests[0].filter, u"すべてのファイル(*.*)|*.*|テキスト(*.txt)|*.txt||"_s);
+    EXPECT_EQ(ReadBytes(saved), Utf16File(u"あ\r\n"_s));
+    EXPECT_EQ(doc.Title(), u"saved.txt"_s);
+    EXPECT_FALSE(doc.IsModified());
+
+    // Reading a file closes the database.
+    const QString path = folder.Path(u"a.txt"_s);
+    WriteBytes(path, "\xEF\xBB\xBF" + u"一行目\r\n二行目\r\n"_s.toUtf8());
+    OpenDatabase({u"one"_s});
+    ASSERT_TRUE(doc.OnOpenDocument(path));
+    EXPECT_EQ(doc.Mode(), DocumentMode::kTextFile);
+    EXPECT_EQ(doc.TextStore().WholeText(), u"一行目\n二行目"_s);
+    EXPECT_EQ(doc.TextStore().Encoding(), kEncodingUtf8);
+    EXPECT_EQ(doc.Title(), u"a.txt"_s);
+    EXPECT_THAT(views.hints, ElementsAre(kHintStoreClosed, kHintLoaded));
+    EXPECT_THAT(views.recentFiles, ElementsAre(path));
+}
+
+TEST_F(QuirelDocTest, TextIsNeverWrittenIntoAQrlPath)
+{
+    Type(u"text"_s);
+    const QString doubled = folder.Path(u"notes.qrl.txt"_s);
+    prompts.answers = {kAnswerOk, kAnswerOk};
+    prompts.chosenFiles = {doubled};
+    EXPECT_FALSE(doc.OnSaveDocument(folder.Path(u"NOTES.QRL"_s)));
+    EXPECT_FALSE(doc.SaveAsText());
+
+    const QString refused = u".qrl ファイルにはテキストを保存できません"_s;
+    EXPECT_THAT(prompts.shown, ElementsAre(refused, u"[保存]"_s, refused));
+    EXPECT_FALSE(QFileInfo::exists(doubled));
+    EXPECT_TRUE(doc.IsModified());
+}
+
+TEST_F(QuirelDocTest, AFileThatCannotBeReadChangesNothing)
+{
+    OpenDatabase({u"one"_s});
+    doc.JumpMemo(true);
+    Type(u"kept"_s);
+    Forget();
+    const QString missing = folder.Path(u"missing.txt"_s);
+    prompts.answers = {kAnswerOk};
+    EXPECT_FALSE(doc.OnOpenDocument(missing));
+
+    EXPECT_THAT(prompts.shown.join(u'|').toStdString(),
+                StartsWith((u"ファイルを読み込めませんでした。\n"_s + missing + u"\n"_s).toStdString()));
+    EXPECT_EQ(doc.Mode(), DocumentMode::kLocalDatabase);
+    EXPECT_EQ(doc.TextStore().WholeText(), u"kept"_s);
+    EXPECT_TRUE(doc.IsModified());
+    EXPECT_TRUE(views.hints.empty());
+}
+
+TEST_F(QuirelDocTest, SaveAsTextExportsADatabaseMemoWithoutSavingIt)
+{
+    const QString database = OpenDatabase({u"one"_s});
+    doc.JumpMemo(true);
+    Type(u"edited"_s);
+    const QString path = folder.Path(u"export.txt"_s);
+    prompts.chosenFiles = {path};
+    ASSERT_TRUE(doc.SaveAsText());
+
+    EXPECT_EQ(ReadBytes(path), "\xEF\xBB\xBF" "edited\r\n");
+    EXPECT_TRUE(doc.IsModified()) << "the memo itself is not saved";
+    EXPECT_EQ(doc.PathName(), database);
+}
+
+TEST_F(QuirelDocTest, TheEncodingCyclesAfterQuestion102)
+{
+    const QString question = u"通常はUNICODEを使います。文字コードを変更すると保存できなくなる場合があります。変更しますか？"_s;
+    prompts.answers = {kAnswerYes, kAnswerNo, kAnswerYes, kAnswerYes, kAnswerYes};
+    std::vector<int> encodings;
+    for (int i = 0; i < 5; ++i) {
+        doc.ChangeEncoding();
+        encodings.push_back(doc.TextStore().Encoding());
+    }
+    EXPECT_THAT(encodings, ElementsAre(kEncodingAnsi, kEncodingAnsi, kEncodingUtf8, kEncodingUnicode, kEncodingAnsi));
+    EXPECT_THAT(prompts.shown, ElementsAre(question, question, question, question, question));
+    EXPECT_EQ(prompts.buttons[0], PromptButtons::kYesNo);
+
+    // A new text keeps the encoding chosen; a database allows no change.
+    doc.OnNewDocument();
+    EXPECT_EQ(doc.TextStore().Encoding(), kEncodingAnsi);
+    OpenDatabase({});
+    EXPECT_FALSE(doc.ChangeEncoding());
+    EXPECT_TRUE(prompts.shown.isEmpty());
+}
+
+TEST_F(QuirelDocTest, NewAsksAboutUnsavedTextByName)
+{
+    // Untitled: No gives the text up.
+    Type(u"given up"_s);
+    prompts.answers = {kAnswerNo};
+    doc.New();
+    EXPECT_EQ(doc.TextStore().WholeText(), QString());
+    EXPECT_THAT(prompts.shown, ElementsAre(u"無題 への変更を保存しますか？"_s));
+    EXPECT_EQ(prompts.buttons[0], PromptButtons::kYesNo);
+
+    // Named: No keeps the file in the editor; Yes writes it, and a failed write keeps it too.
+    const QString path = folder.Path(u"named.txt"_s);
+    WriteBytes(path, "old\r\n");
+    ASSERT_TRUE(doc.OnOpenDocument(path));
+    Type(u"changed"_s);
+    Forget();
+    prompts.answers = {kAnswerNo, kAnswerYes, kAnswerOk, kAnswerYes};
+    doc.New();
+    EXPECT_EQ(doc.TextStore().WholeText(), u"changed"_s);
+
+    ASSERT_TRUE(QFile::remove(path) && QDir().mkdir(path)); // a folder in its place: the write fails
+    doc.New();
+    ASSERT_TRUE(QDir().rmdir(path));
+    EXPECT_EQ(doc.TextStore().WholeText(), u"changed"_s);
+    EXPECT_THAT(prompts.shown[2].toStdString(), StartsWith((u"ファイルを保存できませんでした。\n"_s + path).toStdString()));
+
+    doc.New();
+    EXPECT_EQ(doc.TextStore().WholeText(), QString());
+    EXPECT_EQ(doc.Title(), u"無題"_s);
+    EXPECT_EQ(ReadBytes(path), "\xEF\xBB\xBF" "changed\r\n"); // in the encoding it was read in
+    EXPECT_EQ(prompts.shown[3], path + u" への変更を保存しますか？"_s);
+}
+
+TEST_F(QuirelDocTest, LeavingUnsavedTextAsksYesNoCancel)
+{
+    EXPECT_TRUE(doc.SaveModified()) << "nothing to save";
+    const QString path = folder.Path(u"c.txt"_s);
+    Type(u"text"_s);
+    prompts.answers = {kAnswerCancel, kAnswerYes, kAnswerNo, kAnswerYes, kAnswerCancel};
+    prompts.chosenFiles = {std::nullopt, path};
+    EXPECT_FALSE(doc.SaveModified());
+    EXPECT_FALSE(doc.SaveModified()) << "no name was chosen";
+    EXPECT_TRUE(doc.SaveModified());
+    EXPECT_TRUE(doc.SaveModified());
+    EXPECT_EQ(ReadBytes(path), Utf16File(u"text\r\n"_s));
+    EXPECT_EQ(prompts.buttons[0], PromptButtons::kYesNoCancel);
+
+    // Opening another file asks first; Cancel keeps the text.
+    Type(u"again"_s);
+    EXPECT_FALSE(doc.OpenDocumentFile(folder.Path(u"other.txt"_s)));
+    EXPECT_EQ(doc.TextStore().WholeText(), u"again"_s);
+}
+
+} // namespace
