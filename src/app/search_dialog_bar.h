@@ -4,8 +4,8 @@
 // Enter in the box is passed on to the frame (EnterPressed), which decides between 検索 and ↓.
 //
 // Invariants: the box's drop-down list always shows the history's items; the search restart
-// flag is 1 from start-up and whenever the box gets the focus, and 0 after every find from the
-// bar, so the first find after the user came to the box may select a match at the caret.
+// flag is set from start-up and whenever the box gets the focus, and cleared by every find from
+// the bar, so the first find after the user came to the box may select a match at the caret.
 #pragma once
 
 #include "app/search_history.h"
@@ -62,6 +62,8 @@ protected:
 private:
     // Adds the box's text to the history and shows the new list with that text selected.
     QString TakeTextIntoHistory();
+    // Fills the drop-down list from the history, keeping the edit field's text.
+    void ShowHistory();
     void Find(bool forward);
 
     QComboBox* m_box = nullptr;
@@ -69,5 +71,5 @@ private:
     QPushButton* m_encoding = nullptr;
     QPointer<CQuirelView> m_view;
     SearchHistory m_history;
-    int m_searchRestart = 1;
+    bool m_searchRestart = true;
 };
