@@ -25,9 +25,9 @@ public:
 
     // Selects the next match after the caret (a match at the caret is skipped). True when found.
     bool FindNext(const ReplaceStrings& fields);
-    // Replaces the selection, whatever it holds, and selects the next match; without a
-    // selection only selects the first match at or after the caret. True when a match is
-    // selected afterwards.
+    // Replaces the selection, whatever it holds, by the replacement (without a selection
+    // nothing is replaced), then selects the first match at or after the caret. True when a
+    // match is selected afterwards.
     bool Replace(const ReplaceStrings& fields);
     // Replaces every match from the beginning of the memo; the number replaced.
     int ReplaceAll(const ReplaceStrings& fields);
