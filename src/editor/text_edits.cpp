@@ -257,7 +257,7 @@ void TextEditor::UndoLast()
         return; // an empty ring, or the record's paragraph is gone
     Collapse(*first);
     if (record.kind == UndoRecord::kDeleted) {
-        InsertLines(*m_store, *first, firstAt, record.text, Wrap());
+        m_store->InsertText(first->line, first->column, record.text, Wrap());
         PlaceCaret(firstAt); // in front of the restored text
         MarkChanged(*m_store, m_host);
     } else {
