@@ -79,7 +79,6 @@ TEST_F(TextStoreEditsTest, InsertTextMakesAParagraphOfEachLine)
          QStringLiteral("ab\nc\nz")},
         {"only line feeds", {QStringLiteral("ab")}, {0, 1}, QStringLiteral("\n\n"), QStringLiteral("a\n\nb")},
         {"no line feed", {QStringLiteral("ab")}, {0, 1}, QStringLiteral("xyz"), QStringLiteral("axyzb")},
-        {"nothing", {QStringLiteral("ab")}, {0, 1}, QString(), QStringLiteral("ab")},
         {"on no line", {QStringLiteral("ab")}, {3, 0}, QStringLiteral("x\ny"), QStringLiteral("ab")},
     };
     for (const Case& c : cases) {
