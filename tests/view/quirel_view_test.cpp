@@ -213,6 +213,11 @@ TEST_F(ViewTest, PaintsBackgroundPagesSelectionAndParagraphMarks)
         return false;
     };
     EXPECT_TRUE(markIn(TextLeft() + 32)); // behind "cccc"
+
+    // Painted lines are reused only while they look the same.
+    view.Editor().Collapse({1, 0});
+    view.Refresh();
+    EXPECT_EQ(view.grab().toImage().pixelColor(TextLeft() + 12, LineTopInWindow(1) + 20), white);
 }
 
 TEST_F(ViewTest, HorizontalScrollBarOnlyWhenThePageIsWiderThanTheWindow)
@@ -308,10 +313,10 @@ TEST_F(ViewTest, FontChoiceAndUpdateHintsLayOutAgainFromTheStart)
 
     LogFontW memoFont = DefaultViewFont();
     memoFont.lfHeight = -20;
-    view.OnUpdate(UpdateHint::kMemoLoaded, memoFont);
+    view.OnUpdate(kHintLoaded, memoFont);
     EXPECT_EQ(view.Format().fontHeight, 20);
     EXPECT_FALSE(view.Editor().Undo().CanUndo());
-    view.OnUpdate(UpdateHint::kNewMemo);
+    view.OnUpdate(kHintNewMemo);
     EXPECT_EQ(view.Format().fontHeight, 16);
     EXPECT_EQ(store.LineAttributed(0).Attributes()[0], 8);
 }

@@ -35,7 +35,6 @@ namespace {
 
 const QColor kBackground(119, 119, 119);
 const QColor kTextFrame(224, 224, 224);
-const QColor kSelectionBackground(65, 105, 225);
 constexpr int kFrameOutsideMargin = 9;
 constexpr int kCaretWidth = 2;
 constexpr int kKeepAliveMs = 30 * 60 * 1000;
@@ -84,22 +83,6 @@ bool KeyTableClaims(int keyCode, int layout, int pendingPrefix)
     });
 }
 
-// The paragraph-end mark: a small grey pilcrow in the upper part of an 8 x 16 pixmap, whose
-// bottom is placed on the bottom of the line band.
-QPixmap ParagraphMark()
-{
-    QPixmap mark(8, 16);
-    mark.fill(Qt::transparent);
-    QPainter painter(&mark);
-    const QColor ink(128, 128, 128);
-    painter.fillRect(3, 1, 5, 1, ink);  // top bar
-    painter.fillRect(4, 1, 1, 11, ink); // stems
-    painter.fillRect(6, 1, 1, 11, ink);
-    painter.fillRect(1, 2, 3, 3, ink);  // bowl
-    painter.fillRect(2, 5, 2, 1, ink);
-    return mark;
-}
-
 // The program's folder for files with fixed names: the per-user application data folder, open
 // to its owner only, so no other user can read those files or plant a link in their place.
 QString PrivateFolder()
@@ -109,14 +92,6 @@ QString PrivateFolder()
         !QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner))
         return {};
     return path;
-}
-
-int WidthOf(const CAttrString& text, int from, int to)
-{
-    int width = 0;
-    for (int i = from; i < to; ++i)
-        width += text.Attributes()[size_t(i)] & CAttrString::kWidthMask;
-    return width;
 }
 
 } // namespace
@@ -138,8 +113,7 @@ CQuirelView::CQuirelView(QWidget* parent)
       m_editor(*this, m_measurer, m_ansi),
       m_paper(DefaultPrinterPaper(logicalDpiX(), logicalDpiY())),
       m_verticalBar(new QScrollBar(Qt::Vertical, this)),
-      m_horizontalBar(new QScrollBar(Qt::Horizontal, this)),
-      m_paragraphMark(ParagraphMark())
+      m_horizontalBar(new QScrollBar(Qt::Horizontal, this))
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setAttribute(Qt::WA_InputMethodEnabled);
@@ -176,18 +150,18 @@ CQuirelView::~CQuirelView() = default;
 void CQuirelView::ShowStore(CTextStore* store, const std::optional<LogFontW>& memoFont)
 {
     m_store = store;
-    OnUpdate(UpdateHint::kMemoLoaded, memoFont);
+    OnUpdate(kHintLoaded, memoFont);
 }
 
 void CQuirelView::OnUpdate(int hint, const std::optional<LogFontW>& memoFont)
 {
     switch (hint) {
-    case UpdateHint::kNewMemo:
-    case UpdateHint::kMemoLoaded:
-        LayOutAgain(hint == UpdateHint::kMemoLoaded && memoFont ? *memoFont : DefaultViewFont(), true);
+    case kHintNewMemo:
+    case kHintLoaded:
+        LayOutAgain(hint == kHintLoaded && memoFont ? *memoFont : DefaultViewFont(), true);
         setFocus();
         break;
-    case UpdateHint::kTextChanged:
+    case kHintTextChanged:
         m_editor.Format().ComputeGeometry(m_paper, logicalDpiX(), logicalDpiY());
         m_editor.Resize(width(), height(), ScrollBarExtent());
         Refresh();
@@ -640,12 +614,13 @@ QRect CQuirelView::CaretRect() const
 void CQuirelView::paintEvent(QPaintEvent* event)
 {
     QPainter painter(this);
-    painter.fillRect(rect(), kBackground);
-    if (!m_store)
-        return; // nothing to show until a document hands over its text
+    if (!m_store) {
+        painter.fillRect(rect(), kBackground); // nothing to show until a document hands over its text
+        return;
+    }
     const CPageFormat& format = Format();
     PaintPages(painter);
-    painter.setFont(m_measurer.Font());
+    m_lineImages.SetStyle(m_measurer.Font(), format.LinePitch(), devicePixelRatioF());
     const QRect dirty = event->rect();
     const int end = std::min(format.EndVisibleLine(), m_store->TotalLines());
     for (int line = format.FirstVisibleLine(); line < end; ++line) {
@@ -653,36 +628,52 @@ void CQuirelView::paintEvent(QPaintEvent* event)
         if (top <= dirty.bottom() && top + format.LinePitch() > dirty.top())
             PaintLine(painter, line, top);
     }
+    m_lineImages.EndPaint(dirty.contains(QRect(0, 0, format.clientWidth, format.clientHeight)));
+    painter.setFont(m_measurer.Font());
     PaintPreedit(painter);
     if (hasFocus() && m_caretShown)
         painter.fillRect(CaretRect(), Qt::black);
 }
 
+// White pages with a black outline and the grey frame around the text area, on the background.
+// Every pixel is filled once: the background only beside, between and below the pages.
 void CQuirelView::PaintPages(QPainter& painter) const
 {
     const CPageFormat& format = Format();
-    const int stride = format.PageStride();
+    const int left = format.horizontalOffset;
+    const int right = left + format.pageWidth;
+    painter.fillRect(0, 0, std::max(left, 0), height(), kBackground);
+    painter.fillRect(right, 0, std::max(width() - right, 0), height(), kBackground);
     const QRect frame(QPoint(format.marginLeft - kFrameOutsideMargin, format.marginTop - kFrameOutsideMargin),
                       QPoint(format.pageWidth - format.marginRight + kFrameOutsideMargin - 1,
                              format.pageHeight - format.marginBottom + kFrameOutsideMargin - 1));
-    for (int top = -(format.verticalScroll % stride); top < format.clientHeight; top += stride) {
-        const QPoint origin(format.horizontalOffset, top + format.pageGap);
-        painter.setPen(Qt::black);
-        painter.setBrush(Qt::white);
-        painter.drawRect(QRect(origin, QSize(format.pageWidth - 1, format.pageHeight - 1)));
-        painter.setPen(kTextFrame);
-        painter.setBrush(Qt::NoBrush);
-        painter.drawRect(frame.translated(origin).adjusted(0, 0, -1, -1));
+    // A one-pixel outline just inside the rectangle, drawn as four fills (a pen strokes a path).
+    const auto outline = [&painter](const QRect& r, const QColor& colour) {
+        painter.fillRect(r.left(), r.top(), r.width(), 1, colour);
+        painter.fillRect(r.left(), r.bottom(), r.width(), 1, colour);
+        painter.fillRect(r.left(), r.top(), 1, r.height(), colour);
+        painter.fillRect(r.right(), r.top(), 1, r.height(), colour);
+    };
+    const int stride = format.PageStride();
+    int top = -(format.verticalScroll % stride);
+    for (; top < format.clientHeight; top += stride) {
+        const QRect page(QPoint(left, top + format.pageGap), QSize(format.pageWidth, format.pageHeight));
+        painter.fillRect(left, top, format.pageWidth, format.pageGap, kBackground);
+        painter.fillRect(left, page.bottom() + 1, format.pageWidth, format.pageGap, kBackground);
+        painter.fillRect(page.adjusted(1, 1, -1, -1), Qt::white);
+        outline(page, Qt::black);
+        outline(frame.translated(page.topLeft()), kTextFrame);
     }
+    painter.fillRect(left, top, format.pageWidth, std::max(height() - top, 0), kBackground);
+    // The corner between the scroll bars.
+    painter.fillRect(QRect(QPoint(format.clientWidth, format.clientHeight), size()), kBackground);
 }
 
 void CQuirelView::PaintLine(QPainter& painter, int line, int top)
 {
-    const CPageFormat& format = Format();
     const CAttrString text = m_store->LineAttributed(line);
-    const QString& units = text.Text();
-    const bool endsParagraph = units.endsWith(u'\n');
-    const int visible = int(units.size()) - (endsParagraph ? 1 : 0); // the line feed is not drawn
+    const bool endsParagraph = text.Text().endsWith(u'\n');
+    const int visible = int(text.Length()) - (endsParagraph ? 1 : 0); // the line feed is not drawn
 
     // Columns [selectedFrom, selectedTo) of this line are selected.
     int selectedFrom = visible;
@@ -693,34 +684,10 @@ void CQuirelView::PaintLine(QPainter& painter, int line, int top)
         selectedFrom = line == start.line ? std::clamp(start.column, 0, visible) : 0;
         selectedTo = line == end.line ? std::clamp(end.column, 0, visible) : visible;
     }
-
-    const int pitch = format.LinePitch();
-    const int baseline = top + painter.fontMetrics().ascent();
-    // One segment in one colour pair; text between tabs is drawn in one piece at the x the
-    // stored widths give, so tabs keep their laid-out width.
-    const auto paintSegment = [&](int from, int to, bool selected, int x) {
-        if (from >= to)
-            return x;
-        painter.fillRect(x, top, WidthOf(text, from, to), pitch, selected ? kSelectionBackground : QColor(Qt::white));
-        painter.setPen(selected ? Qt::white : Qt::black);
-        int pieceStart = from;
-        int pieceX = x;
-        for (int i = from; i <= to; ++i) {
-            if (i < to && units[i] != u'\t')
-                continue;
-            if (i > pieceStart)
-                painter.drawText(QPoint(pieceX, baseline), units.mid(pieceStart, i - pieceStart));
-            pieceX += WidthOf(text, pieceStart, std::min(i + 1, to));
-            pieceStart = i + 1;
-        }
-        return x + WidthOf(text, from, to);
-    };
-    int x = format.horizontalOffset + format.marginLeft;
-    x = paintSegment(0, selectedFrom, false, x);
-    x = paintSegment(selectedFrom, selectedTo, true, x);
-    x = paintSegment(selectedTo, visible, false, x);
-    if (endsParagraph)
-        painter.drawPixmap(x, top + pitch - m_paragraphMark.height(), m_paragraphMark);
+    const QPixmap image =
+        m_lineImages.Image(endsParagraph ? text.Left(visible) : text, selectedFrom, selectedTo, endsParagraph);
+    if (!image.isNull())
+        painter.drawPixmap(Format().horizontalOffset + Format().marginLeft, top, image);
 }
 
 // The text being composed stands at the caret, over the text, until it is committed.

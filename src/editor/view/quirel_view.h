@@ -10,11 +10,12 @@
 // while the view has the focus.
 #pragma once
 
+#include "document/document_views.h"
 #include "editor/text_editor.h"
 #include "editor/view/font_measurer.h"
+#include "editor/view/line_images.h"
 #include "platform/code_page.h"
 
-#include <QPixmap>
 #include <QPoint>
 #include <QTimer>
 #include <QWidget>
@@ -36,15 +37,6 @@ inline constexpr int kSearchWord = 32772;
 inline constexpr int kChangeFont = 32778;
 inline constexpr int kKeyList = 32815;
 } // namespace ViewCommand
-
-// Update hints from the document.
-namespace UpdateHint {
-inline constexpr int kNewMemo = 1;
-inline constexpr int kMemoLoaded = 2;
-inline constexpr int kTextChanged = 3;
-inline constexpr int kNone = 4;
-inline constexpr int kStoreClosed = 5;
-} // namespace UpdateHint
 
 // The default printer's paper, or the 1000 x 1000 fallback at `screenDpi` without a printer.
 PaperInfo DefaultPrinterPaper(int screenDpiX, int screenDpiY);
@@ -158,7 +150,7 @@ private:
     PaperInfo m_paper;
     QScrollBar* m_verticalBar = nullptr;
     QScrollBar* m_horizontalBar = nullptr;
-    QPixmap m_paragraphMark;
+    LineImages m_lineImages;
     QTimer m_caretBlink;
     bool m_caretShown = true;
     QTimer m_keepAlive;

@@ -1,0 +1,107 @@
+#include "line_images.h"
+
+#include <QPainter>
+#include <utility>
+
+namespace {
+
+const QColor kSelectionBackground(65, 105, 225);
+
+int WidthOf(const CAttrString& text, int from, int to)
+{
+    int width = 0;
+    for (int i = from; i < to; ++i)
+        width += text.Attributes()[size_t(i)] & CAttrString::kWidthMask;
+    return width;
+}
+
+// The paragraph-end mark: a small grey pilcrow in the upper part of an 8 x 16 pixmap, whose
+// bottom is placed on the bottom of the line band.
+QPixmap ParagraphMark()
+{
+    QPixmap mark(8, 16);
+    mark.fill(Qt::transparent);
+    QPainter painter(&mark);
+    const QColor ink(128, 128, 128);
+    painter.fillRect(3, 1, 5, 1, ink);  // top bar
+    painter.fillRect(4, 1, 1, 11, ink); // stems
+    painter.fillRect(6, 1, 1, 11, ink);
+    painter.fillRect(1, 2, 3, 3, ink);  // bowl
+    painter.fillRect(2, 5, 2, 1, ink);
+    return mark;
+}
+
+} // namespace
+
+LineImages::LineImages() : m_paragraphMark(ParagraphMark()) {}
+
+void LineImages::SetStyle(const QFont& font, int pitch, qreal devicePixelRatio)
+{
+    if (font == m_font && pitch == m_pitch && devicePixelRatio == m_devicePixelRatio)
+        return;
+    m_font = font;
+    m_pitch = pitch;
+    m_devicePixelRatio = devicePixelRatio;
+    m_kept.clear();
+}
+
+QPixmap LineImages::Image(const CAttrString& visible, int selectedFrom, int selectedTo, bool endsParagraph)
+{
+    const Key key{visible, selectedFrom, selectedTo, endsParagraph};
+    if (const auto used = m_used.constFind(key); used != m_used.cend())
+        return *used;
+    const auto kept = m_kept.constFind(key);
+    const QPixmap image = kept != m_kept.cend() ? *kept : Draw(key);
+    m_used.insert(key, image);
+    return image;
+}
+
+void LineImages::EndPaint(bool wholeArea)
+{
+    if (wholeArea)
+        m_kept = std::exchange(m_used, {});
+    else
+        m_kept.insert(std::exchange(m_used, {}));
+}
+
+QPixmap LineImages::Draw(const Key& key) const
+{
+    const QString& units = key.text.Text();
+    const int length = int(units.size());
+    const int textWidth = WidthOf(key.text, 0, length);
+    const int width = textWidth + (key.endsParagraph ? m_paragraphMark.width() : 0);
+    if (width <= 0)
+        return {};
+    QPixmap image(QSize(width, m_pitch) * m_devicePixelRatio);
+    image.setDevicePixelRatio(m_devicePixelRatio);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    painter.setFont(m_font);
+    const int baseline = painter.fontMetrics().ascent();
+    // One segment in one colour pair; text between tabs is drawn in one piece at the x the
+    // stored widths give.
+    const auto drawSegment = [&](int from, int to, bool selected, int x) {
+        if (from >= to)
+            return x;
+        if (selected)
+            painter.fillRect(x, 0, WidthOf(key.text, from, to), m_pitch, kSelectionBackground);
+        painter.setPen(selected ? Qt::white : Qt::black);
+        int pieceStart = from;
+        int pieceX = x;
+        for (int i = from; i <= to; ++i) {
+            if (i < to && units[i] != u'\t')
+                continue;
+            if (i > pieceStart)
+                painter.drawText(QPoint(pieceX, baseline), units.mid(pieceStart, i - pieceStart));
+            pieceX += WidthOf(key.text, pieceStart, std::min(i + 1, to));
+            pieceStart = i + 1;
+        }
+        return x + WidthOf(key.text, from, to);
+    };
+    int x = drawSegment(0, key.selectedFrom, false, 0);
+    x = drawSegment(key.selectedFrom, key.selectedTo, true, x);
+    drawSegment(key.selectedTo, length, false, x);
+    if (key.endsParagraph)
+        painter.drawPixmap(textWidth, m_pitch - m_paragraphMark.height(), m_paragraphMark);
+    return image;
+}

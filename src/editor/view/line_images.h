@@ -1,0 +1,49 @@
+// LineImages: display lines drawn into images, kept for the lines the last paint showed. Most
+// paints show nearly the same lines as the one before (typing changes one line, the caret
+// blinks, a selection grows), so a paint copies the kept image of every unchanged line instead
+// of shaping and blending its glyphs again.
+//
+// Invariant: every kept image was drawn with the current style (font, line pitch, device pixel
+// ratio); SetStyle with another style drops them all.
+#pragma once
+
+#include "editor/attr_string.h"
+
+#include <QFont>
+#include <QHash>
+#include <QPixmap>
+
+class LineImages {
+public:
+    LineImages();
+
+    void SetStyle(const QFont& font, int pitch, qreal devicePixelRatio);
+    // A display line's visible text (line feed left out) in black, the columns [selectedFrom,
+    // selectedTo) in white on the selection colour, on white, one line pitch high; with the
+    // paragraph mark behind the text when `endsParagraph`. Tabs keep their stored widths. A
+    // null pixmap for a line that shows nothing.
+    QPixmap Image(const CAttrString& visible, int selectedFrom, int selectedTo, bool endsParagraph);
+    // Ends a paint: after a paint of the whole text area only the images it used are kept.
+    void EndPaint(bool wholeArea);
+
+private:
+    struct Key {
+        CAttrString text;
+        int selectedFrom = 0;
+        int selectedTo = 0;
+        bool endsParagraph = false;
+        friend bool operator==(const Key&, const Key&) = default;
+        friend size_t qHash(const Key& key, size_t seed)
+        {
+            return qHashMulti(seed, key.text.Text(), key.selectedFrom, key.selectedTo, key.endsParagraph);
+        }
+    };
+    QPixmap Draw(const Key& key) const;
+
+    QFont m_font;
+    int m_pitch = 0;
+    qreal m_devicePixelRatio = 1;
+    QPixmap m_paragraphMark;
+    QHash<Key, QPixmap> m_kept;
+    QHash<Key, QPixmap> m_used; // by the paint in progress
+};
