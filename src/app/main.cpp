@@ -1,7 +1,7 @@
-// Quirel's entry point: the application object, the settings store and the font substitutions,
-// then either printing to PDF (`--print-pdf ...`) or the editor window for an optional path.
+// Quirel's entry point: the font substitutions, then either printing to PDF (`--print-pdf ...`)
+// or the application with its main window for an optional path.
 #include "app/print_pdf_command.h"
-#include "app/text_host_window.h"
+#include "app/quirel_app.h"
 #include "editor/view/view_font.h"
 #include "platform/settings.h"
 
@@ -21,7 +21,8 @@ int main(int argc, char** argv)
     if (printPdf)
         return RunPrintPdfCommand(arguments);
 
-    CTextHostWindow window(arguments.value(1));
-    window.show();
+    CQuirelApp quirel;
+    if (!quirel.InitInstance(arguments))
+        return 1;
     return QApplication::exec();
 }

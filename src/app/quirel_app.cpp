@@ -1,0 +1,82 @@
+#include "quirel_app.h"
+
+#include "app/main_frame.h"
+#include "app/option_dialog.h"
+#include "document/quirel_doc.h"
+#include "document/user_prompts.h"
+#include "editor/view/quirel_view.h"
+#include "platform/settings.h"
+
+#include <QCoreApplication>
+#include <QScreen>
+#include <QSettings>
+#include <QStandardPaths>
+
+namespace {
+// The project's version (CMakeLists.txt).
+const QString kVersion = QStringLiteral("0.1");
+const QString kTextFileFilter =
+    QStringLiteral("すべてのファイル(*.*)|*.*|テキスト(*.txt)|*.txt|Brindle nbk(*.nbk)|*.nbk||");
+} // namespace
+
+CQuirelApp::CQuirelApp(UserPrompts* prompts) : m_prompts(prompts) {}
+
+CQuirelApp::~CQuirelApp() = default;
+
+bool CQuirelApp::InitInstance(const QStringList& arguments)
+{
+    InitSettingsIdentity();
+    QCoreApplication::setApplicationVersion(kVersion);
+
+    m_frame = std::make_unique<CMainFrame>(m_prompts);
+    QObject::connect(m_frame.get(), &CMainFrame::ApplicationCommand, m_frame.get(),
+                     [this](int command) { OnCommand(command); });
+
+    CQuirelDoc& document = m_frame->Document();
+    const QString path = arguments.value(1);
+    if (!(path.isEmpty() ? document.OnNewDocument() : document.OnOpenDocument(path)))
+        return false;
+
+    m_frame->resize(m_frame->screen()->availableSize() * 3 / 4);
+    m_frame->show();
+    m_frame->setAcceptDrops(true);
+    LoadOptions();
+    return true;
+}
+
+void CQuirelApp::LoadOptions()
+{
+    const QSettings settings;
+    m_options = {ReadLeftKin(), ReadRightKin(), settings.value(QStringLiteral("Options/LinespaceWider"), 0).toInt(),
+                 settings.value(QStringLiteral("Options/KeyboardLayout"), 0).toInt()};
+    if (!m_frame)
+        return;
+    CQuirelView* view = m_frame->View();
+    view->Editor().SetKinsoku(m_options.leftKin, m_options.rightKin);
+    view->Editor().RelayoutAll(false);
+    view->Refresh();
+}
+
+void CQuirelApp::OnCommand(int command)
+{
+    if (command == FrameCommand::kOpenTextFile)
+        OpenTextFile();
+    else if (command == FrameCommand::kOptions)
+        EditOptions();
+}
+
+void CQuirelApp::OpenTextFile()
+{
+    const std::optional<QString> path = m_frame->Prompts().ChooseOpenFile(
+        {kTextFileFilter, QStringLiteral("txt"), {}, QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation),
+         true});
+    if (path)
+        m_frame->OpenDocumentFile(*path);
+}
+
+void CQuirelApp::EditOptions()
+{
+    COption dialog(m_frame.get());
+    if (dialog.exec() == QDialog::Accepted)
+        LoadOptions();
+}

@@ -1,0 +1,56 @@
+// CQuirelApp: the application object. It starts the program in order (the settings identity,
+// the main window with its document and view, the command line, the window shown, file drops,
+// the editor options), holds the editor options while the program runs, and carries out the
+// commands the main window leaves to it: opening a text file and the options dialog.
+//
+// Invariant: the options members hold what section "Options" held when they were last loaded
+// (at start-up and after each OK of the options dialog), and the editor wraps with those
+// kinsoku sets.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <memory>
+
+class CMainFrame;
+class UserPrompts;
+
+struct EditorOptions {
+    QString leftKin;        // may not begin a line
+    QString rightKin;       // may not end a line
+    int linespaceWider = 0; // 1: wider line spacing
+    int keyboardLayout = 0; // kLayoutWindows or kLayoutDiamond
+};
+
+class CQuirelApp {
+public:
+    // `prompts` answers the document's questions (it must outlive the application); without it
+    // the main window asks with message boxes and dialogs.
+    explicit CQuirelApp(UserPrompts* prompts = nullptr);
+    ~CQuirelApp();
+    CQuirelApp(const CQuirelApp&) = delete;
+    CQuirelApp& operator=(const CQuirelApp&) = delete;
+
+    // Start-up; `arguments` as the program was given them (its name, then an optional path).
+    // Without a path the document starts an untitled text, with one it opens the path. False
+    // when the path could not be opened (the document told the user why): the window was
+    // never shown and the program should end.
+    bool InitInstance(const QStringList& arguments);
+
+    CMainFrame* MainFrame() const { return m_frame.get(); }
+    const EditorOptions& Options() const { return m_options; }
+    // Reads the four options from section "Options" and gives the kinsoku sets to the editor,
+    // rewrapping the text shown.
+    void LoadOptions();
+
+    // テキストファイルを開く (57601) and オプション設定 (32805).
+    void OnCommand(int command);
+
+private:
+    void OpenTextFile();
+    void EditOptions();
+
+    UserPrompts* m_prompts;
+    std::unique_ptr<CMainFrame> m_frame;
+    EditorOptions m_options;
+};
