@@ -54,7 +54,7 @@ int CLineWrapper::Wrap(CTextPara& para, bool remeasure)
     std::span<uint16_t> widths = para.text.MutableAttributes();
     const qsizetype length = qsizetype(widths.size());
     const qint64 limit = m_settings.textWidth;
-    std::vector<uint32_t>& breaks = para.breaks;
+    std::vector<uint32_t>& breaks = m_lineEnds;
     breaks.clear();
 
     qint64 x = 0; // 64-bit: a hanging character may pass even a limit near INT_MAX
@@ -89,9 +89,9 @@ int CLineWrapper::Wrap(CTextPara& para, bool remeasure)
         }
     }
     breaks.push_back(uint32_t(length));
-    para.lineCount = int(breaks.size());
+    para.SetLineEnds(breaks);
     para.laidOut = true;
-    return para.lineCount;
+    return para.LineCount();
 }
 
 int WrapParagraph(CTextPara& para, const WrapSettings& settings, bool remeasure)

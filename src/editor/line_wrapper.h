@@ -2,7 +2,7 @@
 // line-breaking rules: one hanging character of LeftKin per line, push-back of a RightKin
 // character to the next line, and tab stops every four space widths. Wrapping reads only the
 // stored width words; measuring (when asked) fills them first. After a wrap the paragraph's
-// breaks rise and end at its length, and its line count is the number of breaks.
+// line ends rise and finish at its length.
 #pragma once
 
 #include <QString>
@@ -43,6 +43,7 @@ private:
     WrapSettings m_settings; // a copy: the wrapper may outlive the caller's settings
     int m_spaceWidth = 0;
     std::vector<uint16_t> m_widthTable; // empty until the first remeasure
+    std::vector<uint32_t> m_lineEnds;   // the paragraph being wrapped, kept for its capacity
 };
 
 // One paragraph with a wrapper of its own.

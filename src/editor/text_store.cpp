@@ -4,6 +4,21 @@
 
 #include <algorithm>
 
+void CTextPara::SetLineEnds(std::span<const uint32_t> ends)
+{
+    const int lineCount = std::max(int(ends.size()), 1);
+    if (lineCount != m_lineCount)
+        m_innerEnds = lineCount > 1 ? std::make_unique_for_overwrite<uint32_t[]>(size_t(lineCount - 1)) : nullptr;
+    m_lineCount = lineCount;
+    std::copy_n(ends.begin(), lineCount - 1, m_innerEnds.get());
+}
+
+int CTextPara::LineAt(int offset) const
+{
+    const uint32_t* innerEnds = m_innerEnds.get();
+    return int(std::upper_bound(innerEnds, innerEnds + m_lineCount - 1, uint32_t(std::max(offset, 0))) - innerEnds);
+}
+
 CTextStore::CTextStore(const QString& text)
 {
     LoadParagraphs({text});
@@ -33,7 +48,6 @@ CTextPara* NewParagraph(QStringView line)
     text.append(line).append(u'\n');
     auto* para = new CTextPara;
     para->text.SetText(text);
-    para->breaks.push_back(uint32_t(text.size()));
     return para;
 }
 
@@ -101,7 +115,7 @@ CTextPara* CTextStore::FindParagraph(int line)
         while (para && para->firstLine > line)
             para = para->prev;
     } else {
-        while (para && para->firstLine + para->lineCount <= line)
+        while (para && para->firstLine + para->LineCount() <= line)
             para = para->next;
     }
     if (para)
@@ -115,7 +129,7 @@ std::optional<CTextStore::LineSpan> CTextStore::Span(int line)
     if (!para)
         return std::nullopt;
     const int k = line - para->firstLine;
-    return LineSpan{para, para->LineStart(k), int(para->breaks[size_t(k)])};
+    return LineSpan{para, para->LineStart(k), para->LineEnd(k)};
 }
 
 std::optional<CTextStore::Location> CTextStore::Locate(TextPosition position)
@@ -226,11 +240,9 @@ int CTextStore::ColumnAtX(int line, int x)
 TextPosition CTextStore::OffsetToPosition(const CTextPara& para, int offset) const
 {
     offset = std::max(offset, 0);
-    const std::vector<uint32_t>& breaks = para.breaks;
-    const auto after = std::upper_bound(breaks.begin(), breaks.end(), uint32_t(offset));
-    if (after == breaks.end())
-        return {para.firstLine + int(breaks.size()), offset - (breaks.empty() ? 0 : int(breaks.back()))};
-    const int k = int(after - breaks.begin());
+    if (offset >= para.Length())
+        return {para.firstLine + para.LineCount(), offset - para.Length()};
+    const int k = para.LineAt(offset);
     return {para.firstLine + k, offset - para.LineStart(k)};
 }
 
@@ -270,15 +282,15 @@ void CTextStore::RenumberAfter(CTextPara* para)
     CTextPara* prev = para;
     for (CTextPara* next = para ? para->next : m_first; next; prev = next, next = next->next) {
         next->ordinal = prev ? prev->ordinal + 1 : 0;
-        next->firstLine = prev ? prev->firstLine + prev->lineCount : 0;
+        next->firstLine = prev ? prev->firstLine + prev->LineCount() : 0;
         ++m_renumbered;
     }
-    m_totalLines = prev->firstLine + prev->lineCount;
+    m_totalLines = prev->firstLine + prev->LineCount();
 }
 
 void CTextStore::RewrapOne(CTextPara* para, CLineWrapper& wrapper)
 {
-    const int before = para->lineCount;
+    const int before = para->LineCount();
     if (wrapper.Wrap(*para, false) != before)
         RenumberAfter(para);
 }

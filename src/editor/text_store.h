@@ -17,8 +17,9 @@
 #include <QList>
 #include <QString>
 #include <cstdint>
+#include <memory>
 #include <optional>
-#include <vector>
+#include <span>
 
 struct TextPosition {
     int line = 0;
@@ -26,22 +27,40 @@ struct TextPosition {
     friend bool operator==(const TextPosition&, const TextPosition&) = default;
 };
 
+// One paragraph: its text with the closing "\n" and widths, where its display lines end, and
+// its place in the chain. A store holds one node per paragraph, so the node is kept small:
+// no padding, and no storage for the line ends of a one-line paragraph (the last line always
+// ends at the length).
 class CTextPara {
 public:
+    // The counters and the flag are declared together so that the node has no padding.
     int ordinal = -1;
     int firstLine = 0;
+
+private:
+    int m_lineCount = 1;
+
+public:
     bool laidOut = false;
-    int lineCount = 1;
-    // For each display line, the offset where it ends (exclusive); the last equals the length.
-    // 32-bit, so paragraphs longer than 65 535 characters are kept whole.
-    std::vector<uint32_t> breaks;
     CTextPara* prev = nullptr;
     CTextPara* next = nullptr;
     CAttrString text;
 
-    // Offset in the paragraph where display line k (0-based, local) begins.
-    int LineStart(int k) const { return k <= 0 ? 0 : int(breaks[size_t(k - 1)]); }
+    int LineCount() const { return m_lineCount; }
+    // Offset where display line k (0-based, local) ends (exclusive); the last line ends at the
+    // length. 32-bit, so paragraphs longer than 65 535 characters are kept whole.
+    int LineEnd(int k) const { return k < m_lineCount - 1 ? int(m_innerEnds[size_t(k)]) : Length(); }
+    // Offset in the paragraph where display line k begins.
+    int LineStart(int k) const { return k <= 0 ? 0 : LineEnd(k - 1); }
+    // The display line that holds `offset` (0 ... length - 1).
+    int LineAt(int offset) const;
+    // Sets the display lines from their ends, which rise and finish at the length; none counts
+    // as one line.
+    void SetLineEnds(std::span<const uint32_t> ends);
     int Length() const { return int(text.Length()); }
+
+private:
+    std::unique_ptr<uint32_t[]> m_innerEnds; // every line's end but the last; null for one line
 };
 
 class CTextStore {

@@ -14,7 +14,7 @@ protected:
     {
         m_para.text.SetText(text + u'\n');
         const int lines = WrapParagraph(m_para, TestWrap(measurer ? *measurer : m_measurer, width), true);
-        EXPECT_EQ(lines, int(m_para.breaks.size()));
+        EXPECT_EQ(lines, m_para.LineCount());
         EXPECT_TRUE(m_para.laidOut);
         return Breaks(m_para);
     }

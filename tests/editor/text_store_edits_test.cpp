@@ -18,17 +18,17 @@ protected:
         return firstLines;
     }
     // Every paragraph's breaks, in chain order.
-    std::vector<std::vector<uint32_t>> AllBreaks() const
+    QList<QList<int>> AllBreaks() const
     {
-        std::vector<std::vector<uint32_t>> breaks;
+        QList<QList<int>> breaks;
         for (const CTextPara* para = m_store.FirstParagraph(); para; para = para->next)
-            breaks.push_back(para->breaks);
+            breaks.append(Breaks(*para));
         return breaks;
     }
     // An edit's layout must be the one a fresh relayout of the same text gives.
     void ExpectLayoutAsRelaidOut()
     {
-        const std::vector<std::vector<uint32_t>> afterEdits = AllBreaks();
+        const QList<QList<int>> afterEdits = AllBreaks();
         m_store.RelayoutAll(m_wrap, false);
         EXPECT_EQ(AllBreaks(), afterEdits);
     }
