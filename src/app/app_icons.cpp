@@ -1,3 +1,4 @@
+// Tool bar images and the window icon, from the theme or drawn (see app_icons.h).
 #include "app_icons.h"
 
 #include "app/main_frame.h"

@@ -1,3 +1,4 @@
+// The main window: menus, bars, command routing and enabling (see main_frame.h).
 #include "main_frame.h"
 
 #include "app/app_icons.h"

@@ -1,3 +1,4 @@
+// Start-up, the editor options and the application's commands (see quirel_app.h).
 #include "quirel_app.h"
 
 #include "app/main_frame.h"

@@ -1,3 +1,4 @@
+// The recent-file list in the settings (see recent_file_list.h).
 #include "recent_file_list.h"
 
 #include <QFileInfo>

@@ -1,3 +1,4 @@
+// The save dialog (see save_dialog.h).
 #include "save_dialog.h"
 
 #include "app/text_cut.h"

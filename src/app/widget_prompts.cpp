@@ -1,3 +1,4 @@
+// Message boxes, the save dialog and file dialogs for the document (see widget_prompts.h).
 #include "widget_prompts.h"
 
 #include "app/save_dialog.h"

@@ -15,6 +15,7 @@
 
 #include "editor/view/quirel_view.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QLabel>
 #include <QMenuBar>
@@ -23,6 +24,7 @@
 #include <QPushButton>
 #include <QSettings>
 #include <QTest>
+#include <QTimer>
 #include <QToolBar>
 #include <gtest/gtest.h>
 
@@ -156,6 +158,19 @@ TEST_F(MainFrameTest, ToolBarShowsItsButtonsInOrderWithImagesAndTips)
     frame.RunCommand(kToolBar);
     EXPECT_TRUE(frame.ToolBar()->isHidden());
     EXPECT_FALSE(frame.Action(kToolBar)->isChecked());
+}
+
+TEST_F(MainFrameTest, AboutBoxIsModalAndNamesTheProgram)
+{
+    QString title;
+    QTimer::singleShot(0, [&title] {
+        auto* box = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        title = box->windowTitle();
+        box->accept();
+    });
+    frame.RunCommand(kAbout);
+    EXPECT_EQ(title, "バージョン情報 Quirel");
 }
 
 TEST_F(MainFrameTest, TextModeEnablesOnlyTheTextCommandsAndSaveOnceEdited)
