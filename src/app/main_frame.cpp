@@ -311,6 +311,7 @@ void CMainFrame::CreateSearchBar()
 {
     m_searchBar = new CSearchDialogBar;
     m_searchBar->SetView(m_view);
+    addToolBarBreak(); // a row of its own: the search box wants the width
     QToolBar* band = addToolBar(QStringLiteral("検索バー"));
     band->setObjectName(QStringLiteral("searchBar"));
     band->addWidget(m_searchBar);
