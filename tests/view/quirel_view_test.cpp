@@ -252,6 +252,15 @@ TEST_F(ViewTest, DroppedPlainTextIsInsertedAtTheDropPoint)
     target.event(&below);
     EXPECT_FALSE(below.isAccepted());
     EXPECT_EQ(Text(), "abx\nycd");
+
+    // A file from a file manager is left to the main window (which opens it), never typed in.
+    QMimeData file;
+    file.setUrls({QUrl::fromLocalFile("/tmp/notes.txt")});
+    file.setText("file:///tmp/notes.txt");
+    QDropEvent fileDrop(PointAt(0, 1), Qt::CopyAction, &file, Qt::LeftButton, {});
+    target.event(&fileDrop);
+    EXPECT_FALSE(fileDrop.isAccepted());
+    EXPECT_EQ(Text(), "abx\nycd");
 }
 
 TEST_F(ViewTest, ContextMenuEnablingFollowsSelectionAndClipboard)

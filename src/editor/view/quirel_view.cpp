@@ -441,16 +441,28 @@ void CQuirelView::StartSelectionDrag()
     Refresh();
 }
 
+// Text dropped into the memo. Files from a file manager carry their paths as text too: those
+// are left to the main window, which opens them.
+static bool IsTextDrop(const QMimeData* data)
+{
+    if (!data->hasText())
+        return false;
+    const QList<QUrl> urls = data->urls();
+    return std::none_of(urls.begin(), urls.end(), [](const QUrl& url) { return url.isLocalFile(); });
+}
+
 void CQuirelView::dragEnterEvent(QDragEnterEvent* event)
 {
-    if (event->mimeData()->hasText())
+    if (IsTextDrop(event->mimeData()))
         event->acceptProposedAction();
+    else
+        event->ignore();
 }
 
 void CQuirelView::dragMoveEvent(QDragMoveEvent* event)
 {
     const QPoint point = event->position().toPoint();
-    if (event->mimeData()->hasText() && m_editor.PositionAtPoint(point.x(), point.y()))
+    if (IsTextDrop(event->mimeData()) && m_editor.PositionAtPoint(point.x(), point.y()))
         event->acceptProposedAction();
     else
         event->ignore();
@@ -460,7 +472,7 @@ void CQuirelView::dropEvent(QDropEvent* event)
 {
     const QPoint point = event->position().toPoint();
     const std::optional<TextPosition> at = m_editor.PositionAtPoint(point.x(), point.y());
-    if (!event->mimeData()->hasText() || !at) {
+    if (!IsTextDrop(event->mimeData()) || !at) {
         event->ignore();
         return;
     }
