@@ -30,7 +30,6 @@ QLineEdit* NamedEdit(const QString& text, const QString& name)
 COption::COption(QWidget* parent) : QDialog(parent)
 {
     setWindowTitle(QStringLiteral("オプション設定"));
-    QSettings settings;
 
     auto* keyGroup = new QGroupBox(QStringLiteral("キー割り当て(&K)"));
     m_windowsLayout = new QRadioButton(QStringLiteral("Windows標準(&W)"));
@@ -38,7 +37,7 @@ COption::COption(QWidget* parent) : QDialog(parent)
     m_diamondLayout = new QRadioButton(QStringLiteral("ダイアモンドカーソル(&D)"));
     m_diamondLayout->setObjectName(QStringLiteral("diamondLayout"));
     // Only 1 means the diamond cursor: any other stored value is shown as Windows standard.
-    (settings.value(kKeyboardLayoutKey, 0).toInt() == 1 ? m_diamondLayout : m_windowsLayout)->setChecked(true);
+    (ReadKeyboardLayout() == 1 ? m_diamondLayout : m_windowsLayout)->setChecked(true);
     auto* keyLayout = new QVBoxLayout(keyGroup);
     keyLayout->addWidget(m_windowsLayout);
     keyLayout->addWidget(m_diamondLayout);
@@ -49,7 +48,7 @@ COption::COption(QWidget* parent) : QDialog(parent)
 
     m_linespaceWider = new QCheckBox(QStringLiteral("行間を大きめに表示(&L)"));
     m_linespaceWider->setObjectName(QStringLiteral("linespaceWider"));
-    m_linespaceWider->setChecked(settings.value(kLinespaceWiderKey, 0).toInt() != 0);
+    m_linespaceWider->setChecked(ReadLinespaceWider() != 0);
 
     m_leftKin = NamedEdit(ReadLeftKin(), QStringLiteral("leftKin"));
     m_rightKin = NamedEdit(ReadRightKin(), QStringLiteral("rightKin"));

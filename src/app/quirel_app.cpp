@@ -10,7 +10,6 @@
 
 #include <QCoreApplication>
 #include <QScreen>
-#include <QSettings>
 #include <QStandardPaths>
 
 namespace {
@@ -47,9 +46,7 @@ bool CQuirelApp::InitInstance(const QStringList& arguments)
 
 void CQuirelApp::LoadOptions()
 {
-    const QSettings settings;
-    m_options = {ReadLeftKin(), ReadRightKin(), settings.value(QStringLiteral("Options/LinespaceWider"), 0).toInt(),
-                 settings.value(QStringLiteral("Options/KeyboardLayout"), 0).toInt()};
+    m_options = {ReadLeftKin(), ReadRightKin(), ReadLinespaceWider(), ReadKeyboardLayout()};
     if (!m_frame)
         return;
     CQuirelView* view = m_frame->View();

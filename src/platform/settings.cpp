@@ -37,6 +37,16 @@ QByteArray ReadAnsiCodePage()
     return name.isEmpty() ? QByteArrayLiteral("CP932") : name;
 }
 
+int ReadLinespaceWider()
+{
+    return QSettings().value("Options/LinespaceWider", 0).toInt();
+}
+
+int ReadKeyboardLayout()
+{
+    return QSettings().value("Options/KeyboardLayout", 0).toInt();
+}
+
 std::optional<QByteArray> ReadDefaultFontLog()
 {
     const QByteArray bytes = QSettings().value("Font/DefaultFontLog").toByteArray();

@@ -17,6 +17,12 @@ QString ReadRightKin();
 // The iconv name of the code page of "ANSI" text files ("Options"/"AnsiCodePage"), CP932 unless set.
 QByteArray ReadAnsiCodePage();
 
+// 1 when the user asked for wider line spacing ("Options"/"LinespaceWider", default 0).
+int ReadLinespaceWider();
+// The key layout of the editor ("Options"/"KeyboardLayout"): 0 Windows standard, any other
+// value the diamond cursor layout.
+int ReadKeyboardLayout();
+
 // The default font of new memos ("Font"/"DefaultFontLog"): a 92-byte LOGFONTW image,
 // present only when exactly 92 bytes are stored.
 std::optional<QByteArray> ReadDefaultFontLog();

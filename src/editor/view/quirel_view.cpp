@@ -23,7 +23,6 @@
 #include <QPrinterInfo>
 #include <QSaveFile>
 #include <QScrollBar>
-#include <QSettings>
 #include <QStandardPaths>
 #include <QStyle>
 #include <QUrl>
@@ -66,11 +65,6 @@ constexpr MenuEntry kContextMenu[] = {
     {0, nullptr},                             {ViewCommand::kSelectAll, u"すべて選択(&A)"},
     {ViewCommand::kSearchWord, u"検索語(&S)"},
 };
-
-int ReadKeyboardLayout()
-{
-    return QSettings().value(QStringLiteral("Options/KeyboardLayout"), 0).toInt();
-}
 
 // Whether the key table wants this key in the layout in force, so that no window shortcut
 // takes it from the view.
