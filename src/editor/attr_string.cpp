@@ -4,8 +4,44 @@
 #include <algorithm>
 
 CAttrString::CAttrString(const QString& text, uint16_t word)
-    : m_text(text), m_attrs(size_t(text.size()), word)
+    : m_text(text)
 {
+    ResizeWords(Length());
+    std::fill_n(m_words.get(), Length(), word);
+}
+
+CAttrString::CAttrString(const CAttrString& other)
+    : m_text(other.m_text)
+{
+    ResizeWords(Length());
+    std::copy_n(other.m_words.get(), Length(), m_words.get());
+}
+
+CAttrString& CAttrString::operator=(const CAttrString& other)
+{
+    if (this != &other) {
+        m_text = other.m_text;
+        ResizeWords(Length());
+        std::copy_n(other.m_words.get(), Length(), m_words.get());
+    }
+    return *this;
+}
+
+void CAttrString::ResizeWords(qsizetype count)
+{
+    if (count == 0) {
+        m_words.reset();
+        return;
+    }
+    auto* words = static_cast<uint16_t*>(std::realloc(m_words.get(), size_t(count) * sizeof(uint16_t)));
+    Q_CHECK_PTR(words);
+    (void)m_words.release(); // realloc has taken the old block over
+    m_words.reset(words);
+}
+
+bool operator==(const CAttrString& a, const CAttrString& b)
+{
+    return a.m_text == b.m_text && std::ranges::equal(a.Attributes(), b.Attributes());
 }
 
 CAttrString operator+(const CAttrString& a, const CAttrString& b)
@@ -17,8 +53,7 @@ CAttrString operator+(const CAttrString& a, const CAttrString& b)
 
 CAttrString& CAttrString::operator+=(const CAttrString& other)
 {
-    m_text += other.m_text;
-    m_attrs.insert(m_attrs.end(), other.m_attrs.begin(), other.m_attrs.end());
+    Insert(Length(), other);
     return *this;
 }
 
@@ -34,7 +69,8 @@ CAttrString CAttrString::Mid(qsizetype start, qsizetype count) const
     std::tie(start, count) = Clamp(start, count);
     CAttrString part;
     part.m_text = m_text.mid(start, count);
-    part.m_attrs.assign(m_attrs.begin() + start, m_attrs.begin() + start + count);
+    part.ResizeWords(count);
+    std::copy_n(m_words.get() + start, count, part.m_words.get());
     return part;
 }
 
@@ -51,22 +87,33 @@ CAttrString CAttrString::Right(qsizetype count) const
 
 void CAttrString::Insert(qsizetype position, const CAttrString& other)
 {
+    if (&other == this) { // the words would move under the copy
+        Insert(position, CAttrString(other));
+        return;
+    }
     position = std::clamp<qsizetype>(position, 0, Length());
+    const qsizetype length = Length();
+    ResizeWords(length + other.Length());
+    uint16_t* words = m_words.get();
+    std::copy_backward(words + position, words + length, words + length + other.Length());
+    std::copy_n(other.m_words.get(), other.Length(), words + position);
     m_text.insert(position, other.m_text);
-    m_attrs.insert(m_attrs.begin() + position, other.m_attrs.begin(), other.m_attrs.end());
 }
 
 void CAttrString::Remove(qsizetype position, qsizetype count)
 {
     std::tie(position, count) = Clamp(position, count);
+    uint16_t* words = m_words.get();
+    std::copy(words + position + count, words + Length(), words + position);
     m_text.remove(position, count);
-    m_attrs.erase(m_attrs.begin() + position, m_attrs.begin() + position + count);
+    ResizeWords(Length());
 }
 
 void CAttrString::SetText(const QString& text)
 {
     m_text = text;
-    m_attrs.assign(size_t(text.size()), 0);
+    ResizeWords(Length());
+    ResetAttributes();
 }
 
 bool CAttrString::SetTextAndAttributes(const QString& text, std::vector<uint16_t> words)
@@ -74,20 +121,21 @@ bool CAttrString::SetTextAndAttributes(const QString& text, std::vector<uint16_t
     if (qsizetype(words.size()) != text.size())
         return false;
     m_text = text;
-    m_attrs = std::move(words);
+    ResizeWords(Length());
+    std::ranges::copy(words, m_words.get());
     return true;
 }
 
 void CAttrString::ResetAttributes()
 {
-    std::fill(m_attrs.begin(), m_attrs.end(), 0);
+    std::fill_n(m_words.get(), Length(), 0);
 }
 
 qint64 CAttrString::WidthOf(qsizetype start, qsizetype count) const
 {
     std::tie(start, count) = Clamp(start, count);
     qint64 sum = 0;
-    for (qsizetype i = start; i < start + count; ++i)
-        sum += m_attrs[size_t(i)] & kWidthMask;
+    for (uint16_t word : Attributes().subspan(size_t(start), size_t(count)))
+        sum += word & kWidthMask;
     return sum;
 }

@@ -2,11 +2,14 @@
 // the word is the character's display width in pixels (low 12 bits, upper bits 0).
 // Invariant: the attribute array has exactly as many entries as the text has units; every
 // operation changes text and words in step, and the words can be changed but never resized
-// from outside.
+// from outside. The words live in one heap block of exactly that size (none when empty): a
+// text store holds one string per paragraph, and most paragraphs are short.
 #pragma once
 
 #include <QString>
 #include <cstdint>
+#include <cstdlib>
+#include <memory>
 #include <span>
 #include <vector>
 
@@ -17,6 +20,10 @@ public:
     CAttrString() = default;
     // Every character gets `word`.
     CAttrString(const QString& text, uint16_t word);
+    CAttrString(const CAttrString& other);
+    CAttrString& operator=(const CAttrString& other);
+    CAttrString(CAttrString&&) noexcept = default;
+    CAttrString& operator=(CAttrString&&) noexcept = default;
 
     friend CAttrString operator+(const CAttrString& a, const CAttrString& b);
     CAttrString& operator+=(const CAttrString& other);
@@ -40,16 +47,23 @@ public:
     qint64 TotalWidth() const { return WidthOf(0, Length()); }
     qint64 WidthOf(qsizetype start, qsizetype count) const;
     const QString& Text() const { return m_text; }
-    const std::vector<uint16_t>& Attributes() const { return m_attrs; }
-    std::span<uint16_t> MutableAttributes() { return m_attrs; } // words change, never their count
+    std::span<const uint16_t> Attributes() const { return {m_words.get(), size_t(Length())}; }
+    // The words change, never their count.
+    std::span<uint16_t> MutableAttributes() { return {m_words.get(), size_t(Length())}; }
     qsizetype Length() const { return m_text.size(); }
 
-    friend bool operator==(const CAttrString&, const CAttrString&) = default;
+    friend bool operator==(const CAttrString& a, const CAttrString& b);
 
 private:
+    struct FreeWords {
+        void operator()(uint16_t* words) const { std::free(words); }
+    };
     // The stretch [start, start + count) cut to the string.
     std::pair<qsizetype, qsizetype> Clamp(qsizetype start, qsizetype count) const;
+    // Gives the word block exactly `count` entries, keeping the first ones (realloc: shrinking
+    // and often growing stay in place).
+    void ResizeWords(qsizetype count);
 
     QString m_text;
-    std::vector<uint16_t> m_attrs;
+    std::unique_ptr<uint16_t[], FreeWords> m_words;
 };

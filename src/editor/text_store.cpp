@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+static_assert(sizeof(CTextPara) <= 72, "a paragraph node fits an 80-byte heap block");
+
 void CTextPara::SetLineEnds(std::span<const uint32_t> ends)
 {
     const int lineCount = std::max(int(ends.size()), 1);
@@ -226,7 +228,7 @@ int CTextStore::ColumnAtX(int line, int x)
     if (!span)
         return -1;
     const int visible = span->VisibleLength();
-    const std::vector<uint16_t>& widths = span->para->text.Attributes();
+    const std::span<const uint16_t> widths = span->para->text.Attributes();
     qint64 sum = 0;
     for (int column = 0; column < visible; ++column) {
         const int w = widths[size_t(span->start + column)] & CAttrString::kWidthMask;

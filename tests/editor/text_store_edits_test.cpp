@@ -97,7 +97,7 @@ TEST_F(TextStoreEditsTest, InsertTextMeasuresOnlyTheNewCharacters)
     Load({QStringLiteral("ab")}); // the line feed measured 0 wide
     FixedWidthMeasurer lineFeed20(20);
     m_store.InsertText(0, 1, QStringLiteral("あ\nxy\nz"), TestWrap(lineFeed20, 64));
-    const auto widths = [&](int line) { return m_store.ParagraphOfLine(line).Attributes(); };
+    const auto widths = [&](int line) { return WidthWords(m_store.ParagraphOfLine(line)); };
     EXPECT_EQ(widths(0), (std::vector<uint16_t>{8, 16, 20}));
     EXPECT_EQ(widths(1), (std::vector<uint16_t>{8, 8, 20}));
     EXPECT_EQ(widths(2), (std::vector<uint16_t>{8, 8, 0})); // the old line feed keeps its width
@@ -109,8 +109,8 @@ TEST_F(TextStoreEditsTest, SplitMakesANewParagraphAndRenumbers)
     Load({QStringLiteral("abcd"), QStringLiteral("あいうえおか"), QStringLiteral("e")});
     m_store.SplitParagraph(0, 2, TestWrap(lineFeed5, 64));
     EXPECT_TRUE(ChainIsConsistent(m_store));
-    EXPECT_EQ(m_store.ParagraphOfLine(0).Attributes(), (std::vector<uint16_t>{8, 8, 5}));
-    EXPECT_EQ(m_store.ParagraphOfLine(1).Attributes(), (std::vector<uint16_t>{8, 8, 0}));
+    EXPECT_EQ(WidthWords(m_store.ParagraphOfLine(0)), (std::vector<uint16_t>{8, 8, 5}));
+    EXPECT_EQ(WidthWords(m_store.ParagraphOfLine(1)), (std::vector<uint16_t>{8, 8, 0}));
     EXPECT_EQ(FirstLines(), QList<int>({0, 1, 2, 4}));
     m_store.SplitParagraph(3, 0, m_wrap); // at the start of a wrapped line
     m_store.SplitParagraph(4, 1, m_wrap); // before the last line feed

@@ -49,7 +49,7 @@ TEST_F(TextStoreQueriesTest, LinesOfAWrappedParagraph)
     EXPECT_EQ(m_store.VisibleLength(0), 4); // no line feed at its end
     EXPECT_EQ(m_store.LineLength(1), 3);
     EXPECT_EQ(m_store.VisibleLength(1), 2);
-    EXPECT_EQ(m_store.LineAttributed(1).Attributes(), (std::vector<uint16_t>{16, 16, 0}));
+    EXPECT_EQ(WidthWords(m_store.LineAttributed(1)), (std::vector<uint16_t>{16, 16, 0}));
     EXPECT_EQ(m_store.ParagraphOfLine(1).Text(), QStringLiteral("あいうえおか\n"));
     EXPECT_EQ(m_store.RestOfParagraph(1, 1).Text(), QStringLiteral("か\n"));
     EXPECT_EQ(m_store.RestOfParagraph(1, 50).Text(), QString());
@@ -89,7 +89,7 @@ TEST_F(TextStoreQueriesTest, RangeSpansParagraphsWithTheirLineFeeds)
     EXPECT_EQ(m_store.Range({0, 2}, {1, 1}).Text(), QStringLiteral("うえお"));
     const CAttrString across = m_store.Range({1, 1}, {3, 1});
     EXPECT_EQ(across.Text(), QStringLiteral("か\nab\nc"));
-    EXPECT_EQ(across.Attributes(), (std::vector<uint16_t>{16, 0, 8, 8, 0, 8}));
+    EXPECT_EQ(WidthWords(across), (std::vector<uint16_t>{16, 0, 8, 8, 0, 8}));
     EXPECT_EQ(m_store.Range({3, 0}, {3, 9}).Text(), QStringLiteral("cd\n"));
     EXPECT_EQ(m_store.Range({2, 1}, {1, 0}), CAttrString()); // inverted
     EXPECT_EQ(m_store.Range({0, 2}, {0, 1}), CAttrString());

@@ -1,5 +1,5 @@
 // Test helpers for the text model: a measurer with exact widths (ASCII 8 px, every other unit
-// 16 px, the line feed a chosen width), a fixture with a store wrapped at 64 px, and a check
+// 16 px, the line feed a chosen width), a string's widths and a paragraph's line ends, a fixture with a store wrapped at 64 px, and a check
 // of every invariant of a paragraph chain.
 #pragma once
 
@@ -26,6 +26,12 @@ private:
 inline WrapSettings TestWrap(CharMeasurer& measurer, int textWidth)
 {
     return {&measurer, textWidth, QStringLiteral("、。"), QStringLiteral("「（")};
+}
+
+// A string's width words, for comparisons.
+inline std::vector<uint16_t> WidthWords(const CAttrString& s)
+{
+    return {s.Attributes().begin(), s.Attributes().end()};
 }
 
 // Where each display line of the paragraph ends.
