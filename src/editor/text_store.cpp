@@ -6,18 +6,31 @@
 
 static_assert(sizeof(CTextPara) <= 72, "a paragraph node fits an 80-byte heap block");
 
+CTextPara::~CTextPara()
+{
+    if (!HoldsEndsInPlace())
+        delete[] m_innerEnds.block;
+}
+
 void CTextPara::SetLineEnds(std::span<const uint32_t> ends)
 {
     const int lineCount = std::max(int(ends.size()), 1);
-    if (lineCount != m_lineCount)
-        m_innerEnds = lineCount > 1 ? std::make_unique_for_overwrite<uint32_t[]>(size_t(lineCount - 1)) : nullptr;
-    m_lineCount = lineCount;
-    std::copy_n(ends.begin(), lineCount - 1, m_innerEnds.get());
+    if (lineCount != m_lineCount) {
+        if (!HoldsEndsInPlace())
+            delete[] m_innerEnds.block;
+        m_lineCount = lineCount;
+        if (!HoldsEndsInPlace())
+            m_innerEnds.block = new uint32_t[size_t(lineCount - 1)];
+    }
+    if (lineCount == 2)
+        m_innerEnds.first = ends[0];
+    else if (lineCount > 2)
+        std::copy_n(ends.begin(), lineCount - 1, m_innerEnds.block);
 }
 
 int CTextPara::LineAt(int offset) const
 {
-    const uint32_t* innerEnds = m_innerEnds.get();
+    const uint32_t* innerEnds = InnerEnds();
     return int(std::upper_bound(innerEnds, innerEnds + m_lineCount - 1, uint32_t(std::max(offset, 0))) - innerEnds);
 }
 

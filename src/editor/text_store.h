@@ -17,7 +17,6 @@
 #include <QList>
 #include <QString>
 #include <cstdint>
-#include <memory>
 #include <optional>
 #include <span>
 
@@ -28,9 +27,10 @@ struct TextPosition {
 };
 
 // One paragraph: its text with the closing "\n" and widths, where its display lines end, and
-// its place in the chain. A store holds one node per paragraph, so the node is kept small:
-// no padding, and no storage for the line ends of a one-line paragraph (the last line always
-// ends at the length).
+// its place in the chain. A store holds one node per paragraph, so the node is kept small (no
+// padding) and a paragraph of one or two display lines keeps its line ends in the node: the
+// last line always ends at the length, and the end of the first is stored in place of the
+// pointer to a block of ends that longer paragraphs need.
 class CTextPara {
 public:
     // The counters and the flag are declared together so that the node has no padding.
@@ -46,10 +46,15 @@ public:
     CTextPara* next = nullptr;
     CAttrString text;
 
+    CTextPara() = default;
+    ~CTextPara();
+    CTextPara(const CTextPara&) = delete; // a node of the chain, linked by its address
+    CTextPara& operator=(const CTextPara&) = delete;
+
     int LineCount() const { return m_lineCount; }
     // Offset where display line k (0-based, local) ends (exclusive); the last line ends at the
     // length. 32-bit, so paragraphs longer than 65 535 characters are kept whole.
-    int LineEnd(int k) const { return k < m_lineCount - 1 ? int(m_innerEnds[size_t(k)]) : Length(); }
+    int LineEnd(int k) const { return k < m_lineCount - 1 ? int(InnerEnds()[k]) : Length(); }
     // Offset in the paragraph where display line k begins.
     int LineStart(int k) const { return k <= 0 ? 0 : LineEnd(k - 1); }
     // The display line that holds `offset` (0 ... length - 1).
@@ -60,7 +65,14 @@ public:
     int Length() const { return int(text.Length()); }
 
 private:
-    std::unique_ptr<uint32_t[]> m_innerEnds; // every line's end but the last; null for one line
+    bool HoldsEndsInPlace() const { return m_lineCount <= 2; }
+    // The ends of every line but the last (LineCount() - 1 of them).
+    const uint32_t* InnerEnds() const { return HoldsEndsInPlace() ? &m_innerEnds.first : m_innerEnds.block; }
+
+    union {
+        uint32_t first;  // two lines: where the first ends
+        uint32_t* block; // three or more: a block of LineCount() - 1 ends, owned
+    } m_innerEnds = {0};
 };
 
 class CTextStore {

@@ -102,6 +102,21 @@ TEST_F(LineWrapperTest, OneWrapperMeasuresEachUnitOnce)
     EXPECT_EQ(m_measurer.calls, 4); // " " once for tabs, then "あ", "a", "\n"
 }
 
+TEST_F(LineWrapperTest, RewrapsMoveBetweenOneTwoAndManyLines)
+{
+    // One and two lines keep their ends in the node, three or more in a block of their own.
+    for (int width : {16, 64, 200, 40, 16, 200}) {
+        const QList<int> breaks = Wrap(QStringLiteral("abcdefghij"), width);
+        QList<int> expected;
+        for (int end = width / 8; end < 10; end += width / 8) // "j" keeps the line feed
+            expected.append(end);
+        expected.append(11);
+        EXPECT_EQ(breaks, expected) << width;
+        for (int k = 0; k < m_para.LineCount(); ++k)
+            EXPECT_EQ(m_para.LineAt(m_para.LineEnd(k) - 1), k) << width;
+    }
+}
+
 TEST_F(LineWrapperTest, ParagraphsPast65535CharactersKeepTheirBreaks)
 {
     const QList<int> breaks = Wrap(QString(70000, u'a'), 800);
