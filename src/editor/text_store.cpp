@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-static_assert(sizeof(CTextPara) <= 72, "a paragraph node stays without padding");
+static_assert(sizeof(CTextPara) <= 72, "a paragraph node fits an 80-byte heap block");
 
 CTextPara::~CTextPara()
 {
@@ -46,22 +46,22 @@ CTextStore::~CTextStore()
 
 namespace {
 // Frees the paragraphs from `first` up to (not including) `end`, in a loop.
-void DeleteParagraphs(ParagraphPool& pool, CTextPara* first, const CTextPara* end)
+void DeleteParagraphs(CTextPara* first, const CTextPara* end)
 {
     while (first != end) {
         CTextPara* next = first->next;
-        pool.Delete(first);
+        delete first;
         first = next;
     }
 }
 
 // A paragraph holding `line` and its line feed, widths 0, one display line.
-CTextPara* NewParagraph(ParagraphPool& pool, QStringView line)
+CTextPara* NewParagraph(QStringView line)
 {
     QString text;
     text.reserve(line.size() + 1); // exact size: a store holds many paragraphs
     text.append(line).append(u'\n');
-    CTextPara* para = pool.New();
+    auto* para = new CTextPara;
     para->text.SetText(text);
     return para;
 }
@@ -90,7 +90,7 @@ CAttrString Measured(QStringView text, const CLineWrapper& wrapper)
 
 void CTextStore::DestroyChain()
 {
-    DeleteParagraphs(m_pool, m_first, nullptr);
+    DeleteParagraphs(m_first, nullptr);
     m_first = nullptr;
     m_cachePara = nullptr;
 }
@@ -98,7 +98,7 @@ void CTextStore::DestroyChain()
 void CTextStore::DestroyAfter(CTextPara* para, CTextPara* last)
 {
     CTextPara* after = last->next;
-    DeleteParagraphs(m_pool, para->next, after);
+    DeleteParagraphs(para->next, after);
     para->next = after;
     if (after)
         after->prev = para;
@@ -110,7 +110,7 @@ void CTextStore::LoadParagraphs(const QList<QString>& lines)
     DestroyChain();
     CTextPara* last = nullptr;
     const auto append = [&](QStringView line) {
-        last = last ? LinkAfter(last, NewParagraph(m_pool, line)) : (m_first = NewParagraph(m_pool, line));
+        last = last ? LinkAfter(last, NewParagraph(line)) : (m_first = NewParagraph(line));
     };
     for (const QString& line : lines) {
         for (QStringView part : QStringTokenizer(line, u'\n'))
@@ -332,10 +332,10 @@ void CTextStore::InsertText(int line, int column, QStringView text, const WrapSe
     CTextPara* last = para;
     qsizetype lineStart = firstBreak + 1;
     for (qsizetype lineEnd; (lineEnd = text.indexOf(u'\n', lineStart)) >= 0; lineStart = lineEnd + 1) {
-        last = LinkAfter(last, NewParagraph(m_pool, text.sliced(lineStart, lineEnd - lineStart)));
+        last = LinkAfter(last, NewParagraph(text.sliced(lineStart, lineEnd - lineStart)));
         wrapper.Wrap(*last, true); // all its characters are new
     }
-    last = LinkAfter(last, m_pool.New());
+    last = LinkAfter(last, new CTextPara);
     last->text = Measured(text.sliced(lineStart), wrapper) + rest;
     wrapper.Wrap(*last, false);
     RenumberAfter(para);

@@ -5,16 +5,14 @@
 //   first line plus its line count; total lines is the sum of all line counts;
 // - the chain always holds at least one paragraph, the first of which never changes except
 //   when the whole chain is replaced.
-// Paragraphs are nodes from the store's pool, linked by raw pointers and owned by the store,
-// which frees them in a loop (never recursively), so their addresses stay stable while they
-// live. A cache of
+// Paragraphs are heap nodes linked by raw pointers and owned by the store, which frees them
+// in a loop (never recursively), so their addresses stay stable while they live. A cache of
 // the last looked-up paragraph keeps consecutive lookups near one another cheap; it is
 // cleared whenever a paragraph is destroyed.
 #pragma once
 
 #include "editor/attr_string.h"
 #include "editor/line_wrapper.h"
-#include "editor/paragraph_pool.h"
 
 #include <QList>
 #include <QString>
@@ -178,7 +176,6 @@ private:
     void DestroyAfter(CTextPara* para, CTextPara* last);
     void DestroyChain();
 
-    ParagraphPool m_pool; // declared first: it outlives the nodes
     CTextPara* m_first = nullptr;
     bool m_edited = false;
     int m_encoding = 0;
