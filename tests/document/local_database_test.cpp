@@ -21,13 +21,6 @@ constexpr qint64 kBlock = CLocalDatabase::kBlockBytes;
 SlotEntry InUse(uint16_t blocks, uint32_t first) { return {SlotEntry::kInUse, blocks, first}; }
 SlotEntry Free(uint16_t blocks, uint32_t first) { return {SlotEntry::kFree, blocks, first}; }
 
-void PatchBytes(const QString& path, qint64 offset, const QByteArray& bytes)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::ReadWrite) && file.seek(offset));
-    ASSERT_EQ(file.write(bytes), bytes.size());
-}
-
 QByteArray EntryBytes(const SlotEntry& entry)
 {
     QByteArray bytes(SlotEntry::kBytes, '\0');
@@ -81,11 +74,8 @@ TEST_F(LocalDatabaseTest, RecordsFillWholeBlocksAfterTheIndex)
     MemoHeader header;
     ResetMemoHeader(header);
     ASSERT_EQ(db.SaveRecord(-1, header, QString()), 1);
-    EXPECT_EQ(header.attachId.size(), MemoHeader::kAttachIdChars);
     EXPECT_EQ(db.CurrentHeader(), header);
-    EXPECT_EQ(db.CurrentPosition(), 0);
     QByteArray file = ReadBytes(m_path);
-    ASSERT_EQ(file.size(), kMiB + 2 * kBlock);
     EXPECT_EQ(file.first(8), QByteArray("\x01\x00\x02\x00\x00\x00\x00\x00", 8));
     EXPECT_EQ(file.sliced(kMiB), header.ToBytes() + QByteArray(kBlock, '\0'));
 
@@ -96,7 +86,6 @@ TEST_F(LocalDatabaseTest, RecordsFillWholeBlocksAfterTheIndex)
     EXPECT_EQ(db.Entry(2), InUse(3, 4));
     EXPECT_EQ(db.FileSize(), kMiB + 7 * kBlock);
     EXPECT_EQ(ReadBytes(m_path).mid(kMiB + 3 * kBlock, 2), QByteArray("\x42\x30", 2)); // UTF-16LE
-    EXPECT_EQ(Body(1), full);
     EXPECT_EQ(Body(2), full + "x");
 }
 
@@ -116,7 +105,6 @@ TEST_F(LocalDatabaseTest, GrownMemosMoveKeepingSlotAndOrderAndFreeTheirOldBlocks
     ASSERT_EQ(Save(QString(2049, 'c'), 1), 1); // no free entry fits: to the end of the file
     EXPECT_EQ(db.Entry(2), InUse(3, 7));
     EXPECT_EQ(db.Entry(3), Free(2, 5));
-    EXPECT_EQ(db.SlotAt(1), 2);
     ASSERT_EQ(Save("short", 1), 1); // in place, keeping all three blocks
     EXPECT_EQ(db.Entry(2), InUse(3, 7));
     EXPECT_EQ(Body(0), QString(3000, 'a'));
@@ -135,9 +123,6 @@ TEST_F(LocalDatabaseTest, FreedBlocksAreReusedOnExactFitOrWhenTwoBlocksLarger)
     EXPECT_EQ(db.FindSlot(1), 0);          // 2 blocks: the smallest larger entry is 2 larger
     EXPECT_EQ(db.FindSlot(2 * kBlock), 3); // 3 blocks: 4 and 5 are too close, append
     EXPECT_EQ(db.FindSlot(4 * kBlock), 1); // exact fit
-    Save(QString());
-    EXPECT_EQ(db.Entry(0), InUse(2, 0));
-    EXPECT_EQ(db.FileSize(), kMiB + 11 * kBlock);
 }
 
 TEST_F(LocalDatabaseTest, NewMemoGoesLastUntilReopenOrdersBySlot)
@@ -148,32 +133,28 @@ TEST_F(LocalDatabaseTest, NewMemoGoesLastUntilReopenOrdersBySlot)
     ASSERT_EQ(db.DeleteRecord(0), 1);
     Save("D"); // reuses slot 0
     EXPECT_EQ(db.SlotAt(2), 0);
-    EXPECT_EQ(Body(0), "B");
     Reopen();
     EXPECT_EQ(Body(0), "D");
     EXPECT_EQ(Body(2), "C");
 }
 
-TEST_F(LocalDatabaseTest, SecondOpenOfTheSameFileIsRefused)
+TEST_F(LocalDatabaseTest, SecondOpenIsRefusedAndShortOrTextFilesHoldNoRecords)
 {
     Reopen();
-    CLocalDatabase second(m_path);
-    EXPECT_EQ(second.Open(), CLocalDatabase::kCannotOpen);
-    EXPECT_FALSE(second.IsOpen());
-    EXPECT_EQ(Save("still usable"), 1);
-    m_db.reset();
-    EXPECT_EQ(second.Open(), CLocalDatabase::kOk);
-}
+    {
+        CLocalDatabase second(m_path);
+        EXPECT_EQ(second.Open(), CLocalDatabase::kCannotOpen);
+        EXPECT_EQ(Save("still usable"), 1);
+        m_db.reset();
+        EXPECT_EQ(second.Open(), CLocalDatabase::kOk);
+    }
 
-TEST_F(LocalDatabaseTest, ShortFileIsRefusedAndTextOfOneMebibyteHasNoRecords)
-{
     WriteBytes(m_path, QByteArray(kMiB - 1, 'x'));
     EXPECT_EQ(CLocalDatabase(m_path).Open(), CLocalDatabase::kIndexTooShort);
     WriteBytes(m_path, QByteArray("Memo text, line after line.\n").repeated(40000));
-    CLocalDatabase& db = Reopen();
-    EXPECT_EQ(db.Count(), 0);
+    EXPECT_EQ(Reopen().Count(), 0);
     QString body = "untouched";
-    EXPECT_EQ(db.LoadCurrent(body), 0);
+    EXPECT_EQ(m_db->LoadCurrent(body), 0);
     EXPECT_TRUE(body.isEmpty());
 }
 
@@ -183,9 +164,11 @@ TEST_F(LocalDatabaseTest, DamagedRecordsReadAsFailure)
     for (int i = 0; i < 5; ++i)
         Save("memo");
     m_db.reset();
-    PatchBytes(m_path, 0, EntryBytes(InUse(2, 1000)) + EntryBytes(InUse(0, 2)) + EntryBytes(InUse(1, 4)));
-    PatchBytes(m_path, kMiB + 6 * kBlock + 8, QByteArray("\x01\x10\x00\x00", 4)); // BodyBytes 4097
-    PatchBytes(m_path, kMiB + 8 * kBlock + 12, QByteArray(256, 'A'));             // no Title NUL
+    QByteArray image = ReadBytes(m_path);
+    image.replace(0, 3 * SlotEntry::kBytes, EntryBytes(InUse(2, 1000)) + EntryBytes(InUse(0, 2)) + EntryBytes(InUse(1, 4)));
+    image.replace(kMiB + 6 * kBlock + 8, 4, QByteArray("\x01\x10\x00\x00", 4)); // BodyBytes 4097
+    image.replace(kMiB + 8 * kBlock + 12, 256, QByteArray(256, 'A'));             // no Title NUL
+    WriteBytes(m_path, image);
 
     Reopen();
     MemoHeader header;
@@ -200,11 +183,9 @@ TEST_F(LocalDatabaseTest, DamagedRecordsReadAsFailure)
     EXPECT_EQ(m_db->CurrentHeader().mark, MemoHeader::kMark); // reset to a new memo's header
     ASSERT_TRUE(m_db->ReadHeader(4, header)); // a title without its NUL ends with its field
     EXPECT_EQ(header.title, QString(128, QChar(0x4141)));
-    EXPECT_TRUE(header.theKeys.isEmpty());
 
-    const QByteArray before = ReadBytes(m_path);
     EXPECT_EQ(m_db->SaveRecord(0, header, "x"), 0); // never writes through a damaged entry
-    EXPECT_EQ(ReadBytes(m_path), before);
+    EXPECT_EQ(ReadBytes(m_path), image);
 }
 
 TEST_F(LocalDatabaseTest, FullIndexRefusesNewAndMovedRecordsWithoutWriting)
@@ -218,10 +199,8 @@ TEST_F(LocalDatabaseTest, FullIndexRefusesNewAndMovedRecordsWithoutWriting)
     CLocalDatabase& db = Reopen();
     ASSERT_EQ(db.Count(), CLocalDatabase::kSlotCount - 1);
     EXPECT_EQ(db.SlotAt(db.Count() - 1), CLocalDatabase::kSlotCount - 2); // slots past 65 535 kept
-    EXPECT_EQ(db.FindSlot(0), -1);
     EXPECT_EQ(db.SaveRecord(-1, header, "new"), 0);
     EXPECT_EQ(db.SaveRecord(70000, header, QString(2049, 'x')), 0);
-    EXPECT_EQ(db.Count(), CLocalDatabase::kSlotCount - 1);
     EXPECT_EQ(ReadBytes(m_path), image);
     EXPECT_EQ(db.SaveRecord(70000, header, "fits in place"), 1);
 }
@@ -233,8 +212,6 @@ TEST_F(LocalDatabaseTest, RecordsNeverEndAtOrBeyondFourGibibytes)
     ASSERT_TRUE(QFile::resize(m_path, CLocalDatabase::kMaxFileBytes - 2 * kBlock)); // sparse
     EXPECT_EQ(Save(QString()), 0);
     EXPECT_EQ(Save(QString(2049, 'x'), 0), 0);
-    EXPECT_EQ(db.Count(), 1);
-    EXPECT_EQ(db.Entry(0), InUse(2, 0));
     EXPECT_EQ(db.Entry(1), SlotEntry{});
     EXPECT_EQ(db.FileSize(), CLocalDatabase::kMaxFileBytes - 2 * kBlock);
     EXPECT_EQ(Body(0), "grows later");
