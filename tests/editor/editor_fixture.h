@@ -50,6 +50,16 @@ struct EditorRig {
     CPageFormat& Format() { return editor.Format(); }
     TextPosition Caret() { return editor.Format().caret; }
     TextPosition Anchor() { return editor.Format().anchor; }
+    void Select(TextPosition anchor, TextPosition caret)
+    {
+        editor.Collapse(anchor);
+        editor.Extend(caret);
+    }
+    void UndoAll()
+    {
+        while (editor.Undo().CanUndo())
+            editor.UndoLast();
+    }
 
     RecordingHost host;
     FixedWidthMeasurer measurer;

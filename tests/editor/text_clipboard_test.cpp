@@ -1,5 +1,4 @@
 // Copy, cut, paste and text drops, with their undo steps.
-#include "editing_steps.h"
 #include "editor_fixture.h"
 
 #include <gtest/gtest.h>
@@ -9,7 +8,7 @@ namespace {
 TEST(Clipboard, CopyPasteAndUndo)
 {
     EditorRig rig({"a", "b"});
-    Select(rig.editor, {0, 0}, {1, 1});
+    rig.Select({0, 0}, {1, 1});
     EXPECT_TRUE(rig.editor.Copy());
     EXPECT_EQ(rig.host.clipboard, "a\r\nb");
     rig.editor.Collapse({1, 1});
@@ -51,7 +50,7 @@ TEST(Clipboard, AFailingClipboardIsReportedAndLosesNothing)
 {
     EditorRig rig({"abcd"});
     rig.host.clipboardFails = true;
-    Select(rig.editor, {0, 1}, {0, 3});
+    rig.Select({0, 1}, {0, 3});
     rig.editor.RunCommand(602); // cut: the text stays selected
     EXPECT_EQ(rig.store.WholeText(), "abcd");
     EXPECT_TRUE(rig.editor.HasSelection());
@@ -65,23 +64,23 @@ TEST(TextDrop, InsideOutsideMovedAndCopied)
 {
     EditorRig rig({"one", "two", "three"});
     rig.editor.DropText(QStringLiteral("zz"), {9, 0}, false); // off the text
-    Select(rig.editor, {0, 1}, {1, 2});
+    rig.Select({0, 1}, {1, 2});
     rig.editor.DropText(QStringLiteral("ne\ntw"), {1, 0}, true); // inside: the caret only
     EXPECT_EQ(rig.store.WholeText(), "one\ntwo\nthree");
     EXPECT_EQ(rig.Caret(), (TextPosition{1, 0}));
     EXPECT_FALSE(rig.editor.HasSelection() || rig.store.Edited());
 
-    Select(rig.editor, {0, 1}, {1, 2});
+    rig.Select({0, 1}, {1, 2});
     rig.editor.SetDragInProgress(true); // the view's own drag still runs when it drops
     rig.editor.DropText(QStringLiteral("ne\r\ntw"), {2, 2}, true); // a move behind the selection
     rig.editor.SetDragInProgress(false);
     EXPECT_EQ(rig.store.WholeText(), "oo\nthne\ntwree");
     EXPECT_EQ(rig.Caret(), (TextPosition{2, 2}));
 
-    Select(rig.editor, {0, 0}, {0, 2});
+    rig.Select({0, 0}, {0, 2});
     rig.editor.DropText(QStringLiteral("oo"), {2, 0}, false); // a copy keeps the selected text
     EXPECT_EQ(rig.store.WholeText(), "oo\nthne\nootwree");
-    UndoAll(rig.editor);
+    rig.UndoAll();
     EXPECT_EQ(rig.store.WholeText(), "one\ntwo\nthree");
 }
 
@@ -91,7 +90,7 @@ TEST(TextDrop, AMoveOfManyLinesIsUndoneInTwoSteps)
 {
     EditorRig rig({"one", "two"});
     const QString lines = QStringList(3000, QStringLiteral("dropped")).join(u'\n');
-    Select(rig.editor, {0, 0}, {0, 2});
+    rig.Select({0, 0}, {0, 2});
     rig.editor.DropText(lines, {1, 1}, true);
     EXPECT_EQ(rig.store.WholeText(), "e\nt" + lines + "wo");
     rig.editor.UndoLast(); // the drop

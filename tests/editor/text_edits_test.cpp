@@ -1,5 +1,4 @@
 // Typing, paragraphs, deletion and their undo steps, on the editor rig's 12-column page.
-#include "editing_steps.h"
 #include "editor_fixture.h"
 
 #include <QRandomGenerator>
@@ -31,7 +30,7 @@ TEST(TextEdits, TypingIsUndoneCharacterByCharacter)
 TEST(TextEdits, CommitStringReplacesTheSelectionInTwoSteps)
 {
     EditorRig rig({"hello world"});
-    Select(rig.editor, {0, 6}, {0, 11});
+    rig.Select({0, 6}, {0, 11});
     rig.editor.InsertText(QStringLiteral("世\r\n界界界"), true); // line ends never enter a paragraph
     EXPECT_EQ(rig.store.WholeText(), QStringLiteral("hello 世界界界"));
     EXPECT_EQ(rig.Caret(), (TextPosition{1, 1})); // behind the text, which wrapped
@@ -56,7 +55,7 @@ TEST(TextEdits, EnterTabAndSoftBreak)
     rig.editor.SoftLineBreak(); // on the last line: a new paragraph after its end
     EXPECT_EQ(rig.store.WholeText(), "ab\n\t\ncd\nef\n");
     EXPECT_EQ(rig.Caret(), (TextPosition{4, 0}));
-    UndoAll(rig.editor);
+    rig.UndoAll();
     EXPECT_EQ(rig.store.WholeText(), "abcd\nef");
 }
 
@@ -79,14 +78,14 @@ TEST(TextEdits, DeletionKeysAndTheirUndo)
     rig.editor.Collapse({1, 0});
     rig.editor.Backspace(); // joins with the line above
     EXPECT_EQ(rig.store.WholeText(), "abar\n");
-    UndoAll(rig.editor);
+    rig.UndoAll();
     EXPECT_EQ(rig.store.WholeText(), "a\n\nfoo bar\nxy");
 }
 
 TEST(TextEdits, SelectionAcrossParagraphsIsDeletedAndRestored)
 {
     EditorRig rig({"hello", "world", "tail"});
-    Select(rig.editor, {1, 3}, {0, 2});
+    rig.Select({1, 3}, {0, 2});
     rig.editor.RunCommand(612);
     EXPECT_EQ(rig.store.WholeText(), "held\ntail");
     EXPECT_TRUE(ChainIsConsistent(rig.store)); // undo finds paragraphs by their ordinals

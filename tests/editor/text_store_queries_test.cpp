@@ -55,19 +55,14 @@ TEST_F(TextStoreQueriesTest, LinesOfAWrappedParagraph)
     EXPECT_EQ(m_store.RestOfParagraph(1, 50).Text(), QString());
 }
 
-TEST_F(TextStoreQueriesTest, HitTestLandsAfterACharacterFromItsMiddle)
+TEST_F(TextStoreQueriesTest, HitTestAndXOfPosition)
 {
-    Load({QStringLiteral("aあb")}); // 8, 16, 8 px
+    Load({QStringLiteral("aあbおかきく")}); // lines "aあbおか" (8, 16, 8 px, ...), "きく\n"
+    // A point lands after a character from its middle on.
     const QList<std::pair<int, int>> xToColumn = {
-        {-5, 0}, {3, 0}, {4, 1}, {15, 1}, {16, 2}, {27, 2}, {28, 3}, {1000, 3}};
+        {-5, 0}, {3, 0}, {4, 1}, {15, 1}, {16, 2}, {27, 2}, {28, 3}, {1000, 5}};
     for (auto [x, column] : xToColumn)
         EXPECT_EQ(m_store.ColumnAtX(0, x), column) << "x " << x;
-}
-
-TEST_F(TextStoreQueriesTest, XOfPositionSumsTheWidthsBeforeTheColumn)
-{
-    Load({QStringLiteral("aあbおかきく")}); // lines "aあbおか", "きく\n"
-    EXPECT_EQ(m_store.XOfPosition(0, 3), 32);
     EXPECT_EQ(m_store.XOfPosition(1, 2), 32);
     EXPECT_EQ(m_store.XOfPosition(0, 7), 96); // on past the display line, within the paragraph
     EXPECT_EQ(m_store.XOfPosition(1, 4), -1);
