@@ -42,10 +42,10 @@ TEST(LogFontTextTest, WritesAndReadsBackEveryValue)
     EXPECT_EQ(std::tuple(read.attachCount, read.fontExtraB, read.fontExtraC), std::tuple(12, 9, kMin));
 }
 
-TEST(LogFontTextTest, OlderFormHasNoAttachCount)
+TEST(LogFontTextTest, OlderAndShortTextsKeepWhatTheyDoNotReach)
 {
     MemoHeader header = MarkedHeader();
-    ReadLogFontText(u"9,1,-16,0,0,0,400,0,0,0,128,0,0,0,1,IPAMincho"_s, header);
+    ReadLogFontText(u"9,1,-16,0,0,0,400,0,0,0,128,0,0,0,1,IPAMincho"_s, header); // older: no AttachCount
     EXPECT_EQ(std::tuple(header.attachCount, header.fontExtraB, header.fontExtraC), std::tuple(0, 9, 1));
     EXPECT_EQ(header.font, (LogFontW{-16, 0, 0, 0, 400, 0, 0, 0, 128, 0, 0, 0, 1, u"IPAMincho"_s}));
 
@@ -55,21 +55,14 @@ TEST(LogFontTextTest, OlderFormHasNoAttachCount)
     EXPECT_EQ(std::tuple(header.attachCount, header.fontExtraB, header.font.lfEscapement), std::tuple(1, -16, 400));
     EXPECT_EQ(header.font.lfQuality, 77) << "one comma short";
     EXPECT_EQ(header.font.lfFaceName, u"Previous"_s);
-}
 
-TEST(LogFontTextTest, MissingCommaKeepsWhatWasReadAndTheFaceName)
-{
-    MemoHeader header = MarkedHeader();
+    // A value without its comma is not read, the fifteenth included.
+    header = MarkedHeader();
     ReadLogFontText(u"//4,9,1,-16,0"_s, header);
-    EXPECT_EQ(std::tuple(header.attachCount, header.fontExtraB, header.fontExtraC), std::tuple(4, 9, 1));
-    EXPECT_EQ(header.font.lfHeight, -16);
-    EXPECT_EQ(header.font.lfWidth, 77) << "no comma after it";
-    EXPECT_EQ(header.font.lfFaceName, u"Previous"_s);
-
-    // The fifteenth value needs its comma too.
+    EXPECT_EQ(std::tuple(header.attachCount, header.fontExtraB, header.font.lfHeight, header.font.lfWidth),
+              std::tuple(4, 9, -16, 77));
     ReadLogFontText(u"//0,9,1,-16,0,0,0,0,0,0,0,1,0,0,0,1"_s, header);
-    EXPECT_EQ(header.font.lfQuality, 0);
-    EXPECT_EQ(header.font.lfPitchAndFamily, 77);
+    EXPECT_EQ(std::tuple(header.font.lfQuality, header.font.lfPitchAndFamily), std::tuple(0, 77));
     EXPECT_EQ(header.font.lfFaceName, u"Previous"_s);
 
     // "//" without a comma reads nothing; the older form still clears AttachCount.

@@ -11,28 +11,34 @@ namespace {
 const QString kCreate = u"指定したローカルデータベースファイルは存在しません。新規に作成しますか？"_s;
 const QString kCannotOpen = u"ローカルデータベースファイルを開けませんでした。"_s;
 
-TEST_F(QuirelDocTest, OpeningADatabaseShowsANewMemoAndTheRecordCount)
+TEST_F(QuirelDocTest, OpeningShowsANewMemoAndTheCountAndClosingStartsAnUntitledText)
 {
     const QString path = MakeDatabase({u"one"_s, u"two"_s});
     Type(u"text before"_s);
     ASSERT_TRUE(doc.OpenLocalDatabase(path));
-
-    EXPECT_EQ(doc.Mode(), DocumentMode::kLocalDatabase);
     EXPECT_EQ(doc.TextStore().WholeText(), QString());
     EXPECT_EQ(views.titles.last(), path + u" データ数 2 "_s);
     EXPECT_THAT(views.recentFiles, ElementsAre(path));
     EXPECT_TRUE(views.modes.back());
+    EXPECT_TRUE(doc.OpenLocalDatabase(path)) << "the open file opens again: its lock is released first";
 
-    // The open file opens again: its lock is released first.
-    EXPECT_TRUE(doc.OpenLocalDatabase(path));
+    doc.StepMemo(true);
+    Forget();
+    doc.CloseDatabase();
+    doc.CloseDatabase();
+    EXPECT_EQ(doc.Mode(), DocumentMode::kTextFile);
+    EXPECT_EQ(doc.Title(), u"無題"_s);
+    EXPECT_EQ(doc.PathName(), QString());
+    EXPECT_THAT(views.hints, ElementsAre(kHintStoreClosed, kHintNewMemo));
+    EXPECT_EQ(doc.TextStore().Encoding(), kEncodingUtf8) << "closing does not switch the encoding back";
 }
 
-TEST_F(QuirelDocTest, AMissingFileIsCreatedOnlyAfterYes)
+TEST_F(QuirelDocTest, AMissingFileIsCreatedOnlyAfterYesWhateverTheCaseOfItsName)
 {
-    const QString path = folder.Path(u"new.qrl"_s);
+    const QString path = folder.Path(u"NOTES.QRL"_s);
     Type(u"kept"_s);
     prompts.answers = {kAnswerNo, kAnswerCancel, kAnswerYes};
-    EXPECT_FALSE(doc.OpenLocalDatabase(path));
+    EXPECT_FALSE(doc.OnOpenDocument(path));
     EXPECT_FALSE(doc.OpenLocalDatabase(path));
     EXPECT_FALSE(QFileInfo::exists(path));
     EXPECT_EQ(doc.TextStore().WholeText(), u"kept"_s);
@@ -41,6 +47,14 @@ TEST_F(QuirelDocTest, AMissingFileIsCreatedOnlyAfterYes)
     EXPECT_THAT(prompts.shown, ElementsAre(kCreate, kCreate, kCreate));
     EXPECT_EQ(prompts.buttons[0], PromptButtons::kYesNoCancel);
     EXPECT_EQ(doc.Title(), path + u" データ数 0 "_s);
+
+    // Dispatch goes by what a file holds; a readable server shortcut opens nothing yet.
+    EXPECT_TRUE(doc.OnOpenDocument(MakeDatabase({u"one"_s}, u"notes.qrl.txt"_s)));
+    EXPECT_EQ(doc.PathName(), folder.Path(u"notes.qrl.txt"_s));
+    const QString shortcut = folder.Path(u"table.nbk"_s);
+    WriteBytes(shortcut, "//--*Nubrick--*//h=host;u=user;f=table;\r\n");
+    EXPECT_FALSE(doc.OnOpenDocument(shortcut));
+    EXPECT_EQ(doc.Mode(), DocumentMode::kLocalDatabase);
 }
 
 TEST_F(QuirelDocTest, TheOpenCommandShowsTheNoticeThenTheFileDialog)
@@ -79,37 +93,6 @@ TEST_F(QuirelDocTest, AFileThatCannotBeOpenedIsReportedAndLeavesNoDatabase)
     EXPECT_EQ(ReadBytes(shortFile), QByteArray(4096, 'x'));
 }
 
-TEST_F(QuirelDocTest, PathsAreDispatchedByWhatTheyContainInAnyCase)
-{
-    prompts.answers = {kAnswerNo};
-    EXPECT_FALSE(doc.OnOpenDocument(folder.Path(u"NOTES.QRL"_s)));
-    EXPECT_THAT(prompts.shown, ElementsAre(kCreate));
-
-    EXPECT_TRUE(doc.OnOpenDocument(MakeDatabase({u"one"_s}, u"notes.qrl.txt"_s)));
-    EXPECT_EQ(doc.Mode(), DocumentMode::kLocalDatabase);
-
-    // A readable server shortcut opens nothing yet and changes nothing.
-    const QString shortcut = folder.Path(u"table.nbk"_s);
-    WriteBytes(shortcut, "//--*Nubrick--*//h=host;u=user;f=table;\r\n");
-    EXPECT_FALSE(doc.OnOpenDocument(shortcut));
-    EXPECT_EQ(doc.Mode(), DocumentMode::kLocalDatabase);
-}
-
-TEST_F(QuirelDocTest, ClosingTheDatabaseStartsAnUntitledText)
-{
-    OpenDatabase({u"one"_s});
-    doc.StepMemo(true);
-    Forget();
-    doc.CloseDatabase();
-    doc.CloseDatabase();
-
-    EXPECT_EQ(doc.Mode(), DocumentMode::kTextFile);
-    EXPECT_EQ(doc.Title(), u"無題"_s);
-    EXPECT_EQ(doc.PathName(), QString());
-    EXPECT_THAT(views.hints, ElementsAre(kHintStoreClosed, kHintNewMemo));
-    EXPECT_EQ(doc.TextStore().Encoding(), kEncodingUtf8) << "closing does not switch the encoding back";
-}
-
 TEST_F(QuirelDocTest, AChosenFontIsSavedWithADatabaseMemo)
 {
     LogFontW font = FallbackMemoFont();
@@ -120,7 +103,6 @@ TEST_F(QuirelDocTest, AChosenFontIsSavedWithADatabaseMemo)
     OpenDatabase({u"one"_s});
     doc.JumpMemo(true);
     doc.SetMemoFont(font);
-    EXPECT_TRUE(doc.TextStore().Edited());
     prompts.saveDialogs = {{kSaveDialogSave}};
     ASSERT_TRUE(doc.Save());
     doc.BeginNewMemo();

@@ -16,12 +16,8 @@ class ScriptedPrompts : public UserPrompts {
 public:
     // The save dialog's result and, for 保存, the texts typed (nothing: left as shown).
     struct SaveDialogScript {
-        SaveDialogScript(int result, std::optional<QString> title = {}, std::optional<QString> keys = {})
-            : result(result), title(std::move(title)), keys(std::move(keys))
-        {
-        }
         int result;
-        std::optional<QString> title, keys;
+        std::optional<QString> title = {}, keys = {};
     };
 
     std::deque<int> answers;
@@ -47,7 +43,7 @@ public:
     {
         shown << QStringLiteral("[保存ダイアログ] ") + header.title;
         goOnEnabled.push_back(goOn);
-        const SaveDialogScript script = Next(saveDialogs, SaveDialogScript(kSaveDialogCancel));
+        const SaveDialogScript script = Next(saveDialogs, SaveDialogScript{kSaveDialogCancel});
         if (script.result == kSaveDialogSave) {
             header.title = script.title.value_or(header.title);
             header.theKeys = script.keys.value_or(header.theKeys);
@@ -55,15 +51,8 @@ public:
         return script.result;
     }
 
-    std::optional<QString> ChooseOpenFile(const FileDialogRequest& request) override
-    {
-        return Choose(QStringLiteral("[開く]"), request);
-    }
-
-    std::optional<QString> ChooseSaveFile(const FileDialogRequest& request) override
-    {
-        return Choose(QStringLiteral("[保存]"), request);
-    }
+    std::optional<QString> ChooseOpenFile(const FileDialogRequest& r) override { return Choose(QStringLiteral("[開く]"), r); }
+    std::optional<QString> ChooseSaveFile(const FileDialogRequest& r) override { return Choose(QStringLiteral("[保存]"), r); }
 
 private:
     std::optional<QString> Choose(const QString& marker, const FileDialogRequest& request)
