@@ -197,10 +197,6 @@ TEST(EditorCommands, KeysInBothLayouts)
     for (int key : {Ctrl('Q'), Ctrl(Shift(Vk::kShift)), Ctrl(Vk::kControl), Ctrl('R'), Ctrl('D')})
         e.KeyDown(key, kLayoutDiamond);
     EXPECT_EQ(rig.Caret(), (TextPosition{0, 2}));
-    e.KeyDown(Ctrl('Q'), kLayoutDiamond);
-    e.KeyDown('R', kLayoutDiamond); // no such sequence: nothing runs and the prefix is gone
-    EXPECT_EQ(rig.Caret(), (TextPosition{0, 2}));
-    EXPECT_EQ(e.Keys().PendingPrefix(), 0);
 }
 
 TEST(EditorStatus, PositionPageAndChangedMarker)

@@ -82,19 +82,6 @@ TEST(TextEdits, DeletionKeysAndTheirUndo)
     EXPECT_EQ(rig.store.WholeText(), "a\n\nfoo bar\nxy");
 }
 
-TEST(TextEdits, SelectionAcrossParagraphsIsDeletedAndRestored)
-{
-    EditorRig rig({"hello", "world", "tail"});
-    rig.Select({1, 3}, {0, 2});
-    rig.editor.RunCommand(612);
-    EXPECT_EQ(rig.store.WholeText(), "held\ntail");
-    EXPECT_TRUE(ChainIsConsistent(rig.store)); // undo finds paragraphs by their ordinals
-    rig.editor.UndoLast();
-    EXPECT_EQ(rig.store.WholeText(), "hello\nworld\ntail");
-    EXPECT_EQ(rig.Caret(), (TextPosition{0, 2}));
-    EXPECT_EQ(rig.Anchor(), (TextPosition{0, 2}));
-}
-
 // Random recorded edits, each one undo step, at random places of a wrapping text: undoing them
 // one by one must give back every earlier text in turn.
 TEST(TextEdits, EveryUndoStepRestoresTheTextBeforeIt)
