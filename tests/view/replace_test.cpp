@@ -2,7 +2,6 @@
 // it on the view: one at a time, stored strings in, the strings used last out when it closes.
 #include "app/replace_dialog.h"
 
-#include "editor/editing_steps.h"
 #include "editor/editor_fixture.h"
 #include "editor/view/quirel_view.h"
 
@@ -38,7 +37,7 @@ TEST(ReplaceSession, ReplaceAllStartsAtTheBeginningAndEndsWhenTheReplacementHold
         rig.editor.Collapse({0, 2});
         EXPECT_EQ(ReplaceSession(rig.editor).ReplaceAll({c.before, c.after}), c.replaced);
         EXPECT_EQ(Text(rig.store), c.result);
-        UndoAll(rig.editor);
+        rig.UndoAll();
         EXPECT_EQ(Text(rig.store), c.text.toStdString()) << "every replacement can be undone";
     }
 }
@@ -58,7 +57,7 @@ TEST(ReplaceSession, ReplaceTakesTheSelectionAndSelectsTheNextMatch)
     }
     EXPECT_EQ(Text(rig.store), "bbb xb");
 
-    Select(rig.editor, {0, 0}, {0, 2}); // a selection that is not the search text
+    rig.Select({0, 0}, {0, 2}); // a selection that is not the search text
     EXPECT_FALSE(session.Replace({"a", "c"}));
     EXPECT_EQ(Text(rig.store), "cb xb");
 }
