@@ -59,18 +59,14 @@ protected:
     std::unique_ptr<CLocalDatabase> m_db;
 };
 
-TEST_F(LocalDatabaseTest, CreatesAZeroIndexOnceAndNeverOverwrites)
+TEST_F(LocalDatabaseTest, ANewFileIsAZeroIndexThenRecordsFillWholeBlocksAfterIt)
 {
-    CLocalDatabase db(m_path);
-    EXPECT_EQ(db.CreateFile(), CLocalDatabase::kOk);
+    EXPECT_EQ(CLocalDatabase(m_path).CreateFile(), CLocalDatabase::kOk);
     EXPECT_EQ(ReadBytes(m_path), QByteArray(kMiB, '\0'));
-    EXPECT_EQ(db.CreateFile(), CLocalDatabase::kExists);
+    EXPECT_EQ(CLocalDatabase(m_path).CreateFile(), CLocalDatabase::kExists);
     EXPECT_EQ(CLocalDatabase(m_folder.Path("no/such/folder.qrl")).Open(), CLocalDatabase::kCannotCreate);
-}
 
-TEST_F(LocalDatabaseTest, RecordsFillWholeBlocksAfterTheIndex)
-{
-    CLocalDatabase& db = Reopen(); // creates the missing file
+    CLocalDatabase& db = Reopen();
     MemoHeader header;
     ResetMemoHeader(header);
     ASSERT_EQ(db.SaveRecord(-1, header, QString()), 1);

@@ -3,15 +3,14 @@
 // unreadable input; and writes that fail without harming the previous file.
 #include "document/text_file.h"
 #include "editor/text_store.h"
+#include "file_size_limit.h"
 #include "platform/code_page.h"
 #include "support/temp_files.h"
 
 #include <QBuffer>
 #include <QDir>
 #include <QtEndian>
-#include <csignal>
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 
 using namespace Qt::StringLiterals;
 
@@ -134,20 +133,14 @@ TEST_F(TextFileTest, FailedWritesKeepThePreviousFile)
     EXPECT_FALSE(WriteTextFile(m_store, m_path, m_ansi, &error));
     EXPECT_FALSE(QFile::exists(m_path));
 
-    // A disk that fills up halfway through one large write, made by a file size limit.
+    // A disk that fills up halfway through one large write.
     WriteBytes(m_path, "previous");
     m_store.LoadParagraphs({QString(100000, u'x')});
     m_store.SetEncoding(kEncodingUtf8);
-    rlimit saved{};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
-    rlimit small = saved;
-    small.rlim_cur = 4096;
-    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-    const bool written = WriteTextFile(m_store, m_path, m_ansi, &error);
-    setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, previousHandler);
-    EXPECT_FALSE(written);
+    {
+        const FileSizeLimit full(4096);
+        EXPECT_FALSE(WriteTextFile(m_store, m_path, m_ansi, &error));
+    }
     EXPECT_EQ(ReadBytes(m_path), "previous");
     EXPECT_EQ(QDir(m_folder.Path(u""_s)).entryList(QDir::Files), QStringList({u"plain"_s, u"text.txt"_s}));
 }
