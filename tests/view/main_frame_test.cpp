@@ -113,13 +113,15 @@ TEST_F(MainFrameTest, ToolBarShowsItsButtonsInOrderWithImagesAndTips)
     EXPECT_FALSE(frame.Action(kToolBar)->isChecked());
 }
 
-TEST_F(MainFrameTest, TextModeEnablesOnlyTheTextCommandsAndSaveOnceEdited)
+TEST_F(MainFrameTest, TextModeEnablesOnlyTheTextCommandsAndTheEncodingAndSaveOnceEdited)
 {
     for (int command : {kNew, kOpenTextFile, kOpenLocalDatabase, kOpenServer, kSaveAsText, kReplace, kOptions, kAbout})
         EXPECT_TRUE(frame.Action(command)->isEnabled()) << command;
     for (int command : {kNewMemo, kFirst, kPrevious, kNext, kLast, kCloseDatabase, kProperties, kDeleteMemo, kTitleList,
                         kImport, kSave})
         EXPECT_FALSE(frame.Action(command)->isEnabled()) << command;
+    EXPECT_TRUE(Encoding()->isEnabled());
+    EXPECT_FALSE(frame.SearchBar()->DatabaseSearchEnabled());
     EXPECT_EQ(Changed(), "　　");
 
     Type("ab");
@@ -129,7 +131,7 @@ TEST_F(MainFrameTest, TextModeEnablesOnlyTheTextCommandsAndSaveOnceEdited)
     EXPECT_TRUE(prompts.shown.isEmpty());
 }
 
-TEST_F(MainFrameTest, LocalDatabaseModeEnablesItsCommandsAndDeleteOnlyForAStoredMemo)
+TEST_F(MainFrameTest, DatabaseModeEnablesItsCommandsAndDeleteOnlyForAStoredMemoUntilClosed)
 {
     const QString path = OpenNewDatabase();
     EXPECT_EQ(frame.windowTitle(), path + " データ数 0 - Quirel");
@@ -137,6 +139,9 @@ TEST_F(MainFrameTest, LocalDatabaseModeEnablesItsCommandsAndDeleteOnlyForAStored
         EXPECT_TRUE(frame.Action(command)->isEnabled()) << command;
     EXPECT_FALSE(frame.Action(kDeleteMemo)->isEnabled()) << "a new memo is not stored yet";
     EXPECT_FALSE(frame.Action(kSave)->isEnabled());
+    EXPECT_FALSE(Encoding()->isEnabled());
+    EXPECT_EQ(Encoding()->text(), "UTF-8") << "a database's text is UTF-8";
+    EXPECT_TRUE(frame.SearchBar()->DatabaseSearchEnabled());
 
     Type("first memo");
     prompts.saveDialogs = {{kSaveDialogSave, QStringLiteral("title"), std::nullopt}};
@@ -146,6 +151,12 @@ TEST_F(MainFrameTest, LocalDatabaseModeEnablesItsCommandsAndDeleteOnlyForAStored
     EXPECT_FALSE(frame.Action(kSave)->isEnabled());
     EXPECT_EQ(Changed(), "　　");
     EXPECT_EQ(frame.windowTitle(), path + " データ数 1 - Quirel");
+
+    frame.RunCommand(kCloseDatabase);
+    EXPECT_FALSE(frame.Document().IsDatabaseOpen());
+    EXPECT_TRUE(Encoding()->isEnabled());
+    EXPECT_EQ(Encoding()->text(), "UTF-8") << "closing does not switch the encoding back";
+    EXPECT_FALSE(frame.SearchBar()->DatabaseSearchEnabled());
 }
 
 TEST_F(MainFrameTest, MovingClosingTheDatabaseOrQuittingOffersTheUnsavedMemoFirst)
@@ -165,24 +176,6 @@ TEST_F(MainFrameTest, MovingClosingTheDatabaseOrQuittingOffersTheUnsavedMemoFirs
     prompts.saveDialogs = {{kSaveDialogGoOn}};
     frame.RunCommand(kNext);
     EXPECT_EQ(frame.Document().TextStore().WholeText(), "");
-}
-
-TEST_F(MainFrameTest, ModeSwitchFollowsTheDatabase)
-{
-    EXPECT_TRUE(Encoding()->isEnabled());
-    EXPECT_EQ(Encoding()->text(), "UNICODE");
-    EXPECT_FALSE(frame.SearchBar()->DatabaseSearchEnabled());
-
-    OpenNewDatabase();
-    EXPECT_FALSE(Encoding()->isEnabled());
-    EXPECT_EQ(Encoding()->text(), "UTF-8") << "a database's text is UTF-8";
-    EXPECT_TRUE(frame.SearchBar()->DatabaseSearchEnabled());
-
-    frame.RunCommand(kCloseDatabase);
-    EXPECT_FALSE(frame.Document().IsDatabaseOpen());
-    EXPECT_TRUE(Encoding()->isEnabled());
-    EXPECT_EQ(Encoding()->text(), "UTF-8") << "closing does not switch the encoding back";
-    EXPECT_FALSE(frame.SearchBar()->DatabaseSearchEnabled());
 }
 
 TEST_F(MainFrameTest, EncodingButtonCyclesAfterTheQuestion)
