@@ -161,7 +161,8 @@ TEST_F(LocalDatabaseTest, DamagedRecordsReadAsFailure)
         Save("memo");
     m_db.reset();
     QByteArray image = ReadBytes(m_path);
-    image.replace(0, 3 * SlotEntry::kBytes, EntryBytes(InUse(2, 1000)) + EntryBytes(InUse(0, 2)) + EntryBytes(InUse(1, 4)));
+    const QByteArray entries = EntryBytes(InUse(2, 1000)) + EntryBytes(InUse(0, 2)) + EntryBytes(InUse(1, 4));
+    image.replace(0, entries.size(), entries);
     image.replace(kMiB + 6 * kBlock + 8, 4, QByteArray("\x01\x10\x00\x00", 4)); // BodyBytes 4097
     image.replace(kMiB + 8 * kBlock + 12, 256, QByteArray(256, 'A'));             // no Title NUL
     WriteBytes(m_path, image);

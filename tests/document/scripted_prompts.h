@@ -51,13 +51,13 @@ public:
         return script.result;
     }
 
-    std::optional<QString> ChooseOpenFile(const FileDialogRequest& r) override { return Choose(QStringLiteral("[開く]"), r); }
-    std::optional<QString> ChooseSaveFile(const FileDialogRequest& r) override { return Choose(QStringLiteral("[保存]"), r); }
+    std::optional<QString> ChooseOpenFile(const FileDialogRequest& r) override { return Choose(u"[開く]", r); }
+    std::optional<QString> ChooseSaveFile(const FileDialogRequest& r) override { return Choose(u"[保存]", r); }
 
 private:
-    std::optional<QString> Choose(const QString& marker, const FileDialogRequest& request)
+    std::optional<QString> Choose(QStringView marker, const FileDialogRequest& request)
     {
-        shown << marker;
+        shown << marker.toString();
         fileRequests.push_back(request);
         return Next(chosenFiles, std::optional<QString>());
     }

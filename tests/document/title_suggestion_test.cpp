@@ -6,19 +6,15 @@
 
 namespace {
 
-TEST(TitleSuggestionTest, FoldsTheBodyIntoOneLine)
+TEST(TitleSuggestionTest, FoldsTheStartOfTheBodyIntoOneLine)
 {
     CTextStore store;
     store.LoadParagraphs({QStringLiteral("== 会議メモ ==\r"), QStringLiteral("\u3000日時：\t10-12時"), QString()});
     EXPECT_EQ(TitleSuggestion(store), QStringLiteral(" 会議メモ  日時： 1012時  "));
-}
 
-TEST(TitleSuggestionTest, KeepsTheFirst80Characters)
-{
-    CTextStore store;
+    // Only the first 80 characters are kept.
     store.LoadParagraphs({QString(60, u'あ'), QString(60, u'い'), QStringLiteral("not reached")});
-    const QString title = TitleSuggestion(store);
-    EXPECT_EQ(title, QString(60, u'あ') + u' ' + QString(19, u'い'));
+    EXPECT_EQ(TitleSuggestion(store), QString(60, u'あ') + u' ' + QString(19, u'い'));
     EXPECT_EQ(TitleSuggestion(CTextStore()), QStringLiteral(" "));
 }
 
