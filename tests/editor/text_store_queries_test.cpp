@@ -68,19 +68,13 @@ TEST_F(TextStoreQueriesTest, HitTestAndXOfPosition)
     EXPECT_EQ(m_store.XOfPosition(1, 4), -1);
 }
 
-TEST_F(TextStoreQueriesTest, OffsetToPositionFollowsTheBreaks)
+TEST_F(TextStoreQueriesTest, OffsetsFollowTheBreaksAndRangesSpanParagraphs)
 {
-    Load({QStringLiteral("x"), QStringLiteral("あいうえおか")});
-    const CTextPara& para = *m_store.FirstParagraph()->next; // lines 1 and 2, breaks 4 and 7
+    Load({QStringLiteral("あいうえおか"), QStringLiteral("ab"), QStringLiteral("cd")}); // breaks 4, 7
     const QList<std::pair<int, TextPosition>> offsetToPosition = {
-        {0, {1, 0}}, {3, {1, 3}}, {4, {2, 0}}, {6, {2, 2}}, {7, {3, 0}}, {9, {3, 2}}};
+        {0, {0, 0}}, {3, {0, 3}}, {4, {1, 0}}, {6, {1, 2}}, {7, {2, 0}}, {9, {2, 2}}};
     for (auto [offset, position] : offsetToPosition)
-        EXPECT_EQ(m_store.OffsetToPosition(para, offset), position) << "offset " << offset;
-}
-
-TEST_F(TextStoreQueriesTest, RangeSpansParagraphsWithTheirLineFeeds)
-{
-    Load({QStringLiteral("あいうえおか"), QStringLiteral("ab"), QStringLiteral("cd")});
+        EXPECT_EQ(m_store.OffsetToPosition(*m_store.FirstParagraph(), offset), position) << offset;
     EXPECT_EQ(m_store.Range({0, 2}, {1, 1}).Text(), QStringLiteral("うえお"));
     const CAttrString across = m_store.Range({1, 1}, {3, 1});
     EXPECT_EQ(across.Text(), QStringLiteral("か\nab\nc"));

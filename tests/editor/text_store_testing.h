@@ -1,6 +1,6 @@
 // Test helpers for the text model: a measurer with exact widths (ASCII 8 px, every other unit
-// 16 px, the line feed a chosen width), a string's widths and a paragraph's line ends, a fixture with a store wrapped at 64 px, and a check
-// of every invariant of a paragraph chain.
+// 16 px, the line feed a chosen width), a string's widths and a paragraph's line ends, a fixture
+// with a store wrapped at 64 px, and a check of every invariant of a paragraph chain.
 #pragma once
 
 #include "editor/char_measurer.h"
@@ -64,19 +64,15 @@ inline ::testing::AssertionResult ChainIsConsistent(const CTextStore& store)
     int line = 0;
     for (const CTextPara* para = store.FirstParagraph(); para; para = para->next, ++ordinal) {
         const QString& text = para->text.Text();
-        const char* fault = nullptr;
-        const auto expect = [&fault](bool holds, const char* what) {
-            if (!holds && !fault)
-                fault = what;
-        };
-        expect(para->ordinal == ordinal, "ordinal");
-        expect(para->firstLine == line, "first line");
-        expect((ordinal == 0) == !para->prev && (!para->next || para->next->prev == para), "links");
-        expect(text.indexOf(u'\n') == text.size() - 1, "not one closing line feed");
-        expect(para->text.Attributes().size() == size_t(text.size()), "width count");
         const QList<int> ends = Breaks(*para);
-        expect(std::adjacent_find(ends.begin(), ends.end(), std::greater_equal<>()) == ends.end(),
-               "line ends do not rise");
+        const char* fault = para->ordinal != ordinal ? "ordinal"
+            : para->firstLine != line                ? "first line"
+            : (ordinal == 0) != !para->prev || (para->next && para->next->prev != para) ? "links"
+            : text.indexOf(u'\n') != text.size() - 1 ? "not one closing line feed"
+            : para->text.Attributes().size() != size_t(text.size()) ? "width count"
+            : std::adjacent_find(ends.begin(), ends.end(), std::greater_equal<>()) != ends.end()
+            ? "line ends do not rise"
+            : nullptr;
         if (fault)
             return ::testing::AssertionFailure() << "paragraph " << ordinal << ": " << fault;
         line += para->LineCount();
