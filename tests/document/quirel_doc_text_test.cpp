@@ -32,6 +32,7 @@ TEST_F(QuirelDocTest, TextFilesAreReadAndWrittenThroughTheDocument)
     ASSERT_TRUE(doc.OnOpenDocument(path));
     EXPECT_EQ(doc.Mode(), DocumentMode::kTextFile);
     EXPECT_EQ(doc.TextStore().WholeText(), u"一行目\n二行目"_s);
+    EXPECT_EQ(doc.TextStore().Encoding(), kEncodingUtf8);
     EXPECT_EQ(doc.Title(), u"a.txt"_s);
     EXPECT_THAT(views.hints, ElementsAre(kHintStoreClosed, kHintLoaded));
 }
@@ -93,55 +94,44 @@ TEST_F(QuirelDocTest, TheEncodingCyclesAfterQuestion102)
     EXPECT_TRUE(prompts.shown.isEmpty());
 }
 
-TEST_F(QuirelDocTest, NewAsksAboutUnsavedTextByName)
+TEST_F(QuirelDocTest, LeavingUnsavedTextAsksFirst)
 {
-    // Untitled: No gives the text up.
+    EXPECT_TRUE(doc.SaveModified()) << "nothing to save";
     Type(u"given up"_s);
     prompts.answers = {kAnswerNo};
     doc.New();
-    EXPECT_EQ(doc.TextStore().WholeText(), QString());
+    EXPECT_EQ(doc.TextStore().WholeText(), QString()) << "untitled: No gives the text up";
     EXPECT_THAT(prompts.shown, ElementsAre(u"無題 への変更を保存しますか？"_s));
     EXPECT_EQ(prompts.buttons[0], PromptButtons::kYesNo);
 
-    // Named: No keeps the file in the editor; Yes writes it, and a failed write keeps it too.
-    const QString path = folder.Path(u"named.txt"_s);
-    WriteBytes(path, "old\r\n");
-    ASSERT_TRUE(doc.OnOpenDocument(path));
-    Type(u"changed"_s);
-    Forget();
-    prompts.answers = {kAnswerNo, kAnswerYes, kAnswerOk, kAnswerYes};
-    doc.New();
-    EXPECT_EQ(doc.TextStore().WholeText(), u"changed"_s);
-
-    ASSERT_TRUE(QFile::remove(path) && QDir().mkdir(path)); // a folder in its place: the write fails
-    doc.New();
-    ASSERT_TRUE(QDir().rmdir(path));
-    EXPECT_EQ(doc.TextStore().WholeText(), u"changed"_s);
-    EXPECT_THAT(prompts.shown[2].toStdString(), StartsWith((u"ファイルを保存できませんでした。\n"_s + path).toStdString()));
-
-    doc.New();
-    EXPECT_EQ(doc.TextStore().WholeText(), QString());
-    EXPECT_EQ(ReadBytes(path), "\xEF\xBB\xBF" "changed\r\n"); // in the encoding it was read in
-    EXPECT_EQ(prompts.shown[3], path + u" への変更を保存しますか？"_s);
-}
-
-TEST_F(QuirelDocTest, LeavingUnsavedTextAsksYesNoCancel)
-{
-    EXPECT_TRUE(doc.SaveModified()) << "nothing to save";
     const QString path = folder.Path(u"c.txt"_s);
     Type(u"text"_s);
+    Forget();
     prompts.answers = {kAnswerCancel, kAnswerYes, kAnswerNo, kAnswerYes, kAnswerCancel};
     prompts.chosenFiles = {std::nullopt, path};
     EXPECT_FALSE(doc.SaveModified());
     EXPECT_FALSE(doc.SaveModified()) << "no name was chosen";
     EXPECT_TRUE(doc.SaveModified());
     EXPECT_TRUE(doc.SaveModified());
+    EXPECT_EQ(prompts.buttons[0], PromptButtons::kYesNoCancel);
     EXPECT_EQ(ReadBytes(path), Utf16File(u"text\r\n"_s));
+    Type(u"changed"_s);
+    EXPECT_FALSE(doc.OpenDocumentFile(folder.Path(u"other.txt"_s))) << "Cancel keeps the text";
 
-    // Opening another file asks first; Cancel keeps the text.
-    Type(u"again"_s);
-    EXPECT_FALSE(doc.OpenDocumentFile(folder.Path(u"other.txt"_s)));
-    EXPECT_EQ(doc.TextStore().WholeText(), u"again"_s);
+    // Named: New's No keeps the file in the editor; Yes writes it, and a failed write keeps it too.
+    Forget();
+    prompts.answers = {kAnswerNo, kAnswerYes, kAnswerOk, kAnswerYes};
+    doc.New();
+    EXPECT_EQ(doc.TextStore().WholeText(), u"changed"_s);
+    ASSERT_TRUE(QFile::remove(path) && QDir().mkdir(path)); // a folder in its place: the write fails
+    doc.New();
+    ASSERT_TRUE(QDir().rmdir(path));
+    EXPECT_EQ(doc.TextStore().WholeText(), u"changed"_s);
+    EXPECT_THAT(prompts.shown[2].toStdString(), StartsWith((u"ファイルを保存できませんでした。\n"_s + path).toStdString()));
+    doc.New();
+    EXPECT_EQ(doc.TextStore().WholeText(), QString());
+    EXPECT_EQ(ReadBytes(path), Utf16File(u"changed\r\n"_s)); // in the encoding it was written in
+    EXPECT_EQ(prompts.shown[3], path + u" への変更を保存しますか？"_s);
 }
 
 } // namespace
