@@ -62,6 +62,10 @@ private:
         return Next(chosenFiles, std::optional<QString>());
     }
 
+// GCC 12 reports a false "maybe uninitialized" for the QString inside a std::optional taken
+// out of the queue.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
     template <typename T>
     T Next(std::deque<T>& queue, T unscripted)
     {
@@ -69,10 +73,11 @@ private:
             ADD_FAILURE() << "unscripted prompt: " << shown.last().toStdString();
             return unscripted;
         }
-        T answer = queue.front();
+        T answer = std::move(queue.front());
         queue.pop_front();
         return answer;
     }
+#pragma GCC diagnostic pop
 };
 
 class RecordingViews : public DocumentViews {
