@@ -66,7 +66,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     ResetMemoHeader(header);
     database.SaveRecord(-1, header, QStringLiteral("new memo"));
     database.SetCurrentPosition(0);
-    if (database.LoadCurrent(body)) {
+    if (database.LoadCurrent(body) == 1) {
         header = database.CurrentHeader();
         database.SaveRecord(0, header, body + QString(3000, u'x'));
     }
@@ -74,7 +74,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         std::abort(); // a save broke a sound file
     for (int position = 0; position < database.Count(); ++position) {
         database.SetCurrentPosition(position);
-        if (!database.LoadCurrent(body))
+        if (database.LoadCurrent(body) != 1)
             std::abort();
     }
     return 0;

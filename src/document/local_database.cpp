@@ -114,34 +114,52 @@ int CLocalDatabase::CreateFile()
     return kOk;
 }
 
-int CLocalDatabase::Open()
+int CLocalDatabase::Open(OpenMode mode)
 {
     m_file.close();
     m_open = false;
+    m_mode = mode;
+    m_openFailure = OpenFailure::kNone;
     m_index.clear();
     m_order.clear();
     m_currentPosition = -1;
 
+    const bool readOnly = mode == OpenMode::kReadOnly;
     if (!QFileInfo::exists(m_path)) {
+        if (readOnly) {
+            m_openFailure = OpenFailure::kMissing;
+            return kCannotOpen;
+        }
         const int created = CreateFile();
-        if (created != kOk)
+        if (created != kOk) {
+            m_openFailure = OpenFailure::kNoPermission;
             return created;
+        }
     }
     m_file.setFileName(m_path);
-    if (!m_file.open(QIODevice::ReadWrite | QIODevice::ExistingOnly | QIODevice::Unbuffered))
+    const QIODevice::OpenMode fileMode = readOnly ? QIODevice::ReadOnly : QIODevice::ReadWrite;
+    if (!m_file.open(fileMode | QIODevice::ExistingOnly | QIODevice::Unbuffered)) {
+        const QFileInfo info(m_path);
+        m_openFailure = !info.exists()                                   ? OpenFailure::kMissing
+            : !info.isReadable() || (!readOnly && !info.isWritable()) ? OpenFailure::kNoPermission
+                                                                       : OpenFailure::kIo;
         return kCannotOpen;
-    // The lock belongs to this open file description: any other open of the file, in this
-    // process or another, is refused while this object lives.
-    if (flock(m_file.handle(), LOCK_EX | LOCK_NB) != 0) {
+    }
+    // The lock belongs to this open file description: any other writer, in this process or
+    // another, is refused while this object lives.
+    if (flock(m_file.handle(), (readOnly ? LOCK_SH : LOCK_EX) | LOCK_NB) != 0) {
         m_file.close();
+        m_openFailure = OpenFailure::kLocked;
         return kCannotOpen;
     }
     if (m_file.size() < kIndexBytes) {
         m_file.close();
+        m_openFailure = OpenFailure::kNotDatabase;
         return kIndexTooShort;
     }
     if (!ReadAt(0, kIndexBytes, m_index)) {
         m_file.close();
+        m_openFailure = OpenFailure::kIo;
         return kCannotOpen;
     }
     for (int slot = 0; slot < kSlotCount; ++slot) {
@@ -336,7 +354,7 @@ int CLocalDatabase::LoadCurrent(QString& body)
         return 1;
     ResetMemoHeader(m_currentHeader);
     body.clear();
-    return 0;
+    return slot >= 0 ? -1 : 0;
 }
 
 int CLocalDatabase::SlotAt(int position) const

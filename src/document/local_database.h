@@ -50,6 +50,11 @@ public:
     static constexpr qint64 kMaxFileBytes = qint64(1) << 32;
     // Open and CreateFile results.
     enum OpenResult { kOk = 0, kExists = -1, kCannotCreate = -2, kCannotOpen = -10, kIndexTooShort = -30 };
+    // Why the last Open failed, for the detail of message 104 and the tool's messages.
+    enum class OpenFailure { kNone, kMissing, kNoPermission, kLocked, kNotDatabase, kJournal, kIo };
+    // A writer holds the file for its session; readers (list, export, check, printing) share it
+    // with one writer and with each other, and never change the file.
+    enum class OpenMode { kReadWrite, kReadOnly };
     // WriteRecord failures: the slot or the record cannot be written / no place for the record.
     enum WriteResult { kNotWritable = -1, kNoRoom = -2 };
 
@@ -59,10 +64,13 @@ public:
 
     // Writes a new file holding the empty index and closes it; kExists when a file is there.
     int CreateFile();
-    // Creates a missing file, then opens it for reading and writing under an exclusive lock,
-    // reads the index and orders the records by slot. The current position becomes -1.
-    int Open();
+    // Read-write: creates a missing file, then opens it for reading and writing under an
+    // exclusive lock. Read-only: opens an existing file without writing to it. Both read the
+    // index and order the records by slot; the current position becomes -1.
+    int Open(OpenMode mode = OpenMode::kReadWrite);
     bool IsOpen() const { return m_open; }
+    bool IsReadOnly() const { return m_mode == OpenMode::kReadOnly; }
+    OpenFailure LastOpenFailure() const { return m_openFailure; }
 
     // The slot for a record of `bodyBytes` body bytes: an exact free fit, else a free entry at
     // least two blocks larger, else the first never-used slot; -1 when there is no room.
@@ -83,7 +91,9 @@ public:
     int SaveRecord(int position, MemoHeader& header, const QString& body);
     // Frees the record at a position and drops it from the order; 1 or 0.
     int DeleteRecord(int position);
-    // Reads the current record into the current header; 0 (header reset) when there is none.
+    // Reads the current record into the current header: 1 when read whole; 0 (header reset,
+    // body empty) when there is no current record; -1 when the record is damaged: the header
+    // and body then hold what could be read, and the record must not be saved over.
     int LoadCurrent(QString& body);
 
     int Count() const { return int(m_order.size()); }
@@ -115,6 +125,8 @@ private:
     QString m_documentsFolder;
     QFile m_file;
     bool m_open = false;
+    OpenMode m_mode = OpenMode::kReadWrite;
+    OpenFailure m_openFailure = OpenFailure::kNone;
     QByteArray m_index; // the file's index while open, else empty
     std::vector<int> m_order; // order position -> slot
     int m_currentPosition = -1;

@@ -30,6 +30,9 @@ public:
     // Reads the current record into the current header and returns its body; an empty body
     // when nothing can be loaded.
     virtual QString LoadCurrent() = 0;
+    // True after LoadCurrent met a record that could not be read whole: the header and body
+    // hold what could be read, and SaveCurrent must not overwrite the record.
+    virtual bool CurrentIsDamaged() const { return false; }
     // Stores the current header with `body`; a new memo becomes a record and stays current.
     virtual bool SaveCurrent(const QString& body) = 0;
     // Deletes the current record; the current record is then -1.

@@ -126,7 +126,7 @@ int Show(CLocalDatabase& database, int position)
         return Fail(QStringLiteral("no memo at position %1 (the file holds %2)").arg(position).arg(database.Count()));
     database.SetCurrentPosition(position);
     QString body;
-    if (!database.LoadCurrent(body))
+    if (database.LoadCurrent(body) != 1)
         return DamagedRecord(position, database.SlotAt(position));
     const MemoHeader& header = database.CurrentHeader();
     const QStringList lines{

@@ -176,7 +176,7 @@ TEST_F(LocalDatabaseTest, DamagedRecordsReadAsFailure)
     }
     m_db->SetCurrentPosition(3);
     m_db->SetCurrentHeader(MemoHeader{});
-    EXPECT_EQ(m_db->LoadCurrent(body), 0);
+    EXPECT_EQ(m_db->LoadCurrent(body), -1);
     EXPECT_EQ(m_db->CurrentHeader().mark, MemoHeader::kMark); // reset to a new memo's header
     ASSERT_TRUE(m_db->ReadHeader(4, header)); // a title without its NUL ends with its field
     EXPECT_EQ(header.title, QString(128, QChar(0x4141)));
