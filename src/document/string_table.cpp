@@ -17,6 +17,10 @@ constexpr Entry kEntries[] = {
     {kMsgCannotOpenLocalDatabase, u"ローカルデータベースファイルを開けませんでした。"},
     {kMsgSaveFontAsDefault, u"このフォントを初期値として保存しますか？"},
     {kMsgDeleteMemo, u"表示中のデータを削除しますか？"},
+    {kMsgCannotConnectServer,
+     u"Brindle Hub への接続ができません。VPN 接続が確立されているか、IDやPasswordを確認してください。"},
+    {kMsgServerConnectionLost,
+     u"データベースへの接続が確認できません。VPNで正常に接続されているか、Brindle Hubが動作しているか確認してください。"},
     {kMsgLocalDatabaseNotice,
      u"Nubrick は通常データをBrindle Hubに置き、クライアント・サーバー型のデータベースソフトとして使います。"
      u"ローカルデータベースでは一部機能が利用できないだけではなく、本来の性能を発揮できません。"
@@ -82,4 +86,25 @@ QString TextFileReadFailedText(const QString& path, const QString& reason)
 QString TextFileWriteFailedText(const QString& path, const QString& reason)
 {
     return QStringLiteral("ファイルを保存できませんでした。\n%1\n%2").arg(path, reason);
+}
+
+QString ServerConnectFailedText(int errorNumber)
+{
+    return MessageText(kMsgCannotConnectServer) + QStringLiteral("(Error number : %1)").arg(errorNumber);
+}
+
+QString UnstorableCharactersText(const QString& characters)
+{
+    return QStringLiteral("サーバーのデータベースに保存できない文字が含まれているため、保存できませんでした。\n%1")
+        .arg(characters);
+}
+
+QString MemoGoneFromServerText()
+{
+    return QStringLiteral("このデータはサーバー上で削除されているため、保存できませんでした。");
+}
+
+QString SaveUndecidedAfterLostConnectionText()
+{
+    return QStringLiteral("サーバーとの接続が切れ、保存が済んだか確かめられないため、保存を中止しました。");
 }

@@ -22,6 +22,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <optional>
 
 struct st_mysql;
 struct st_mysql_res;
@@ -117,29 +118,36 @@ public:
     int currentId = -1;
 
 private:
-    // Outcome of sending one statement (after at most one reconnect).
+    // Outcome of sending one statement.
     enum class Sent { kOk, kFailed, kLost };
 
     bool OpenConnection();
     void CloseConnection();
-    QByteArray Escape(const QString& value) const;
-    QByteArray EscapeUtf8(const QByteArray& utf8) const;
-    // Sends a statement that may be repeated as it is after a reconnect.
-    Sent Send(const QByteArray& statement);
-    // Sends and stores the result; null on failure. The caller frees it.
-    st_mysql_res* Query(const QByteArray& statement);
-    // The first column of the first row, or `noRow` when there is none; nullopt-like failure
-    // is reported through `ok`.
-    QByteArray QueryScalar(const QByteArray& statement, const QByteArray& noRow, bool& ok);
+    // Reconnects with the held credentials; message 112 when that fails.
     bool Reconnect();
-    // After a lost INSERT: true when the old thread is gone (killed or unknown to the server).
+    // True when the connection is up, reconnecting first when it was lost before.
+    bool EnsureLink();
+    // Escaped on this connection (needs a live link).
+    QByteArray Escape(const QString& value) const;
+    // One try; reading statements pass `result` and get the stored result set (caller frees).
+    Sent SendOnce(const QByteArray& statement, st_mysql_res** result);
+    // A statement that may be repeated as it is: after a lost connection, one reconnect and
+    // one more try.
+    Sent Send(const QByteArray& statement, st_mysql_res** result = nullptr);
+    // The first column of the first row; `value` empty when no row came back. False on failure.
+    bool QueryFirst(const QByteArray& statement, std::optional<QByteArray>& value);
+    // Rows of a table; nullopt on failure, -1 when no row came back.
+    std::optional<int> CountRows(const QString& name);
+    // After a lost INSERT: true when the old thread is gone (killed, or unknown to the server).
     bool EndOldThread(unsigned long threadId);
-    bool RefuseUnstorable(const MemoHeader& record, const QString& body);
+    // True (and the failure text set) when a value holds characters the columns cannot keep.
+    bool RefuseUnstorable(const MemoHeader& memo, const QString& body, const QString& mailId);
     void SetFailure(const QString& text) { m_failureText = text; }
 
     UserPrompts& m_prompts;
     Timeouts m_timeouts;
-    bool m_connected = false;
+    bool m_connected = false; // a Connect succeeded; stays set while reconnecting
+    bool m_linkUp = false;     // the connection handle is connected now
     st_mysql* m_mysql = nullptr;
     QString m_user;
     QString m_password;
