@@ -12,7 +12,13 @@ enum MessageId : int {
     kMsgSaveFontAsDefault = 106,
     kMsgDeleteMemo = 109,
     kMsgCannotConnectServer = 110,
+    kMsgTableCreateFailed = 111,
     kMsgServerConnectionLost = 112,
+    kMsgSelectTable = 113,
+    kMsgVpnNotConnected = 114,
+    kMsgConfirmDropTable = 115,
+    kMsgReconfirmDropTable = 116,
+    kMsgConfirmCreateTable = 117,
     kMsgLocalDatabaseNotice = 119,
     kMsgShowAgain = 121,
     kMsgMailNotice = 122,
@@ -42,3 +48,11 @@ QString UnstorableCharactersText(const QString& characters);
 QString MemoGoneFromServerText();
 // A new memo not saved because the lost connection left its first attempt undecided.
 QString SaveUndecidedAfterLostConnectionText();
+// The box "エラー" when no ICMP echo can be sent to test whether the server answers.
+QString NoEchoMethodText();
+// bhmanager could not be started from `path`.
+QString VpnManagerStartFailedText(const QString& path);
+// A server shortcut naming a table that cannot be opened.
+QString ShortcutTableRefusedText(const QString& table);
+// A server table that could not be deleted.
+QString TableDropFailedText(const QString& table);
