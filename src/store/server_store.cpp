@@ -39,11 +39,15 @@ int ToInt(const QByteArray& text)
     return std::atoi(text.constData());
 }
 
-// "Rows matched: N" of mysql_info after an UPDATE.
-bool UpdateMatchedNoRow(const char* info)
+// "Rows matched: 0" in mysql_info after an UPDATE. The server leaves the text out when it saw
+// before reading that no row can match (a key that a MyISAM table does not hold).
+bool UpdateMatchedNoRow(MYSQL* mysql)
 {
     static constexpr char kMatched[] = "Rows matched: ";
-    const char* at = info ? std::strstr(info, kMatched) : nullptr;
+    const char* info = mysql_info(mysql);
+    if (!info)
+        return mysql_affected_rows(mysql) == 0;
+    const char* at = std::strstr(info, kMatched);
     return at && std::atoi(at + sizeof kMatched - 1) == 0;
 }
 
@@ -347,7 +351,7 @@ int CServerStore::UpdateRecord(const MemoHeader& memo, const QString& body)
                                                        Escape(body), Escape(LogFontText(memo)), memo.mark);
     if (Send(statement) != Sent::kOk)
         return 0;
-    if (UpdateMatchedNoRow(mysql_info(m_mysql))) {
+    if (UpdateMatchedNoRow(m_mysql)) {
         SetFailure(MemoGoneFromServerText());
         return -2;
     }
