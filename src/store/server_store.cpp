@@ -419,12 +419,11 @@ void CServerStore::AdoptInsertedRow(MemoHeader& memo, int nID, const QString& at
 int CServerStore::SettlePendingInsert(const QByteArray& escapedAttachId)
 {
     std::optional<QByteArray> landed;
-    if (!EndOldThread(m_pendingInsert->threadId)) {
+    if (!EndOldThread(m_pendingInsert->threadId)
+        || !QueryFirst(MemoSql::FindAttachId(m_table, escapedAttachId), landed)) {
         SetFailure(SaveUndecidedAfterLostConnectionText());
         return -1;
     }
-    if (!QueryFirst(MemoSql::FindAttachId(m_table, escapedAttachId), landed))
-        return -1;
     m_pendingInsert.reset();
     return landed ? std::max(ToInt(*landed), 1) : 0;
 }

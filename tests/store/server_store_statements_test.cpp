@@ -170,10 +170,12 @@ TEST_F(ServerStoreTest, HostileMailIdsAndValuesAlterNoStatement)
         header.font.lfFaceName = value;
         ASSERT_EQ(store.InsertRecord(header, value, value), 1) << value.toStdString();
         ids.append(header.mark);
-        const QList<QByteArray> sent = NewStatements();
-        ASSERT_EQ(sent.size(), 2) << value.toStdString();
-        EXPECT_TRUE(sent[0].startsWith("select count(*) from memo where MailID='"));
-        EXPECT_TRUE(sent[1].startsWith("Insert into memo Set Title='"));
+    }
+    const QList<QByteArray> sent = NewStatements();
+    ASSERT_EQ(sent.size(), 2 * std::ssize(values)) << "one look-up and one insert each";
+    for (qsizetype i = 0; i < sent.size(); i += 2) {
+        EXPECT_TRUE(sent[i].startsWith("select count(*) from memo where MailID='")) << sent[i].toStdString();
+        EXPECT_TRUE(sent[i + 1].startsWith("Insert into memo Set Title='")) << sent[i + 1].toStdString();
     }
     EXPECT_EQ(store.CountRecords(), int(std::size(values)));
     EXPECT_EQ(store.ListTables(), QStringLiteral("<memo>"));

@@ -77,6 +77,17 @@ void WaitUntilGone(pid_t pid)
         QThread::msleep(20);
 }
 
+// The server's Unix socket: in its data folder, unless that path is longer than a socket
+// address holds; then in a private folder of its own under /tmp.
+QString SocketPath(const QString& data)
+{
+    const QString inData = data + QStringLiteral("/mariadbd.sock");
+    if (inData.toLocal8Bit().size() < 100)
+        return inData;
+    QByteArray folder("/tmp/quirel-mariadb-XXXXXX");
+    return mkdtemp(folder.data()) ? QString::fromLocal8Bit(folder) + QStringLiteral("/s") : inData;
+}
+
 MYSQL* ConnectRoot(const MariaDbAddress& address)
 {
     MYSQL* mysql = mysql_init(nullptr);
@@ -141,7 +152,7 @@ bool TestMariaDbServer::Launch(QString& error)
         QStringLiteral("--datadir=") + data,
         QStringLiteral("--port=%1").arg(m_port),
         QStringLiteral("--bind-address=127.0.0.1"),
-        QStringLiteral("--socket=") + data + QStringLiteral("/mariadbd.sock"),
+        QStringLiteral("--socket=") + SocketPath(data),
         QStringLiteral("--pid-file=") + data + QStringLiteral("/mariadbd.pid"),
         QStringLiteral("--log-error=") + m_folder + QStringLiteral("/error.log"),
         QStringLiteral("--user=") + CurrentUserName(),
