@@ -10,8 +10,9 @@
 #include "store/server_text.h"
 #include "store/table_name.h"
 
-#include <QThread>
 #include <QElapsedTimer>
+#include <QThread>
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <errmsg.h>
@@ -38,11 +39,15 @@ int ToInt(const QByteArray& text)
     return std::atoi(text.constData());
 }
 
-// "Rows matched: N" of mysql_info after an UPDATE.
-bool UpdateMatchedNoRow(const char* info)
+// "Rows matched: 0" in mysql_info after an UPDATE. The server leaves the text out when it saw
+// before reading that no row can match (a key that a MyISAM table does not hold).
+bool UpdateMatchedNoRow(MYSQL* mysql)
 {
     static constexpr char kMatched[] = "Rows matched: ";
-    const char* at = info ? std::strstr(info, kMatched) : nullptr;
+    const char* info = mysql_info(mysql);
+    if (!info)
+        return mysql_affected_rows(mysql) == 0;
+    const char* at = std::strstr(info, kMatched);
     return at && std::atoi(at + sizeof kMatched - 1) == 0;
 }
 
@@ -346,7 +351,7 @@ int CServerStore::UpdateRecord(const MemoHeader& memo, const QString& body)
                                                        Escape(body), Escape(LogFontText(memo)), memo.mark);
     if (Send(statement) != Sent::kOk)
         return 0;
-    if (UpdateMatchedNoRow(mysql_info(m_mysql))) {
+    if (UpdateMatchedNoRow(m_mysql)) {
         SetFailure(MemoGoneFromServerText());
         return -2;
     }
@@ -360,40 +365,67 @@ int CServerStore::InsertRecord(MemoHeader& memo, const QString& body, const QStr
         return 0;
     const QString attachId = memo.attachId.size() == MemoHeader::kAttachIdChars ? memo.attachId : NewAttachId();
     const QByteArray escapedAttachId = Escape(attachId);
+    if (m_pendingInsert && m_pendingInsert->attachId == attachId) {
+        // An earlier save of this memo was cut off: it becomes an update when it landed.
+        const int landed = SettlePendingInsert(escapedAttachId);
+        if (landed < 0)
+            return 0;
+        if (landed > 0) {
+            AdoptInsertedRow(memo, landed, attachId);
+            return UpdateRecord(memo, body);
+        }
+    }
     const QByteArray escapedMailId = Escape(mailId);
     const QByteArray statement = MemoSql::InsertRecord(m_table, Escape(memo.title), Escape(memo.theKeys),
                                                        Escape(body), Escape(LogFontText(memo)), escapedAttachId,
                                                        escapedMailId);
     if (!mailId.isEmpty() && MailIdExists(m_table, mailId) == 1)
         return 1;
-    const unsigned long threadId = ThreadId();
+    // Until the server answers, the record keeps the AttachID that can find the row later.
+    const QString previousAttachId = memo.attachId;
+    memo.attachId = attachId;
+    m_pendingInsert = PendingInsert{ThreadId(), attachId};
     Sent sent = SendOnce(statement, nullptr);
     if (sent == Sent::kLost) {
-        // The first INSERT may still land (or have landed): repeat it only when its thread is
-        // gone and no row carries its AttachID.
         if (!Reconnect())
             return 0;
-        if (!EndOldThread(threadId)) {
-            SetFailure(SaveUndecidedAfterLostConnectionText());
-            return 0;
+        const int landed = SettlePendingInsert(escapedAttachId);
+        if (landed != 0) {
+            if (landed > 0)
+                AdoptInsertedRow(memo, landed, attachId);
+            return landed > 0 ? 1 : 0;
         }
-        std::optional<QByteArray> landed;
-        if (!QueryFirst(MemoSql::FindAttachId(m_table, escapedAttachId), landed))
-            return 0;
-        if (landed) {
-            memo.mark = ToInt(*landed);
-            memo.attachId = attachId;
-            currentId = memo.mark;
-            return 1;
-        }
+        m_pendingInsert->threadId = ThreadId();
         sent = SendOnce(statement, nullptr);
     }
-    if (sent != Sent::kOk)
+    if (sent == Sent::kLost)
+        return 0; // the next save settles it
+    m_pendingInsert.reset();
+    if (sent != Sent::kOk) {
+        memo.attachId = previousAttachId;
         return 0;
-    memo.mark = int(uint32_t(mysql_insert_id(m_mysql)));
-    memo.attachId = attachId;
-    currentId = memo.mark;
+    }
+    AdoptInsertedRow(memo, int(uint32_t(mysql_insert_id(m_mysql))), attachId);
     return 1;
+}
+
+void CServerStore::AdoptInsertedRow(MemoHeader& memo, int nID, const QString& attachId)
+{
+    memo.mark = nID;
+    memo.attachId = attachId;
+    currentId = nID;
+}
+
+int CServerStore::SettlePendingInsert(const QByteArray& escapedAttachId)
+{
+    std::optional<QByteArray> landed;
+    if (!EndOldThread(m_pendingInsert->threadId)
+        || !QueryFirst(MemoSql::FindAttachId(m_table, escapedAttachId), landed)) {
+        SetFailure(SaveUndecidedAfterLostConnectionText());
+        return -1;
+    }
+    m_pendingInsert.reset();
+    return landed ? std::max(ToInt(*landed), 1) : 0;
 }
 
 bool CServerStore::EndOldThread(unsigned long threadId)

@@ -14,7 +14,9 @@
 //
 // A statement that fails because the connection was lost reconnects once with the credentials
 // held here and is repeated; an INSERT is repeated only when the old connection's thread is
-// gone and no row carries the memo's AttachID (so a memo is never stored twice).
+// gone and no row carries the memo's AttachID (so a memo is never stored twice). When that
+// cannot be decided, the record keeps the AttachID and the next save of it settles the matter
+// first: a row that landed meanwhile is then updated instead of inserted again.
 #pragma once
 
 #include "document/memo_header.h"
@@ -140,6 +142,10 @@ private:
     std::optional<int> CountRows(const QString& name);
     // After a lost INSERT: true when the old thread is gone (killed, or unknown to the server).
     bool EndOldThread(unsigned long threadId);
+    // Whether the pending INSERT landed, once its thread is gone: its nID, 0 not landed, -1
+    // undecided (the failure text set). Needs a live link.
+    int SettlePendingInsert(const QByteArray& escapedAttachId);
+    void AdoptInsertedRow(MemoHeader& memo, int nID, const QString& attachId);
     // True (and the failure text set) when a value holds characters the columns cannot keep.
     bool RefuseUnstorable(const MemoHeader& memo, const QString& body, const QString& mailId);
     void SetFailure(const QString& text) { m_failureText = text; }
@@ -157,4 +163,10 @@ private:
     unsigned m_port = 0; // 0: the client library's default
     QString m_table;
     QString m_failureText;
+    // An INSERT whose answer was lost: the server thread that sent it and the memo's AttachID.
+    struct PendingInsert {
+        unsigned long threadId;
+        QString attachId;
+    };
+    std::optional<PendingInsert> m_pendingInsert;
 };
