@@ -1,6 +1,5 @@
-// FakePingCommand: while it lives, PATH starts with a private folder whose "ping" records its
-// arguments and exits with a chosen status, so the probe's last way is tested on any machine
-// and never sends anything.
+// FakePingCommand: while it lives, PATH starts with a folder whose "ping" records its
+// arguments and exits with `status`, so the probe's last way is tested anywhere, sending nothing.
 #pragma once
 
 #include "support/temp_files.h"
@@ -14,17 +13,14 @@ public:
     {
         const QString script = m_folder.Path(QStringLiteral("ping"));
         WriteBytes(script, "#!/bin/sh\nprintf '%s\\n' \"$@\" > \"$0.args\"\nexit " + QByteArray::number(status) + "\n");
-        QFile::setPermissions(script, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QFile::setPermissions(script, QFile::ReadOwner | QFile::ExeOwner);
         qputenv("PATH", m_folder.Path({}).toUtf8() + ":" + m_path);
     }
     ~FakePingCommand() { qputenv("PATH", m_path); }
-    FakePingCommand(const FakePingCommand&) = delete;
-    FakePingCommand& operator=(const FakePingCommand&) = delete;
 
     QStringList Arguments() const
     {
-        return QString::fromUtf8(ReadBytes(m_folder.Path(QStringLiteral("ping.args"))))
-            .split(u'\n', Qt::SkipEmptyParts);
+        return QString::fromUtf8(ReadBytes(m_folder.Path(QStringLiteral("ping.args")))).split(u'\n', Qt::SkipEmptyParts);
     }
 
 private:

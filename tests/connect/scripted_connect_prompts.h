@@ -1,20 +1,17 @@
-// ScriptedConnectPrompts: the connection's dialogs answered from a script, recorded into the
-// same list as the messages of a ScriptedPrompts, so a test sees everything shown in order. A
-// table dialog is a list of user actions on the TableSelection; a dialog without a scripted
-// answer, or actions that leave the table dialog open, fail the test and answer Cancel.
+// ScriptedConnectPrompts: the connection's dialogs answered from a script and recorded in the
+// `shown` list of a ScriptedPrompts, so a test sees messages and dialogs in one order. A table
+// dialog's script is a list of user actions; an unscripted dialog, or actions that leave the
+// table dialog open, fail the test and answer Cancel.
 #pragma once
 
 #include "connect/connect_prompts.h"
 #include "connect/table_selection.h"
 #include "document/scripted_prompts.h"
 
-#include <deque>
 #include <functional>
-#include <vector>
 
 using TableAction = std::function<void(TableSelection&)>;
 
-// Selects the entry named `table` as a click in the list does.
 inline TableAction Pick(const QString& table)
 {
     return [table](TableSelection& s) { s.SelectEntry(int(s.Tables().indexOf(table))); };
@@ -35,52 +32,46 @@ public:
     std::deque<std::optional<ServerLogin>> logins;
     std::deque<std::optional<QString>> passwords;
     std::deque<std::vector<TableAction>> tableDialogs;
-    // Every SetBusy call, in order.
-    std::vector<bool> busy;
+    std::vector<bool> busy; // every SetBusy call
 
     bool Finished() const { return logins.empty() && passwords.empty() && tableDialogs.empty(); }
 
-    // Shown as "[接続] HOST USER".
+    // "[接続] HOST USER", "[パスワード入力]", "[テーブル選択] <a><b>" (the list's order), "[エラー] TEXT".
     std::optional<ServerLogin> RunConnectDialog(const QString& host, const QString& user) override
     {
-        m_messages.shown << QStringLiteral("[接続] %1 %2").arg(host, user);
-        return Next(logins, std::optional<ServerLogin>());
+        return Next(QStringLiteral("[接続] %1 %2").arg(host, user), logins, {});
     }
-
-    std::optional<QString> RunPasswordDialog() override
-    {
-        m_messages.shown << QStringLiteral("[パスワード入力]");
-        return Next(passwords, std::optional<QString>());
-    }
-
-    // Shown as "[テーブル選択] <a><b>" with the entries in the list's order.
+    std::optional<QString> RunPasswordDialog() override { return Next(QStringLiteral("[パスワード入力]"), passwords, {}); }
     int RunTableDialog(TableSelection& selection) override
     {
-        m_messages.shown << QStringLiteral("[テーブル選択] <%1>").arg(selection.Tables().join(u"><"));
-        for (const TableAction& action : Next(tableDialogs, std::vector<TableAction>()))
+        const QString shown = QStringLiteral("[テーブル選択] <%1>").arg(selection.Tables().join(u"><"));
+        for (const TableAction& action : Next(shown, tableDialogs, {}))
             action(selection);
-        if (!selection.Result()) {
-            ADD_FAILURE() << "the table dialog is still open after its scripted actions";
-            selection.Cancel();
-        }
+        EXPECT_TRUE(selection.Result()) << "the table dialog is still open after its script";
+        selection.Cancel();
         return *selection.Result();
     }
-
     void ShowError(const QString& text) override { m_messages.shown << QStringLiteral("[エラー] ") + text; }
     void SetBusy(bool on) override { busy.push_back(on); }
 
 private:
+// GCC 12 reports a false "maybe uninitialized" for the strings inside an optional taken out of
+// the queue (as in ScriptedPrompts).
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
     template <typename T>
-    T Next(std::deque<T>& queue, T unscripted)
+    T Next(const QString& shown, std::deque<T>& queue, T unscripted)
     {
+        m_messages.shown << shown;
         if (queue.empty()) {
-            ADD_FAILURE() << "unscripted dialog: " << m_messages.shown.last().toStdString();
+            ADD_FAILURE() << "unscripted dialog: " << shown.toStdString();
             return unscripted;
         }
         T answer = std::move(queue.front());
         queue.pop_front();
         return answer;
     }
+#pragma GCC diagnostic pop
 
     ScriptedPrompts& m_messages;
 };
