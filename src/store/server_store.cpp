@@ -51,6 +51,13 @@ bool UpdateMatchedNoRow(MYSQL* mysql)
     return at && std::atoi(at + sizeof kMatched - 1) == 0;
 }
 
+// True when a LogFont text holds every value (AttachCount when it has "//", then fifteen
+// numbers, each ended by a comma, and the face name), so reading it leaves no field as it was.
+bool SetsWholeFont(const QString& text)
+{
+    return text.count(u',') >= (text.contains(QStringLiteral("//")) ? 16 : 15);
+}
+
 // How long a killed thread may take to leave the server's list.
 constexpr int kKillWaitMs = 10000;
 
@@ -63,6 +70,7 @@ CServerStore::CServerStore(UserPrompts& prompts)
     : m_prompts(prompts)
 {
     ResetMemoHeader(record);
+    m_loadDefaults = record;
 }
 
 CServerStore::~CServerStore()
@@ -315,13 +323,20 @@ int CServerStore::LoadCurrentRecord(QString& body)
         return 0;
     }
     body = Column(row[5]);
-    ResetMemoHeader(record);
+    const QString fontText = Column(row[6]);
+    // A complete LogFont text overwrites every field that the clock and the settings give a
+    // fresh header, so the header reset at construction serves; reading the settings again
+    // would cost more than the statements.
+    if (SetsWholeFont(fontText))
+        record = m_loadDefaults;
+    else
+        ResetMemoHeader(record);
     // Longer values can only come from other writers; they are cut to the header's fields.
     record.title = Column(row[1]).left(MemoHeader::kTitleChars);
     record.theKeys = Column(row[2]).left(MemoHeader::kKeysChars);
     record.createdAt = Column(row[3]).left(MemoHeader::kDateChars);
     record.theDateTime = Column(row[4]).left(MemoHeader::kDateChars);
-    ReadLogFontText(Column(row[6]), record);
+    ReadLogFontText(fontText, record);
     record.attachId = Column(row[7]).left(MemoHeader::kAttachIdChars);
     record.mark = std::atoi(row[0] ? row[0] : "");
     mysql_free_result(result);
@@ -335,7 +350,7 @@ int CServerStore::SaveCurrentRecord(const QString& body)
 
 bool CServerStore::RefuseUnstorable(const MemoHeader& memo, const QString& body, const QString& mailId)
 {
-    const QString found = UnstorableCharacters(memo.title + memo.theKeys + memo.font.lfFaceName + mailId + body);
+    const QString found = UnstorableCharacters({memo.title, memo.theKeys, memo.font.lfFaceName, mailId, body});
     if (found.isEmpty())
         return false;
     SetFailure(UnstorableCharactersText(found));

@@ -163,6 +163,7 @@ private:
     unsigned m_port = 0; // 0: the client library's default
     QString m_table;
     QString m_failureText;
+    MemoHeader m_loadDefaults; // a fresh header, for loads whose LogFont text sets the whole font
     // An INSERT whose answer was lost: the server thread that sent it and the memo's AttachID.
     struct PendingInsert {
         unsigned long threadId;

@@ -18,18 +18,20 @@ QString FromUtf8(const char* bytes, qsizetype size)
     return decoder.hasError() ? QString() : text;
 }
 
-QString UnstorableCharacters(QStringView text)
+QString UnstorableCharacters(std::initializer_list<QStringView> texts)
 {
     QList<char32_t> found;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar unit = text[i];
-        char32_t code = unit.unicode();
-        if (unit.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate())
-            code = QChar::surrogateToUcs4(unit, text[++i]);
-        else if (code != 0 && !unit.isSurrogate())
-            continue;
-        if (!found.contains(code))
-            found.append(code);
+    for (QStringView text : texts) {
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            const QChar unit = text[i];
+            if (unit.unicode() != 0 && !unit.isSurrogate())
+                continue;
+            char32_t code = unit.unicode();
+            if (unit.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate())
+                code = QChar::surrogateToUcs4(unit, text[++i]);
+            if (!found.contains(code))
+                found.append(code);
+        }
     }
     QStringList names;
     for (char32_t code : found) {

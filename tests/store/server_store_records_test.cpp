@@ -169,6 +169,7 @@ TEST_F(ServerStoreTest, NullAndUndecodableColumnsReadAsEmpty)
     EXPECT_EQ(store.record.createdAt, QString());
     EXPECT_EQ(store.record.attachId, QString());
     EXPECT_EQ(store.record.mark, 5);
+    EXPECT_EQ(store.record.font, FallbackMemoFont()) << "no LogFont text: the new memo font";
     store.currentId = 6;
     EXPECT_EQ(store.LoadCurrent(), QStringLiteral("ends with NUL"));
 

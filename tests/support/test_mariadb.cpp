@@ -77,17 +77,6 @@ void WaitUntilGone(pid_t pid)
         QThread::msleep(20);
 }
 
-// The server's Unix socket: in its data folder, unless that path is longer than a socket
-// address holds; then in a private folder of its own under /tmp.
-QString SocketPath(const QString& data)
-{
-    const QString inData = data + QStringLiteral("/mariadbd.sock");
-    if (inData.toLocal8Bit().size() < 100)
-        return inData;
-    QByteArray folder("/tmp/quirel-mariadb-XXXXXX");
-    return mkdtemp(folder.data()) ? QString::fromLocal8Bit(folder) + QStringLiteral("/s") : inData;
-}
-
 MYSQL* ConnectRoot(const MariaDbAddress& address)
 {
     MYSQL* mysql = mysql_init(nullptr);
@@ -111,8 +100,10 @@ TestMariaDbServer::TestMariaDbServer(const QString& folder)
 
 TestMariaDbServer::~TestMariaDbServer()
 {
-    if (!m_released)
+    if (!m_released) {
         Stop();
+        RemoveSocketFolder();
+    }
 }
 
 bool TestMariaDbServer::Start(QString& error)
@@ -152,7 +143,7 @@ bool TestMariaDbServer::Launch(QString& error)
         QStringLiteral("--datadir=") + data,
         QStringLiteral("--port=%1").arg(m_port),
         QStringLiteral("--bind-address=127.0.0.1"),
-        QStringLiteral("--socket=") + SocketPath(data),
+        QStringLiteral("--socket=") + SocketPath(),
         QStringLiteral("--pid-file=") + data + QStringLiteral("/mariadbd.pid"),
         QStringLiteral("--log-error=") + m_folder + QStringLiteral("/error.log"),
         QStringLiteral("--user=") + CurrentUserName(),
@@ -208,6 +199,20 @@ bool TestMariaDbServer::Launch(QString& error)
     return false;
 }
 
+QString TestMariaDbServer::SocketPath()
+{
+    const QString inData = DataFolder(m_folder) + QStringLiteral("/mariadbd.sock");
+    if (inData.toLocal8Bit().size() < 100)
+        return inData;
+    if (m_socketFolder.isEmpty()) {
+        QByteArray folder("/tmp/quirel-mariadb-XXXXXX");
+        if (!mkdtemp(folder.data()))
+            return inData;
+        m_socketFolder = QString::fromLocal8Bit(folder);
+    }
+    return m_socketFolder + QStringLiteral("/s");
+}
+
 void TestMariaDbServer::Signal(int signal)
 {
     if (m_pid > 0)
@@ -222,6 +227,13 @@ void TestMariaDbServer::Stop()
     Signal(SIGTERM);
     WaitUntilGone(m_pid);
     m_pid = 0;
+}
+
+void TestMariaDbServer::RemoveSocketFolder()
+{
+    if (!m_socketFolder.isEmpty())
+        QDir(m_socketFolder).removeRecursively();
+    m_socketFolder.clear();
 }
 
 void TestMariaDbServer::Kill()

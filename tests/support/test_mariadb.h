@@ -64,11 +64,16 @@ public:
 private:
     bool Launch(QString& error);
     void Signal(int signal);
+    // The socket lives in the data folder unless that path is too long for a socket address;
+    // then in a private folder under /tmp, kept across restarts and removed with this object.
+    QString SocketPath();
+    void RemoveSocketFolder();
 
     QString m_folder;
     unsigned m_port = 0;
     pid_t m_pid = 0;
     bool m_released = false;
+    QString m_socketFolder;
 };
 
 // The shared server of this run, from the fixture's state file; nothing when it is not running.
