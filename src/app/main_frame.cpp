@@ -6,6 +6,7 @@
 #include "app/search_dialog_bar.h"
 #include "app/text_cut.h"
 #include "app/widget_prompts.h"
+#include "connect/view/widget_connect_prompts.h"
 #include "document/quirel_doc.h"
 #include "document/text_file.h"
 #include "editor/view/print_commands.h"
@@ -157,7 +158,7 @@ constexpr int kViewCommands[] = {
 };
 
 // Commands whose features come later: they are in the menu and say so when chosen.
-constexpr int kNotYetAvailable[] = {kOpenServer, kTitleList, kAttachmentFolder, kSendMail, kImport};
+constexpr int kNotYetAvailable[] = {kTitleList, kAttachmentFolder, kSendMail, kImport};
 
 bool IsViewCommand(int command)
 {
@@ -213,6 +214,9 @@ CMainFrame::CMainFrame(UserPrompts* prompts, QWidget* parent)
       m_ownPrompts(prompts ? nullptr : std::make_unique<WidgetPrompts>(this)),
       m_prompts(prompts ? *prompts : *m_ownPrompts),
       m_doc(std::make_unique<CQuirelDoc>(m_prompts, *this)),
+      m_ownConnectPrompts(std::make_unique<WidgetConnectPrompts>(this)),
+      m_connector(std::make_unique<ServerConnector>(*m_doc, m_prompts, *m_ownConnectPrompts,
+                                                    ConnectEnvironment{QCoreApplication::applicationDirPath()})),
       m_view(new CQuirelView(this))
 {
     setWindowIcon(QuirelIcon());
@@ -230,6 +234,10 @@ CMainFrame::CMainFrame(UserPrompts* prompts, QWidget* parent)
         m_view->Refresh();
     });
     connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this, &CMainFrame::UpdatePasteState);
+    connect(m_view, &CQuirelView::KeepAliveTick, this, [this] { m_connector->KeepAlive(); });
+    m_doc->SetServerShortcutOpener([this](const ServerShortcut& shortcut) {
+        return m_connector->OpenServerShortcut(shortcut);
+    });
 
     // The document as it is now: its text in the view, its mode and its title.
     OnUpdate(kHintNewMemo);
@@ -237,6 +245,11 @@ CMainFrame::CMainFrame(UserPrompts* prompts, QWidget* parent)
     OnTitleChanged(m_doc->Title());
     UpdatePasteState();
     m_view->setFocus();
+}
+
+void CMainFrame::SetConnectPrompts(ConnectPrompts& dialogs, const ConnectEnvironment& environment)
+{
+    m_connector = std::make_unique<ServerConnector>(*m_doc, m_prompts, dialogs, environment);
 }
 
 CMainFrame::~CMainFrame()
@@ -452,6 +465,9 @@ bool CMainFrame::RunFrameCommand(int command)
         return true;
     }
     switch (command) {
+    case kOpenServer:
+        m_connector->OnOpenServerDb();
+        return true;
     case PrintCommand::kPrint:
         RunPrint(this, m_doc->TextStore(), m_view->Format());
         return true;

@@ -13,6 +13,7 @@
 #pragma once
 
 #include "app/recent_file_list.h"
+#include "connect/server_connector.h"
 #include "document/document_views.h"
 
 #include <QHash>
@@ -22,6 +23,7 @@
 class CQuirelDoc;
 class CQuirelView;
 class CSearchDialogBar;
+class ConnectPrompts;
 class QLabel;
 class QMenu;
 class QPrinter;
@@ -73,6 +75,10 @@ public:
     CQuirelView* View() const { return m_view; }
     CSearchDialogBar* SearchBar() const { return m_searchBar; }
     UserPrompts& Prompts() const { return m_prompts; }
+    // The connection's dialogs and surroundings (tests answer them from a script); by default
+    // widgets, and the VPN manager is looked for beside the program.
+    void SetConnectPrompts(ConnectPrompts& dialogs, const ConnectEnvironment& environment);
+    ServerConnector& Connector() const { return *m_connector; }
     // The action of a command of menu 128 (null for none); the tool bar shares these.
     QAction* Action(int command) const { return m_actions.value(command); }
     QToolBar* ToolBar() const { return m_toolBar; }
@@ -127,6 +133,8 @@ private:
     std::unique_ptr<UserPrompts> m_ownPrompts;
     UserPrompts& m_prompts;
     std::unique_ptr<CQuirelDoc> m_doc;
+    std::unique_ptr<ConnectPrompts> m_ownConnectPrompts;
+    std::unique_ptr<ServerConnector> m_connector;
     CQuirelView* m_view = nullptr;
     CSearchDialogBar* m_searchBar = nullptr;
     QToolBar* m_toolBar = nullptr;

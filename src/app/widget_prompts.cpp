@@ -36,6 +36,7 @@ std::span<const BoxButton> ButtonsOf(PromptButtons buttons)
     case PromptButtons::kOkCancel:
         return kOkCancel;
     case PromptButtons::kYesNo:
+    case PromptButtons::kYesNoDefaultNo:
         return kYesNo;
     case PromptButtons::kYesNoCancel:
         return kYesNoCancel;
@@ -91,7 +92,8 @@ int WidgetPrompts::Ask(const QString& text, PromptButtons buttons)
     std::vector<std::pair<QAbstractButton*, int>> answers;
     for (const BoxButton& button : shown)
         answers.emplace_back(box.addButton(QString::fromUtf16(button.text), button.role), button.answer);
-    box.setDefaultButton(static_cast<QPushButton*>(answers.front().first));
+    const auto& defaultButton = buttons == PromptButtons::kYesNoDefaultNo ? answers.back() : answers.front();
+    box.setDefaultButton(static_cast<QPushButton*>(defaultButton.first));
     // Closing the box is the last button: Cancel, No, or the only OK.
     box.setEscapeButton(answers.back().first);
     box.exec();

@@ -35,6 +35,9 @@ public:
     virtual bool CurrentIsDamaged() const { return false; }
     // Stores the current header with `body`; a new memo becomes a record and stays current.
     virtual bool SaveCurrent(const QString& body) = 0;
+    // After SaveCurrent failed: why, in Japanese, for the user; empty when the store knows
+    // nothing more precise than that the save failed.
+    virtual QString LastFailureText() const { return {}; }
     // Deletes the current record; the current record is then -1.
     virtual bool DeleteCurrent() = 0;
 };

@@ -171,11 +171,12 @@ bool CQuirelDoc::SaveModified()
 
 bool CQuirelDoc::OpenServerShortcut(const QString& path)
 {
-    if (const std::optional<ServerShortcut> shortcut = ReadServerShortcutFile(path, m_ansi)) {
-        // The server store plugs in here: the password dialog, then OpenServerDatabase with
-        // the shortcut's user, the password, the user again as database, host and table.
-    }
-    return false;
+    const std::optional<ServerShortcut> shortcut = ReadServerShortcutFile(path, m_ansi);
+    if (!shortcut || !m_shortcutOpener || !m_shortcutOpener(*shortcut))
+        return false;
+    // The file names no password, so it may stand in the recent-file list.
+    m_views.AddRecentFile(path);
+    return true;
 }
 
 // The file is read into a new store first, so a file that cannot be read changes nothing.
@@ -282,6 +283,19 @@ void CQuirelDoc::UpdateStoreTitle()
     const StoreStatus status = GetStoreStatus();
     m_title = QStringLiteral("%1 %2 ").arg(status.name, status.countText);
     m_views.OnTitleChanged(m_title);
+}
+
+void CQuirelDoc::AttachServerStore(std::unique_ptr<MemoStore> store)
+{
+    CloseStore();
+    m_pathName.clear(); // a text file's path, when one was open
+    m_store = std::move(store);
+    ReloadCurrentMemo();
+}
+
+void CQuirelDoc::SetServerShortcutOpener(std::function<bool(const ServerShortcut&)> opener)
+{
+    m_shortcutOpener = std::move(opener);
 }
 
 // ---- Commands

@@ -15,6 +15,7 @@
 #include "platform/code_page.h"
 
 #include <QString>
+#include <functional>
 #include <memory>
 
 class CLocalDatabase;
@@ -22,6 +23,7 @@ class CTextStore;
 class DocumentViews;
 class MemoStore;
 class UserPrompts;
+struct ServerShortcut;
 
 enum class DocumentMode { kTextFile, kLocalDatabase, kServer };
 
@@ -92,6 +94,14 @@ public:
     void CloseDatabase();
     StoreStatus GetStoreStatus() const;
     void UpdateStoreTitle();
+    // The open database (null in text-file mode).
+    MemoStore* Store() const { return m_store.get(); }
+    // Opens a connected server table: any open database is closed, the store becomes the
+    // document's and its current memo is shown.
+    void AttachServerStore(std::unique_ptr<MemoStore> store);
+    // What opens a server shortcut once it is read (the password and the connection); without
+    // one a shortcut opens nothing. True when its table was opened.
+    void SetServerShortcutOpener(std::function<bool(const ServerShortcut&)> opener);
 
     // ---- Commands
     // 新規作成: asks about unsaved work, then a new memo (database) or an untitled text.
@@ -149,6 +159,7 @@ private:
     std::unique_ptr<CTextStore> m_textStore;
     // The open database; its one place for the server store as well.
     std::unique_ptr<MemoStore> m_store;
+    std::function<bool(const ServerShortcut&)> m_shortcutOpener;
     bool m_modified = false;
     QString m_pathName;
     QString m_title;

@@ -17,6 +17,21 @@ constexpr Entry kEntries[] = {
     {kMsgCannotOpenLocalDatabase, u"ローカルデータベースファイルを開けませんでした。"},
     {kMsgSaveFontAsDefault, u"このフォントを初期値として保存しますか？"},
     {kMsgDeleteMemo, u"表示中のデータを削除しますか？"},
+    {kMsgCannotConnectServer,
+     u"Brindle Hub への接続ができません。VPN 接続が確立されているか、IDやPasswordを確認してください。"},
+    {kMsgTableCreateFailed, u"テーブルの作成に失敗しました。"},
+    {kMsgServerConnectionLost,
+     u"データベースへの接続が確認できません。VPNで正常に接続されているか、Brindle Hubが動作しているか確認してください。"},
+    {kMsgSelectTable, u"テーブルを選択してください。"},
+    {kMsgVpnNotConnected,
+     u"Brindle Hub(%1) とのVPN接続が確立していません。Brindle Hub VPN Managerを起動しますか？"
+     u"（接続先 %1 を変更する場合は、「いいえ」をクリックしてください）"},
+    {kMsgConfirmDropTable,
+     u"選択したデータベースファイル(%1)を削除します。削除すると%1に登録されている%2件のデータは復活できなくなります。"
+     u" %1以外のデータベースファイルは削除されません）\n\n削除しますか？"},
+    {kMsgReconfirmDropTable, u"データベースファイル(%1,登録件数%2件)の削除を実行します。本当によろしいですか？"},
+    {kMsgConfirmCreateTable,
+     u"通常、データベースファイルは１つ作成すれば十分です。\n新規にデータベースファイル(%1)を作成しますか？"},
     {kMsgLocalDatabaseNotice,
      u"Nubrick は通常データをBrindle Hubに置き、クライアント・サーバー型のデータベースソフトとして使います。"
      u"ローカルデータベースでは一部機能が利用できないだけではなく、本来の性能を発揮できません。"
@@ -82,4 +97,48 @@ QString TextFileReadFailedText(const QString& path, const QString& reason)
 QString TextFileWriteFailedText(const QString& path, const QString& reason)
 {
     return QStringLiteral("ファイルを保存できませんでした。\n%1\n%2").arg(path, reason);
+}
+
+QString ServerConnectFailedText(int errorNumber)
+{
+    return MessageText(kMsgCannotConnectServer) + QStringLiteral("(Error number : %1)").arg(errorNumber);
+}
+
+QString UnstorableCharactersText(const QString& characters)
+{
+    return QStringLiteral("サーバーのデータベースに保存できない文字が含まれているため、保存できませんでした。\n%1")
+        .arg(characters);
+}
+
+QString MemoGoneFromServerText()
+{
+    return QStringLiteral("このデータはサーバー上で削除されているため、保存できませんでした。");
+}
+
+QString SaveUndecidedAfterLostConnectionText()
+{
+    return QStringLiteral("サーバーとの接続が切れ、保存が済んだか確かめられないため、保存を中止しました。");
+}
+
+QString NoEchoMethodText()
+{
+    return QStringLiteral("接続先が応答するか確かめるための ICMP エコーを送れません。"
+                          "ICMP ソケットを使う権限がなく（net.ipv4.ping_group_range）、ping コマンドも使えません。");
+}
+
+QString VpnManagerStartFailedText(const QString& path)
+{
+    return QStringLiteral("Brindle Hub VPN Managerを起動できませんでした。次の場所を探しました：\n%1").arg(path);
+}
+
+QString ShortcutTableRefusedText(const QString& table)
+{
+    return QStringLiteral("サーバーショートカットのテーブル名(%1)は開けません。テーブル名に使えるのは英数字、_、$ と"
+                          "全角の文字で、1～64 文字、数字だけではない名前です。")
+        .arg(table);
+}
+
+QString TableDropFailedText(const QString& table)
+{
+    return QStringLiteral("データベースファイル(%1)を削除できませんでした。").arg(table);
 }

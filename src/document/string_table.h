@@ -11,6 +11,14 @@ enum MessageId : int {
     kMsgCannotOpenLocalDatabase = 104,
     kMsgSaveFontAsDefault = 106,
     kMsgDeleteMemo = 109,
+    kMsgCannotConnectServer = 110,
+    kMsgTableCreateFailed = 111,
+    kMsgServerConnectionLost = 112,
+    kMsgSelectTable = 113,
+    kMsgVpnNotConnected = 114,
+    kMsgConfirmDropTable = 115,
+    kMsgReconfirmDropTable = 116,
+    kMsgConfirmCreateTable = 117,
     kMsgLocalDatabaseNotice = 119,
     kMsgShowAgain = 121,
     kMsgMailNotice = 122,
@@ -32,3 +40,19 @@ QString MemoDeleteFailedText();
 // A text file that could not be read or written, with its path and the reason.
 QString TextFileReadFailedText(const QString& path, const QString& reason);
 QString TextFileWriteFailedText(const QString& path, const QString& reason);
+// Message 110 followed by the client library's error number.
+QString ServerConnectFailedText(int errorNumber);
+// A save refused because of characters the server's tables cannot hold, named in `characters`.
+QString UnstorableCharactersText(const QString& characters);
+// A save of a memo that another client deleted from the server.
+QString MemoGoneFromServerText();
+// A new memo not saved because the lost connection left its first attempt undecided.
+QString SaveUndecidedAfterLostConnectionText();
+// The box "エラー" when no ICMP echo can be sent to test whether the server answers.
+QString NoEchoMethodText();
+// bhmanager could not be started from `path`.
+QString VpnManagerStartFailedText(const QString& path);
+// A server shortcut naming a table that cannot be opened.
+QString ShortcutTableRefusedText(const QString& table);
+// A server table that could not be deleted.
+QString TableDropFailedText(const QString& table);

@@ -8,7 +8,9 @@
 #include <QString>
 #include <optional>
 
-enum class PromptButtons { kOk, kOkCancel, kYesNo, kYesNoCancel };
+// kYesNoDefaultNo: Yes and No with No as the default button, for questions whose Yes cannot be
+// undone.
+enum class PromptButtons { kOk, kOkCancel, kYesNo, kYesNoCancel, kYesNoDefaultNo };
 
 enum PromptAnswer : int { kAnswerOk = 1, kAnswerCancel = 2, kAnswerYes = 6, kAnswerNo = 7 };
 

@@ -139,6 +139,11 @@ CQuirelView::CQuirelView(QWidget* parent)
     LayOutAgain(DefaultViewFont(), true);
 }
 
+void CQuirelView::SetKeepAliveInterval(int milliseconds)
+{
+    m_keepAlive.start(milliseconds);
+}
+
 CQuirelView::~CQuirelView() = default;
 
 void CQuirelView::ShowStore(CTextStore* store, const std::optional<LogFontW>& memoFont)

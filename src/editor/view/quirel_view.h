@@ -62,6 +62,9 @@ public:
     // calls it when it changed something the view shows (the edited flag after a save).
     void Refresh();
 
+    // The keep-alive period (30 minutes unless changed); restarts the wait.
+    void SetKeepAliveInterval(int milliseconds);
+
     TextEditor& Editor() { return m_editor; }
     const CPageFormat& Format() const { return m_editor.Format(); }
     QFont ViewFont() const { return m_measurer.Font(); }
