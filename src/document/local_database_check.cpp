@@ -1,5 +1,6 @@
 #include "local_database_check.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QtEndian>
 #include <algorithm>
@@ -110,9 +111,12 @@ std::vector<bool> SlotsDamagedInIndex(const CLocalDatabase& database)
 
 QString JournalPathFor(const QString& databasePath)
 {
-    const QString suffix = QStringLiteral(".qrl");
-    return (databasePath.endsWith(suffix, Qt::CaseInsensitive) ? databasePath.chopped(suffix.size()) : databasePath)
-        + QStringLiteral(".qrj");
+    const QFileInfo info(databasePath);
+    QString name = info.fileName();
+    name.replace(QStringLiteral(".qrl"), QStringLiteral(".qrj"), Qt::CaseInsensitive);
+    if (name == info.fileName())
+        name += QStringLiteral(".qrj");
+    return info.dir().filePath(name);
 }
 
 LocalDatabaseCheck CheckLocalDatabase(CLocalDatabase& database)
