@@ -25,8 +25,8 @@ constexpr int kMemos = 20000;
 // Memos of 200 to 2000 characters of kana, kanji and ASCII in lines, saved as the editor saves.
 const QString& DatabasePath()
 {
-    static const QTemporaryDir dir(QDir("/dev/shm").exists() ? QStringLiteral("/dev/shm/quirel-bench-XXXXXX")
-                                                             : QDir::tempPath() + QStringLiteral("/quirel-bench-XXXXXX"));
+    static const QTemporaryDir dir((QDir("/dev/shm").exists() ? QStringLiteral("/dev/shm") : QDir::tempPath())
+                                   + QStringLiteral("/quirel-bench-XXXXXX"));
     static const QString path = [] {
         const QString file = dir.filePath(QStringLiteral("Memo.qrl"));
         CLocalDatabase database(file);
@@ -59,7 +59,8 @@ void ReadWholeFile(benchmark::State& state)
     QByteArray buffer(QFile(path).size(), Qt::Uninitialized);
     for (auto _ : state) {
         QFile file(path);
-        if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered) || file.read(buffer.data(), buffer.size()) != buffer.size())
+        if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered)
+            || file.read(buffer.data(), buffer.size()) != buffer.size())
             state.SkipWithError("the file cannot be read");
         benchmark::DoNotOptimize(buffer.data());
     }
@@ -97,7 +98,8 @@ public:
         const auto read = m_times.find("ReadWholeFile");
         const auto exported = m_times.find("Export");
         if (read != m_times.end() && exported != m_times.end())
-            std::printf("export / one sequential read of the file: %.2f (goal: at most 2)\n", exported->second / read->second);
+            std::printf("export / one sequential read of the file: %.2f (goal: at most 2)\n",
+                        exported->second / read->second);
     }
 
 private:

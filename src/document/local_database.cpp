@@ -314,7 +314,8 @@ CLocalDatabase::ReadResult CLocalDatabase::ReadRecord(int slot, MemoHeader& head
     const unsigned flaws = HeaderFlaws(read, entry.blocks);
     const qint64 end = MemoHeader::kBytes + std::min<qint64>(read.bodyBytes + 2, BodyArea(entry.blocks));
     QByteArray rest;
-    if (Verdict(flaws) == kDamaged || (end > record.size() && !ReadAt(entry.Offset() + record.size(), end - record.size(), rest)))
+    if (Verdict(flaws) == kDamaged
+        || (end > record.size() && !ReadAt(entry.Offset() + record.size(), end - record.size(), rest)))
         return kDamaged;
     record += rest;
     const QByteArrayView area = QByteArrayView(record).sliced(MemoHeader::kBytes);
@@ -359,8 +360,8 @@ void CLocalDatabase::SalvageRecord(const SlotEntry& entry, MemoHeader& header, Q
     body.clear();
     const qint64 inFile = std::min(entry.EndOffset(), FileSize()) - entry.Offset();
     QByteArray bytes;
-    if (!m_open || entry.state != SlotEntry::kInUse || inFile < MemoHeader::kBytes || !ReadAt(entry.Offset(), inFile, bytes)
-        || !MemoHeader::FromBytes(bytes, header)) {
+    if (!m_open || entry.state != SlotEntry::kInUse || inFile < MemoHeader::kBytes
+        || !ReadAt(entry.Offset(), inFile, bytes) || !MemoHeader::FromBytes(bytes, header)) {
         ResetMemoHeader(header);
         return;
     }

@@ -85,17 +85,16 @@ public:
     // a warning); an entry or a BodyBytes that cannot be right makes the record damaged.
     // kDamaged is 0, so a result tests as "could be read".
     enum ReadResult { kDamaged = 0, kRead = 1, kReadWithWrongMarks = 2 };
-    // Flaws of a record that reads and the check find.
-    enum RecordFlaw : unsigned {
+    // Flaws that a record's header shows by itself, for reads and the check.
+    enum HeaderFlaw : unsigned {
         kWrongMark = 1u << 0,
         kWrongHeaderSize = 1u << 1,
         kWrongEndMark = 1u << 2,
         kBodyBytesOutsideArea = 1u << 3, // negative or past the body area
         kBodyBytesOdd = 1u << 4,
-        kTextPastBodyBytes = 1u << 5, // the character at BodyBytes, inside the area, is not NUL
     };
     static constexpr unsigned kMarkFlaws = kWrongMark | kWrongHeaderSize | kWrongEndMark;
-    // The flaws a header shows by itself in a record of `blocks` blocks (all but kTextPastBodyBytes).
+    // The HeaderFlaw bits of a header in a record of `blocks` blocks.
     static unsigned HeaderFlaws(const MemoHeader& header, uint16_t blocks);
 
     // Reads a State 1 record; outputs untouched when it is damaged.

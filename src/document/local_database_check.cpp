@@ -77,10 +77,12 @@ void CheckRecord(CLocalDatabase& database, int slot, const SlotEntry& entry, QSt
                                 .arg(header.bodyBytes)
                                 .arg((entry.blocks - 1) * CLocalDatabase::kBlockBytes);
     } else if (flaws & CLocalDatabase::kBodyBytesOdd) {
-        problems << where + QStringLiteral("BodyBytes %1 is odd, not a whole number of characters").arg(header.bodyBytes);
+        problems << where
+                + QStringLiteral("BodyBytes %1 is odd, not a whole number of characters").arg(header.bodyBytes);
     } else if (!database.EndsAtBodyBytes(slot, header.bodyBytes)) {
-        problems << where + QStringLiteral("the character at BodyBytes %1 is not NUL, so readers show text past the body")
-                                .arg(header.bodyBytes);
+        problems << where
+                + QStringLiteral("the character at BodyBytes %1 is not NUL, so readers show text past the body")
+                      .arg(header.bodyBytes);
     }
     for (const MemoHeaderStringField& field : MemoHeaderStringFields()) {
         if (!HasTerminator(block, field))
@@ -138,7 +140,8 @@ LocalDatabaseCheck CheckLocalDatabase(CLocalDatabase& database)
         (entry.state == SlotEntry::kInUse ? result.records : result.freeEntries) += 1;
         result.namedBlocks += entry.blocks;
         if (slot == CLocalDatabase::kSlotCount - 1)
-            result.problems << where + QStringLiteral("the last slot is never allocated, yet its state is %1").arg(entry.state);
+            result.problems << where
+                    + QStringLiteral("the last slot is never allocated, yet its state is %1").arg(entry.state);
         if (entry.blocks < 2) {
             result.problems << where + QStringLiteral("%1 blocks, fewer than a record needs").arg(entry.blocks);
             continue;

@@ -192,7 +192,9 @@ private:
                 : withBodies ? Database().ReadRecord(slot, header, body)
                              : Database().ReadHeader(slot, header);
             if (read == CLocalDatabase::kDamaged) {
-                status = Fail(QStringLiteral("memo at position %1 (slot %2) is damaged and cannot be read").arg(position).arg(slot));
+                status = Fail(QStringLiteral("memo at position %1 (slot %2) is damaged and cannot be read")
+                                  .arg(position)
+                                  .arg(slot));
                 continue;
             }
             if (read == CLocalDatabase::kReadWithWrongMarks)
@@ -219,8 +221,9 @@ QString OpenFailureText(const QString& path, int code, CLocalDatabase::OpenFailu
     case CLocalDatabase::OpenFailure::kNotDatabase:
         return prefix + QStringLiteral("not a memo database (shorter than its 1 MiB index)");
     case CLocalDatabase::OpenFailure::kJournal:
-        return prefix + QStringLiteral("cannot be opened: an interrupted save left the journal %1, which cannot be rolled back here")
-                            .arg(JournalPathFor(path));
+        return prefix
+            + QStringLiteral("cannot be opened: an interrupted save left the journal %1, which cannot be rolled back here")
+                  .arg(JournalPathFor(path));
     case CLocalDatabase::OpenFailure::kIo:
         return prefix + QStringLiteral("cannot be opened: the file cannot be read");
     case CLocalDatabase::OpenFailure::kNone:
@@ -313,9 +316,13 @@ struct HeaderTexts {
     {
         QString refusal;
         if (title && title->size() > MemoHeader::kTitleChars)
-            refusal = QStringLiteral("the title has %1 characters; at most %2 fit").arg(title->size()).arg(MemoHeader::kTitleChars);
+            refusal = QStringLiteral("the title has %1 characters; at most %2 fit")
+                          .arg(title->size())
+                          .arg(MemoHeader::kTitleChars);
         else if (keys && keys->size() > MemoHeader::kKeysChars)
-            refusal = QStringLiteral("the keys have %1 characters; at most %2 fit").arg(keys->size()).arg(MemoHeader::kKeysChars);
+            refusal = QStringLiteral("the keys have %1 characters; at most %2 fit")
+                          .arg(keys->size())
+                          .arg(MemoHeader::kKeysChars);
         if (!refusal.isEmpty())
             Fail(refusal + QStringLiteral("; nothing was stored"));
         return refusal.isEmpty();
@@ -435,7 +442,8 @@ int Put(ToolStore& store, int number, const QString& body, const HeaderTexts& te
     MemoStore& memos = store.Store();
     memos.LoadCurrent();
     if (memos.CurrentIsDamaged())
-        return Fail(QStringLiteral("memo %1 is damaged; it is not overwritten (store the text with 'add')").arg(number));
+        return Fail(
+            QStringLiteral("memo %1 is damaged; it is not overwritten (store the text with 'add')").arg(number));
     texts.ApplyTo(memos);
     if (!memos.SaveCurrent(body))
         return Fail(QStringLiteral("memo %1 cannot be stored (the file is full or cannot be written)").arg(number));

@@ -83,7 +83,7 @@ TEST(LocalDatabaseCheck, EachFlawReadsAsDamagedOrWithAWarningAndIsReportedOnce)
         {"wrong EndMark", [](QByteArray& f) { PutInt32(f, kHeaderAt + 4092, 1); }, kWarned, kWarned,
          "memo text", {"slot 0: end mark is 1, not 56506"}},
         {"a record in the last slot",
-         [](QByteArray& f) { f.replace(0, 8, QByteArray(8, '\0')); SlotEntry{SlotEntry::kInUse, 2, 0}.ToBytes(f.data() + kMiB - 8); },
+         [](QByteArray& f) { f.replace(kMiB - 8, 8, f.first(8)); f.replace(0, 8, QByteArray(8, '\0')); },
          kRead, kRead, "memo text", {"slot 131071: the last slot is never allocated, yet its state is 1"}},
     };
     for (const auto& c : cases) {

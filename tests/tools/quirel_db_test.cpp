@@ -168,31 +168,40 @@ TEST_F(QuirelDbTest, ReadersWorkOnAReadOnlyFileAndBesideTheEditor)
     expectReadable("read-only file");
 }
 
-TEST_F(QuirelDbTest, DamagedAndSharedRecordsAreReportedAndTheRestStillListed)
+TEST_F(QuirelDbTest, DamagedRecordsAreReportedAndSkippedAndWrongMarksShownWithAWarning)
 {
     ASSERT_EQ(RunTool({"create", m_path}).exitCode, 0);
-    for (const char* body : {"one", "two", "three", "four"})
+    for (const char* body : {"one", "two", "three", "four", "five"})
         ASSERT_EQ(RunTool({"add", m_path}, body).exitCode, 0);
     // Slot 1 now names slot 0's blocks; slot 2 points past the end of the file; slot 3's text
-    // runs past its BodyBytes.
+    // runs past its BodyBytes; slot 4's EndMark is wrong.
     QByteArray file = ReadBytes(m_path);
     SlotEntry{SlotEntry::kInUse, 2, 0}.ToBytes(file.data() + 8);
     SlotEntry{SlotEntry::kInUse, 2, 99}.ToBytes(file.data() + 16);
     file[CLocalDatabase::kIndexBytes + 6 * CLocalDatabase::kBlockBytes + 8] = 2;
+    file[CLocalDatabase::kIndexBytes + 9 * CLocalDatabase::kBlockBytes - 4] = 0;
     WriteBytes(m_path, file);
     const ToolRun check = RunTool({"check", m_path});
     EXPECT_EQ(check.exitCode, 1);
     EXPECT_EQ(check.out, "slot 2: blocks 99 to 100 lie beyond the end of the file\n"
                          "slot 3: the character at BodyBytes 2 is not NUL, so readers show text past the body\n"
+                         "slot 4: end mark is 56320, not 56506\n"
                          "slots 0 and 1 share block 0\n");
 
+    const QString warning = "memo at position 4 (slot 4) has a wrong Mark, HeaderSize or EndMark";
     for (const char* command : {"list", "export"}) {
         const ToolRun run = RunTool({command, m_path});
+        const bool list = command == QString("list"); // reads headers only
         EXPECT_EQ(run.exitCode, 1);
-        EXPECT_EQ(run.err.count("is damaged"), command == QString("list") ? 3 : 4) << command;
+        EXPECT_EQ(run.err.count("is damaged"), list ? 3 : 4) << command;
         EXPECT_TRUE(run.err.contains("position 2 (slot 2) is damaged"));
-        EXPECT_EQ(run.out.count('\n'), command == QString("list") ? 1 : 0) << command;
+        EXPECT_TRUE(run.err.contains(warning)) << command;
+        EXPECT_EQ(run.out.count('\n'), list ? 2 : 1) << command;
+        EXPECT_TRUE(run.out.contains(list ? "\t1\n" : "\"body\":\"five\"")) << command; // BodyBytes / 2
     }
+    const ToolRun shown = RunTool({"show", m_path, "4"});
+    EXPECT_TRUE(shown.out.endsWith("\n\nfive\n"));
+    EXPECT_TRUE(shown.err.contains(warning));
     EXPECT_EQ(RunTool({"show", m_path, "3"}).err, "quirel-db: memo 3 is damaged and cannot be read whole\n");
     EXPECT_EQ(RunTool({"put", m_path, "3"}, "over it").exitCode, 1);
     EXPECT_EQ(ReadBytes(m_path), file);
