@@ -21,7 +21,7 @@
 
 namespace {
 
-constexpr size_t kMaxSteps = 16;
+constexpr size_t kMaxSteps = 10;
 constexpr qsizetype kBlockChars = CLocalDatabase::kBlockBytes / 2;
 
 // tmpfs where there is one: every save syncs.

@@ -22,9 +22,10 @@ struct Extent {
     qint64 end;
 };
 
-// The blocks that State 1 and 2 entries name, sorted by first block, and the slots whose
-// entries alone show damage, in one pass over the index.
+// The slots in use (any State but 0), the blocks that State 1 and 2 entries name, sorted by
+// first block, and the slots whose entries alone show damage, in one pass over the index.
 struct IndexExtents {
+    std::vector<int> namedSlots;
     std::vector<Extent> extents;
     std::vector<bool> damaged = std::vector<bool>(CLocalDatabase::kSlotCount, false);
 };
@@ -34,6 +35,8 @@ IndexExtents ReadExtents(const CLocalDatabase& database)
     IndexExtents index;
     for (int slot = 0; slot < CLocalDatabase::kSlotCount; ++slot) {
         const SlotEntry entry = database.Entry(slot);
+        if (entry.state != SlotEntry::kUnused)
+            index.namedSlots.push_back(slot);
         if (entry.state != SlotEntry::kInUse && entry.state != SlotEntry::kFree)
             continue;
         if (entry.blocks < 2 || entry.EndOffset() > database.FileSize())
@@ -128,10 +131,8 @@ LocalDatabaseCheck CheckLocalDatabase(CLocalDatabase& database)
 {
     LocalDatabaseCheck result;
     const IndexExtents index = ReadExtents(database);
-    for (int slot = 0; slot < CLocalDatabase::kSlotCount; ++slot) {
+    for (const int slot : index.namedSlots) {
         const SlotEntry entry = database.Entry(slot);
-        if (entry.state == SlotEntry::kUnused)
-            continue;
         const QString where = QStringLiteral("slot %1: ").arg(slot);
         if (entry.state != SlotEntry::kInUse && entry.state != SlotEntry::kFree) {
             result.problems << where + QStringLiteral("state %1 is not valid").arg(entry.state);
