@@ -204,9 +204,10 @@ TEST_F(LocalDatabaseTest, FullIndexRefusesNewAndMovedRecordsWithoutWriting)
 
 TEST_F(LocalDatabaseTest, RecordsNeverEndAtOrBeyondFourGibibytes)
 {
-    CLocalDatabase& db = Reopen();
+    Reopen();
     Save("grows later");
     ASSERT_TRUE(QFile::resize(m_path, CLocalDatabase::kMaxFileBytes - 2 * kBlock)); // sparse
+    CLocalDatabase& db = Reopen();
     EXPECT_EQ(Save(QString()), 0);
     EXPECT_EQ(Save(QString(2049, 'x'), 0), 0);
     EXPECT_EQ(db.Entry(1), SlotEntry{});
@@ -214,8 +215,9 @@ TEST_F(LocalDatabaseTest, RecordsNeverEndAtOrBeyondFourGibibytes)
     EXPECT_EQ(Body(0), "grows later");
 
     ASSERT_TRUE(QFile::resize(m_path, CLocalDatabase::kMaxFileBytes - 3 * kBlock));
+    EXPECT_EQ(Reopen().FileSize(), CLocalDatabase::kMaxFileBytes - 3 * kBlock);
     EXPECT_EQ(Save("ends one block below the limit"), 1);
-    EXPECT_EQ(db.Entry(1).EndOffset(), CLocalDatabase::kMaxFileBytes - kBlock);
+    EXPECT_EQ(m_db->Entry(1).EndOffset(), CLocalDatabase::kMaxFileBytes - kBlock);
 }
 
 TEST_F(LocalDatabaseTest, RefusesWritesThatWouldSpillOrLeaveTheIndex)

@@ -1,0 +1,103 @@
+// CRollbackJournal: the rollback journal of a local database file, kept beside it while a
+// transaction changes the file ("Memo.qrl" -> "Memo.qrj"; its name never contains ".qrl",
+// because every path that does is opened as a database).
+//
+// The journal holds the old image of every page (4096 bytes, aligned to the file's start) of the
+// database that a transaction overwrites, and the file's size before the transaction, so that
+// rolling back restores each page and truncates away whatever was appended.
+//
+// Format (little-endian): a 32-byte header { "QuirelJ1", salt u64, original size i64, checksum
+// u64 of the first 24 bytes }, then records { page offset i64, length u32, 0 u32, the old bytes,
+// checksum u64 over salt, record head and bytes }. The salt is new for every journal, so a record
+// left from another journal never passes. Records are read up to the first that does not pass.
+//
+// INVARIANTS
+//   (1) No byte of the database below its original size is overwritten until the old image of its
+//       page is in the journal, synced, and the journal's folder entry is synced [Protect].
+//   (2) No byte is appended to the database until the journal's header (the original size) is
+//       synced with its folder entry [Protect], so appends are undone by truncation.
+//   (3) The journal is removed only after every write of the transaction is synced [Finish],
+//       or after a rollback has written back every image and synced [RollBack]; removing it is
+//       the moment a transaction ends, either way.
+//   (4) A database with a complete journal beside it is not the committed state: a writer
+//       rolls the journal back before it reads anything; a reader reads through it [Overlay].
+//   (5) A journal whose header does not pass is not complete: by (1) and (2) nothing of its
+//       transaction reached the database, and it is removed unread [Discard].
+//   (6) Each page is journalled once per transaction, with its image from before the
+//       transaction; later writes to the page do not change the journal.
+//
+// STATES
+//   CLEAN        no journal file; the database holds the committed state.
+//   OPEN         [Begin] a transaction has begun; nothing written yet.
+//   JOURNALLED   [Protect] header and images are synced; the database may now be written.
+//   CLEAN        [Finish] the transaction's writes were synced by the caller; journal removed.
+//   CLEAN        [RollBack] images written back, file truncated and synced; journal removed.
+//   HOT          a crash left a complete journal; [Load] finds it, [RollBack] ends it.
+#pragma once
+
+#include "document/file_system.h"
+
+#include <QByteArray>
+#include <QStringList>
+#include <map>
+#include <memory>
+#include <utility>
+#include <vector>
+
+class CRollbackJournal {
+public:
+    static constexpr qint64 kPageBytes = 4096;
+    enum class Found { kNone, kHot, kIncomplete, kForeign, kUnreadable };
+
+    static QString PathFor(const QString& databasePath);
+
+    CRollbackJournal(FileSystem& files, const QString& databasePath);
+    const QString& Path() const { return m_path; }
+
+    // OPEN: a transaction over a database of `originalSize` bytes; no journal file yet.
+    void Begin(qint64 originalSize);
+    bool IsOpen() const { return m_originalSize >= 0; }
+    // Journals the pages below the original size that the byte spans {offset, size} touch and
+    // that are not journalled yet, read from `database`; syncs the journal (and its folder entry
+    // when it is new). After it succeeds the spans may be written in place.
+    bool Protect(DatabaseFile& database, const std::vector<std::pair<qint64, qint64>>& spans);
+    // Ends a transaction whose writes the caller has synced: removes the journal. False when
+    // it could not be removed (the transaction is then not over: roll it back).
+    bool Finish();
+    // Writes back every old image, truncates to the original size, syncs and removes the
+    // journal. Also ends a hot journal found by Load.
+    bool RollBack(DatabaseFile& database);
+
+    // Reads the journal on disk, if any; for kHot the images and original size are loaded.
+    Found Load();
+    // Removes an incomplete journal.
+    bool Discard();
+
+    // Replaces bytes read from the database by the journal's old images.
+    void Overlay(qint64 offset, char* data, qint64 size) const;
+    qint64 OriginalSize() const { return m_originalSize; }
+    int PageCount() const { return int(m_images.size()); }
+
+private:
+    void Clear();
+
+    FileSystem& m_files;
+    QString m_path;
+    std::unique_ptr<DatabaseFile> m_file; // the journal while a transaction writes it
+    quint64 m_salt = 0;
+    qint64 m_originalSize = -1;
+    qint64 m_journalBytes = 0;
+    bool m_protected = false; // the database may differ from its images: a rollback must write
+    std::map<qint64, QByteArray> m_images; // page offset -> image before the transaction
+};
+
+// The read-only check of the journal beside a database, for tests: what lies there and whether
+// its records are sound. A torn last record is what a crash leaves and is not a problem.
+struct JournalCheck {
+    CRollbackJournal::Found found = CRollbackJournal::Found::kNone;
+    qint64 originalSize = -1;
+    int pages = 0;
+    QStringList problems;
+};
+
+JournalCheck CheckJournal(FileSystem& files, const QString& databasePath);
