@@ -178,14 +178,13 @@ bool CRollbackJournal::Protect(DatabaseFile& database, const std::vector<std::pa
 
 bool CRollbackJournal::Finish()
 {
-    const bool written = m_file != nullptr;
-    m_file.reset();
-    if (written && !m_files.Remove(m_path))
-        return false;
-    // A power cut before the removal is durable brings the journal back, and the next open
-    // rolls the whole transaction back: the file is still whole.
-    if (written)
-        m_files.SyncFolder(m_path);
+    if (m_file) {
+        m_file.reset();
+        // Until the removal is durable, a power cut would bring the journal back and undo a
+        // transaction already reported as stored.
+        if (!m_files.Remove(m_path) || !m_files.SyncFolder(m_path))
+            return false;
+    }
     Clear();
     return true;
 }

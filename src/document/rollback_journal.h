@@ -61,8 +61,8 @@ public:
     // that are not journalled yet, read from `database`; syncs the journal (and its folder entry
     // when it is new). After it succeeds the spans may be written in place.
     bool Protect(DatabaseFile& database, const std::vector<std::pair<qint64, qint64>>& spans);
-    // Ends a transaction whose writes the caller has synced: removes the journal. False when
-    // it could not be removed (the transaction is then not over: roll it back).
+    // Ends a transaction whose writes the caller has synced: removes the journal and syncs its
+    // folder. False when that failed: the transaction is then not over; roll it back.
     bool Finish();
     // Writes back every old image, truncates to the original size, syncs and removes the
     // journal. Also ends a hot journal found by Load.
