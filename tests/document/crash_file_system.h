@@ -27,12 +27,15 @@ public:
     void FailAt(int call, Fault fault)
     {
         m_calls = 0;
+        m_syncs = 0;
         m_failAt = call;
         m_fault = fault;
         m_broken = false;
     }
     void ClearFault() { FailAt(INT_MAX, Fault::kTransient); }
     int Calls() const { return m_calls; }
+    // File and folder syncs among them.
+    int Syncs() const { return m_syncs; }
 
     // After a power loss: every change not yet durable is kept with `keepPercent` % chance.
     void LosePower(unsigned seed, int keepPercent)
@@ -109,6 +112,7 @@ public:
     {
         if (!Tick())
             return false;
+        ++m_syncs;
         m_durableEntries = m_entries;
         m_folderChanges.clear();
         return true;
@@ -168,6 +172,7 @@ private:
         {
             if (!m_files.Tick())
                 return false;
+            ++m_files.m_syncs;
             m_inode->durable = m_inode->bytes;
             m_inode->changes.clear();
             return true;
@@ -203,6 +208,7 @@ private:
     std::map<QString, std::shared_ptr<Inode>> m_durableEntries;
     std::vector<FolderChange> m_folderChanges;
     int m_calls = 0;
+    int m_syncs = 0;
     int m_failAt = INT_MAX;
     Fault m_fault = Fault::kTransient;
     bool m_broken = false;
