@@ -103,6 +103,7 @@ CLocalDatabase::CLocalDatabase(const QString& path, FileSystem& files)
 CLocalDatabase::~CLocalDatabase()
 {
     RollbackTransaction();
+    m_journal.Close();
 }
 
 int CLocalDatabase::CreateFile()
@@ -132,6 +133,7 @@ int CLocalDatabase::Fail(OpenFailure failure, int result)
 int CLocalDatabase::Open(OpenMode mode)
 {
     RollbackTransaction();
+    m_journal.Close();
     m_file.reset();
     m_open = false;
     m_mode = mode;

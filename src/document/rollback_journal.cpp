@@ -110,7 +110,6 @@ CRollbackJournal::CRollbackJournal(FileSystem& files, const QString& databasePat
 
 void CRollbackJournal::Clear()
 {
-    m_file.reset();
     m_originalSize = -1;
     m_journalBytes = 0;
     m_protected = false;
@@ -134,11 +133,11 @@ bool CRollbackJournal::Protect(DatabaseFile& database, const std::vector<std::pa
                 fresh.emplace(page, QByteArray());
         }
     }
-    if (fresh.empty() && m_file) // (2) the header is already durable
+    if (fresh.empty() && m_journalBytes > 0) // (2) the header is already durable
         return true;
 
     QByteArray out;
-    if (!m_file) {
+    if (m_journalBytes == 0) {
         out.resize(kHeaderBytes);
         std::memcpy(out.data(), kMagic, sizeof kMagic);
         qToLittleEndian<quint64>(m_salt, out.data() + 8);
@@ -160,16 +159,18 @@ bool CRollbackJournal::Protect(DatabaseFile& database, const std::vector<std::pa
         qToLittleEndian<quint64>(Checksum(m_salt).Add(record, checked).Value(), record + checked);
     }
 
-    const bool isNew = !m_file;
-    if (isNew) {
+    if (!m_file) {
         m_file = m_files.Open(m_path, FileSystem::OpenHow::kCreateOrTruncate);
+        m_entryDurable = false;
         if (!m_file)
             return false;
     }
     // (1) (2) the images and the journal's folder entry are durable before the database changes.
+    // Bytes of an earlier journal beyond these records carry another salt and never pass.
     if (!m_file->WriteAt(m_journalBytes, out.constData(), out.size()) || !m_file->Sync()
-        || (isNew && !m_files.SyncFolder(m_path)))
+        || (!m_entryDurable && !m_files.SyncFolder(m_path)))
         return false;
+    m_entryDurable = true;
     m_journalBytes += out.size();
     m_images.merge(fresh);
     m_protected = true;
@@ -178,11 +179,11 @@ bool CRollbackJournal::Protect(DatabaseFile& database, const std::vector<std::pa
 
 bool CRollbackJournal::Finish()
 {
-    if (m_file) {
-        m_file.reset();
-        // Until the removal is durable, a power cut would bring the journal back and undo a
-        // transaction already reported as stored.
-        if (!m_files.Remove(m_path) || !m_files.SyncFolder(m_path))
+    if (m_journalBytes > 0) {
+        // (3) Until the zeroed header is durable, a power cut would leave a journal that undoes
+        // a transaction already reported as stored.
+        const QByteArray zeros(kHeaderBytes, '\0');
+        if (!m_file->WriteAt(0, zeros.constData(), zeros.size()) || !m_file->Sync())
             return false;
     }
     Clear();
@@ -208,6 +209,17 @@ bool CRollbackJournal::RollBack(DatabaseFile& database)
     return true;
 }
 
+void CRollbackJournal::Close()
+{
+    // Its header is zeroed: should the removal be lost, the next open drops it unread.
+    if (m_file && !m_protected) {
+        m_file.reset();
+        m_files.Remove(m_path);
+    }
+    m_file.reset();
+    Clear();
+}
+
 CRollbackJournal::Found CRollbackJournal::Load()
 {
     Clear();
@@ -231,6 +243,7 @@ CRollbackJournal::Found CRollbackJournal::Load()
 bool CRollbackJournal::Discard()
 {
     Clear();
+    m_file.reset();
     return m_files.Remove(m_path) && m_files.SyncFolder(m_path);
 }
 

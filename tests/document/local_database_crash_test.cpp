@@ -1,7 +1,8 @@
 // Crash injection: every changing file call of every kind of change to a local database (new
 // memo, grown, shrunk, same size, deleted, and a transaction of several records) is cut once
 // as an error, as an error from then on, and as power cuts that keep any part of what was not
-// synced. After each cut the file is opened again, which recovers it, then checked, and every
+// synced; each as the first change of a session (the journal file is made) and as a later one
+// (the journal of an earlier change is reused). After each cut the file is opened again, which recovers it, then checked, and every
 // memo is compared with the states before and after: the whole file is one or the other, byte
 // for byte, so no memo is lost, torn or duplicated.
 #include "crash_file_system.h"
@@ -17,7 +18,7 @@
 namespace {
 
 const QString kPath = QStringLiteral("/crash/Memo.qrl");
-constexpr int kPowerCutsPerCall = 22; // seeded draws of what survives, besides none and all
+constexpr int kPowerCutsPerCall = 10; // seeded draws of what survives, besides none and all
 
 using Fault = CrashFileSystem::Fault;
 using Memos = std::map<int, QString>; // slot -> title and body
@@ -101,15 +102,24 @@ struct Expected {
     int calls = 0;
 };
 
+// A session's earlier change, whose journal (longer than most) the next change reuses.
+void EarlierChange(CLocalDatabase& db, bool warm)
+{
+    if (warm) {
+        EXPECT_EQ(Rewrite(db, 1, QString(5000, u'w')), 1);
+    }
+}
+
 // The change without faults: its result, the file after it and how many calls it makes.
-Expected RunClean(const Scenario& scenario, const QByteArray& base)
+Expected RunClean(const Scenario& scenario, const QByteArray& base, bool warm)
 {
     Expected expected;
     CrashFileSystem files;
     files.Put(kPath, base);
     CLocalDatabase db(kPath, files);
     EXPECT_EQ(db.Open(), CLocalDatabase::kOk);
-    expected.oldImage = base;
+    EarlierChange(db, warm);
+    expected.oldImage = files.Bytes(kPath);
     expected.oldMemos = ReadMemos(db);
     std::srand(42); // the same AttachID in every run
     files.ClearFault();
@@ -117,19 +127,21 @@ Expected RunClean(const Scenario& scenario, const QByteArray& base)
     expected.calls = files.Calls();
     expected.newImage = files.Bytes(kPath);
     expected.newMemos = ReadMemos(db);
-    EXPECT_EQ(CheckJournal(files, kPath).found, CRollbackJournal::Found::kNone);
+    EXPECT_EQ(CheckJournal(files, kPath).found, CRollbackJournal::Found::kIncomplete); // zeroed until closed
     EXPECT_TRUE(CheckLocalDatabase(db).problems.isEmpty());
     return expected;
 }
 
-void Cut(const Scenario& scenario, const Expected& expected, Fault fault, int call, unsigned seed, int keepPercent)
+void Cut(const Scenario& scenario, const QByteArray& base, bool warm, const Expected& expected, Fault fault, int call,
+         unsigned seed, int keepPercent)
 {
     CrashFileSystem files;
-    files.Put(kPath, expected.oldImage);
+    files.Put(kPath, base);
     int result = 0;
     {
         CLocalDatabase db(kPath, files);
         ASSERT_EQ(db.Open(), CLocalDatabase::kOk);
+        EarlierChange(db, warm);
         std::srand(42);
         files.FailAt(call, fault);
         result = scenario.change(db);
@@ -163,25 +175,29 @@ TEST(LocalDatabaseCrashTest, EveryCutCallLeavesEachMemoWhollyOldOrWhollyNew)
     const QByteArray base = BaseImage();
     int cuts = 0;
     for (const Scenario& scenario : kScenarios) {
-        const Expected expected = RunClean(scenario, base);
-        ASSERT_NE(expected.oldImage, expected.newImage) << scenario.name;
-        for (int call = 1; call <= expected.calls; ++call) {
-            for (const Fault fault : {Fault::kTransient, Fault::kPersistent}) {
-                SCOPED_TRACE(testing::Message() << scenario.name << ": call " << call << " of " << expected.calls
-                                                << (fault == Fault::kTransient ? " fails once" : " fails from then on"));
-                Cut(scenario, expected, fault, call, 0, 0);
-                ++cuts;
+        for (const bool warm : {false, true}) {
+            const Expected expected = RunClean(scenario, base, warm);
+            ASSERT_NE(expected.oldImage, expected.newImage) << scenario.name;
+            const char* session = warm ? " (later change)" : " (first change)";
+            for (int call = 1; call <= expected.calls; ++call) {
+                for (const Fault fault : {Fault::kTransient, Fault::kPersistent}) {
+                    SCOPED_TRACE(testing::Message() << scenario.name << session << ": call " << call << " of "
+                                                    << expected.calls
+                                                    << (fault == Fault::kTransient ? " fails once" : " fails from then on"));
+                    Cut(scenario, base, warm, expected, fault, call, 0, 0);
+                    ++cuts;
+                }
+                for (unsigned seed = 0; seed < kPowerCutsPerCall + 2; ++seed) {
+                    const int keepPercent = seed == 0 ? 0 : seed == 1 ? 100 : 50;
+                    SCOPED_TRACE(testing::Message() << scenario.name << session << ": power cut at call " << call
+                                                    << " of " << expected.calls << ", seed " << seed << ", "
+                                                    << keepPercent << "% of unsynced changes kept");
+                    Cut(scenario, base, warm, expected, Fault::kPowerLoss, call, seed, keepPercent);
+                    ++cuts;
+                }
+                if (HasFailure())
+                    return;
             }
-            for (unsigned seed = 0; seed < kPowerCutsPerCall + 2; ++seed) {
-                const int keepPercent = seed == 0 ? 0 : seed == 1 ? 100 : 50;
-                SCOPED_TRACE(testing::Message() << scenario.name << ": power cut at call " << call << " of "
-                                                << expected.calls << ", seed " << seed << ", " << keepPercent
-                                                << "% of unsynced changes kept");
-                Cut(scenario, expected, Fault::kPowerLoss, call, seed, keepPercent);
-                ++cuts;
-            }
-            if (HasFailure())
-                return;
         }
     }
     EXPECT_GE(cuts, 2000);

@@ -298,7 +298,7 @@ TEST_F(LocalDatabaseTest, AJournalLeftByACrashIsReadThroughByReadersAndRolledBac
         MemoHeader header;
         ResetMemoHeader(header);
         db.SaveRecord(-1, header, "old text");
-        files.FailAt(6, CrashFileSystem::Fault::kPersistent); // the journal's removal and all after
+        files.FailAt(5, CrashFileSystem::Fault::kPersistent); // the commit's zeroing and all after
         EXPECT_EQ(db.SaveRecord(0, header, "new text"), 0);
         EXPECT_TRUE(db.HasFailed());
         EXPECT_EQ(db.SaveRecord(-1, header, "refused"), 0);
