@@ -7,9 +7,16 @@
 // which conflict between two opens of the file even within one process.
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QtGlobal>
 #include <memory>
+
+// Bytes to be written at an offset.
+struct FileWrite {
+    qint64 offset;
+    QByteArray bytes;
+};
 
 class DatabaseFile {
 public:

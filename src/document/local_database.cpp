@@ -176,7 +176,7 @@ int CLocalDatabase::Open(OpenMode mode)
         if (!readOnly && !WaitForLock(Range::kData, Kind::kExclusive))
             return Fail(OpenFailure::kLocked, kCannotOpen);
         bool recovered = true;
-        switch (m_journal.Load()) {
+        switch (m_journal.Load(*m_file)) {
         case CRollbackJournal::Found::kNone:
             break;
         case CRollbackJournal::Found::kHot:
@@ -185,6 +185,7 @@ int CLocalDatabase::Open(OpenMode mode)
             else
                 recovered = m_journal.RollBack(*m_file);
             break;
+        case CRollbackJournal::Found::kCommitted:
         case CRollbackJournal::Found::kIncomplete: // nothing of its transaction reached the file
             recovered = readOnly || m_journal.Discard();
             break;
@@ -491,7 +492,7 @@ int CLocalDatabase::CommitTransaction()
     if (!m_inTransaction)
         return 0;
     // (3) of the journal: the journal goes only after every write is synced.
-    const bool committed = !m_transactionFailed && Flush() && (!m_wrote || m_file->Sync()) && m_journal.Finish();
+    const bool committed = !m_transactionFailed && Flush(true) && (!m_wrote || m_file->Sync()) && m_journal.Finish();
     if (!committed && !m_transactionFailed)
         Abort();
     ReleaseDataLock();
@@ -556,7 +557,7 @@ bool CLocalDatabase::Put(qint64 offset, QByteArray bytes)
         return false;
     m_size = std::max(m_size, offset + bytes.size());
     m_pendingBytes += bytes.size();
-    m_pending.push_back(PendingWrite{offset, std::move(bytes)});
+    m_pending.push_back(FileWrite{offset, std::move(bytes)});
     if (m_pendingBytes > m_bufferLimit && !Flush()) {
         Abort();
         return false;
@@ -565,21 +566,17 @@ bool CLocalDatabase::Put(qint64 offset, QByteArray bytes)
 }
 
 // Journals the pages the held writes overwrite, then writes them in place. (1) (2) of the journal.
-bool CLocalDatabase::Flush()
+bool CLocalDatabase::Flush(bool last)
 {
     if (m_pending.empty())
         return true;
     if (!m_dataLocked && !WaitForLock(DatabaseFile::LockRange::kData, DatabaseFile::LockKind::kExclusive))
         return false;
     m_dataLocked = true;
-    std::vector<std::pair<qint64, qint64>> spans;
-    spans.reserve(m_pending.size());
-    for (const PendingWrite& write : m_pending)
-        spans.emplace_back(write.offset, write.bytes.size());
-    if (!m_journal.Protect(*m_file, spans))
+    if (!m_journal.Protect(*m_file, m_pending, last))
         return false;
     m_wrote = true;
-    for (const PendingWrite& write : m_pending) {
+    for (const FileWrite& write : m_pending) {
         if (!m_file->WriteAt(write.offset, write.bytes.constData(), write.bytes.size()))
             return false;
     }

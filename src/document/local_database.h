@@ -146,10 +146,6 @@ public:
     const QString& DocumentsFolder() const { return m_documentsFolder; }
 
 private:
-    struct PendingWrite {
-        qint64 offset;
-        QByteArray bytes;
-    };
     // What a failed transaction gives back.
     struct Snapshot {
         QByteArray index;
@@ -165,7 +161,7 @@ private:
     bool CanWrite() const { return m_open && m_mode == OpenMode::kReadWrite && !m_failed; }
     bool Change(const std::function<bool()>& change);
     bool Put(qint64 offset, QByteArray bytes);
-    bool Flush();
+    bool Flush(bool last = false);
     void Abort();
     bool WaitForLock(DatabaseFile::LockRange range, DatabaseFile::LockKind kind);
     void ReleaseDataLock();
@@ -188,7 +184,7 @@ private:
     bool m_inTransaction = false;
     bool m_transactionFailed = false;
     bool m_wrote = false; // the file was written in this transaction
-    std::vector<PendingWrite> m_pending;
+    std::vector<FileWrite> m_pending; // held writes of the open transaction
     qint64 m_pendingBytes = 0;
     qint64 m_bufferLimit = qint64(8) << 20;
     Snapshot m_before;

@@ -283,7 +283,7 @@ TEST_F(LocalDatabaseTest, RefusesWritesThatWouldSpillOrLeaveTheIndex)
     EXPECT_EQ(Save("x", 0), 0);
 }
 
-// A same-size rewrite cut after its in-place write leaves the new text and a journal of the old.
+// Two rewrites in one transaction, cut after the first is written in place: a half-saved file.
 TEST_F(LocalDatabaseTest, AJournalLeftByACrashIsReadThroughByReadersAndRolledBackByTheNextWriter)
 {
     EXPECT_EQ(CRollbackJournal::PathFor(m_path), m_folder.Path("Memo.qrj"));
@@ -298,10 +298,15 @@ TEST_F(LocalDatabaseTest, AJournalLeftByACrashIsReadThroughByReadersAndRolledBac
         MemoHeader header;
         ResetMemoHeader(header);
         db.SaveRecord(-1, header, "old text");
-        files.FailAt(5, CrashFileSystem::Fault::kPersistent); // the commit's zeroing and all after
-        EXPECT_EQ(db.SaveRecord(0, header, "new text"), 0);
+        db.SaveRecord(-1, header, "old too");
+        ASSERT_TRUE(db.BeginTransaction());
+        db.SaveRecord(0, header, "new text");
+        db.SaveRecord(1, header, "new too");
+        files.FailAt(4, CrashFileSystem::Fault::kPersistent); // journal, its sync, memo 0, then memo 1 fails
+        EXPECT_EQ(db.CommitTransaction(), 0);
         EXPECT_TRUE(db.HasFailed());
         EXPECT_EQ(db.SaveRecord(-1, header, "refused"), 0);
+        db.SetCurrentPosition(0);
         QString body;
         EXPECT_EQ(db.LoadCurrent(body), 1);
         EXPECT_EQ(body, "old text");
@@ -309,13 +314,14 @@ TEST_F(LocalDatabaseTest, AJournalLeftByACrashIsReadThroughByReadersAndRolledBac
     const QString journal = CRollbackJournal::PathFor(path);
     const JournalCheck check = CheckJournal(files, path);
     EXPECT_EQ(check.found, CRollbackJournal::Found::kHot);
-    EXPECT_EQ(check.originalSize, kMiB + 2 * kBlock);
-    EXPECT_EQ(check.pages, 2); // the index page and the record's header block
+    EXPECT_EQ(check.originalSize, kMiB + 4 * kBlock);
+    EXPECT_EQ(check.pages, 4); // both records, rewritten whole
     EXPECT_TRUE(check.problems.isEmpty());
 
     WriteBytes(m_path, files.Bytes(path));
     WriteBytes(m_folder.Path("Memo.qrj"), files.Bytes(journal));
     const QByteArray halfSaved = ReadBytes(m_path);
+    EXPECT_TRUE(halfSaved.contains(QByteArray("n\0e\0w\0 \0t\0e\0x\0t\0", 16)));
     {
         CLocalDatabase reader(m_path);
         ASSERT_EQ(reader.Open(CLocalDatabase::OpenMode::kReadOnly), CLocalDatabase::kOk);
