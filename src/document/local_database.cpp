@@ -460,10 +460,14 @@ bool CLocalDatabase::ReadAt(qint64 offset, qint64 size, QByteArray& out)
 // Header, body and zeros up to the end of `blocks` blocks, in one write.
 bool CLocalDatabase::PutRecordAt(uint32_t firstBlock, int blocks, const MemoHeader& header, QByteArrayView body)
 {
-    QByteArray record(blocks * kBlockBytes, '\0');
+    QByteArray record(blocks * kBlockBytes, Qt::Uninitialized);
     const QByteArray headerBytes = header.ToBytes();
-    std::memcpy(record.data(), headerBytes.constData(), size_t(std::min<qsizetype>(headerBytes.size(), MemoHeader::kBytes)));
+    const qsizetype headerSize = std::min<qsizetype>(headerBytes.size(), MemoHeader::kBytes);
+    std::memcpy(record.data(), headerBytes.constData(), size_t(headerSize));
+    std::memset(record.data() + headerSize, 0, size_t(MemoHeader::kBytes - headerSize));
     std::memcpy(record.data() + MemoHeader::kBytes, body.data(), size_t(body.size()));
+    const qsizetype used = MemoHeader::kBytes + body.size();
+    std::memset(record.data() + used, 0, size_t(record.size() - used));
     const SlotEntry place{SlotEntry::kInUse, uint16_t(blocks), firstBlock};
     return Put(place.Offset(), std::move(record));
 }

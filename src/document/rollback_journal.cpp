@@ -181,6 +181,15 @@ quint64 FinalHash(quint64 salt, const std::vector<Range>& ranges, const std::vec
     StateHash hash(salt);
     QByteArray bytes;
     for (const Range& range : ranges) {
+        const auto inRange = [&](const FileWrite& write) {
+            return write.offset < range.offset + range.size && range.offset < write.offset + write.bytes.size();
+        };
+        const auto first = std::find_if(writes.begin(), writes.end(), inRange);
+        if (first->offset == range.offset && first->bytes.size() == range.size
+            && std::find_if(std::next(first), writes.end(), inRange) == writes.end()) {
+            hash.Add(first->bytes.constData(), range.size); // one write fills the range
+            continue;
+        }
         bytes.resize(range.size);
         for (const FileWrite& write : writes) {
             const qint64 from = std::max(range.offset, write.offset);
@@ -280,10 +289,21 @@ bool CRollbackJournal::Protect(DatabaseFile& database, const std::vector<FileWri
         }
         qToLittleEndian<quint64>(Checksum(0).Add(header, headerBytes).Value(), header + headerBytes);
     }
-    for (auto& [page, image] : fresh) { // (6) images from before any write of this transaction
-        image.resize(std::min(kPageBytes, m_originalSize - page));
-        if (!database.ReadAt(page, image.data(), image.size()))
+    // (6) images from before any write of this transaction, read a run of pages at a time.
+    QByteArray run;
+    for (auto first = fresh.begin(); first != fresh.end();) {
+        auto last = first;
+        while (std::next(last) != fresh.end() && std::next(last)->first == last->first + kPageBytes)
+            ++last;
+        const qint64 runEnd = std::min(last->first + kPageBytes, m_originalSize);
+        run.resize(runEnd - first->first);
+        if (!database.ReadAt(first->first, run.data(), run.size()))
             return false;
+        for (auto page = first; page != std::next(last); ++page)
+            page->second = QByteArray(run.constData() + (page->first - first->first), std::min(kPageBytes, runEnd - page->first));
+        first = std::next(last);
+    }
+    for (const auto& [page, image] : fresh) {
         const qsizetype at = out.size();
         out.resize(at + kRecordHeadBytes + image.size() + kChecksumBytes);
         char* record = out.data() + at;
