@@ -24,6 +24,19 @@ auto Retry(Call call)
     return result;
 }
 
+// Repeats a read or write that did part of the `size` bytes; false when one does nothing.
+template <typename Call>
+bool Whole(qint64 size, Call call)
+{
+    for (qint64 done = 0; done < size;) {
+        const ssize_t moved = Retry([&] { return call(done); });
+        if (moved <= 0)
+            return false;
+        done += moved;
+    }
+    return true;
+}
+
 class PosixFile final : public DatabaseFile {
 public:
     explicit PosixFile(int fd) : m_fd(fd) {}
@@ -31,27 +44,11 @@ public:
 
     bool ReadAt(qint64 offset, char* data, qint64 size) override
     {
-        while (size > 0) {
-            const ssize_t got = Retry([&] { return ::pread(m_fd, data, size_t(size), off_t(offset)); });
-            if (got <= 0)
-                return false;
-            data += got;
-            offset += got;
-            size -= got;
-        }
-        return true;
+        return Whole(size, [&](qint64 done) { return ::pread(m_fd, data + done, size_t(size - done), off_t(offset + done)); });
     }
     bool WriteAt(qint64 offset, const char* data, qint64 size) override
     {
-        while (size > 0) {
-            const ssize_t put = Retry([&] { return ::pwrite(m_fd, data, size_t(size), off_t(offset)); });
-            if (put <= 0)
-                return false;
-            data += put;
-            offset += put;
-            size -= put;
-        }
-        return true;
+        return Whole(size, [&](qint64 done) { return ::pwrite(m_fd, data + done, size_t(size - done), off_t(offset + done)); });
     }
     bool Sync() override { return Retry([&] { return ::fdatasync(m_fd); }) == 0; }
     bool Truncate(qint64 size) override { return Retry([&] { return ::ftruncate(m_fd, off_t(size)); }) == 0; }

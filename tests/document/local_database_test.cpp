@@ -23,6 +23,13 @@ namespace {
 constexpr qint64 kMiB = CLocalDatabase::kIndexBytes;
 constexpr qint64 kBlock = CLocalDatabase::kBlockBytes;
 
+MemoHeader NewHeader()
+{
+    MemoHeader header;
+    ResetMemoHeader(header);
+    return header;
+}
+
 SlotEntry InUse(uint16_t blocks, uint32_t first) { return {SlotEntry::kInUse, blocks, first}; }
 SlotEntry Free(uint16_t blocks, uint32_t first) { return {SlotEntry::kFree, blocks, first}; }
 
@@ -62,6 +69,8 @@ protected:
     TempFolder m_folder;
     QString m_path = m_folder.Path("Memo.qrl");
     std::unique_ptr<CLocalDatabase> m_db;
+    CrashFileSystem m_memory; // for cuts of file calls
+    const QString m_memoryPath = "/m/Memo.qrl";
 };
 
 TEST_F(LocalDatabaseTest, ANewFileIsAZeroIndexThenRecordsFillWholeBlocksAfterIt)
@@ -72,8 +81,7 @@ TEST_F(LocalDatabaseTest, ANewFileIsAZeroIndexThenRecordsFillWholeBlocksAfterIt)
     EXPECT_EQ(CLocalDatabase(m_folder.Path("no/such/folder.qrl")).Open(), CLocalDatabase::kCannotCreate);
 
     CLocalDatabase& db = Reopen();
-    MemoHeader header;
-    ResetMemoHeader(header);
+    MemoHeader header = NewHeader();
     ASSERT_EQ(db.SaveRecord(-1, header, QString()), 1);
     EXPECT_EQ(db.CurrentHeader(), header);
     QByteArray file = ReadBytes(m_path);
@@ -240,8 +248,7 @@ TEST_F(LocalDatabaseTest, DamagedRecordsReadAsFailure)
 TEST_F(LocalDatabaseTest, FullIndexRefusesNewAndMovedRecordsWithoutWriting)
 {
     QByteArray image = EntryBytes(InUse(2, 0)).repeated(CLocalDatabase::kSlotCount - 1) + QByteArray(8, '\0');
-    MemoHeader header;
-    ResetMemoHeader(header);
+    MemoHeader header = NewHeader();
     image += header.ToBytes() + QByteArray(kBlock, '\0');
     WriteBytes(m_path, image);
 
@@ -290,13 +297,12 @@ TEST_F(LocalDatabaseTest, AJournalLeftByACrashIsReadThroughByReadersAndRolledBac
     EXPECT_EQ(CRollbackJournal::PathFor("/m/old.QRL.bak"), "/m/old.qrj.bak");
     EXPECT_EQ(CRollbackJournal::PathFor("/m/memos"), "/m/memos.qrj");
 
-    CrashFileSystem files;
-    const QString path = "/m/Memo.qrl";
+    CrashFileSystem& files = m_memory;
+    const QString& path = m_memoryPath;
     {
         CLocalDatabase db(path, files);
         ASSERT_EQ(db.Open(), CLocalDatabase::kOk);
-        MemoHeader header;
-        ResetMemoHeader(header);
+        MemoHeader header = NewHeader();
         db.SaveRecord(-1, header, "old text");
         db.SaveRecord(-1, header, "old too");
         ASSERT_TRUE(db.BeginTransaction());
@@ -351,12 +357,11 @@ TEST_F(LocalDatabaseTest, AJournalLeftByACrashIsReadThroughByReadersAndRolledBac
 
 TEST_F(LocalDatabaseTest, ATransactionStoresManyRecordsWithAFewSyncsOrNoneOfThem)
 {
-    CrashFileSystem files;
-    const QString path = "/m/Memo.qrl";
+    CrashFileSystem& files = m_memory;
+    const QString& path = m_memoryPath;
     CLocalDatabase db(path, files);
     ASSERT_EQ(db.Open(), CLocalDatabase::kOk);
-    MemoHeader header;
-    ResetMemoHeader(header);
+    MemoHeader header = NewHeader();
     db.SaveRecord(-1, header, "kept");
     const QByteArray before = files.Bytes(path);
 
