@@ -123,6 +123,16 @@ int CLocalDatabase::CreateFile()
     return kOk;
 }
 
+namespace {
+
+CLocalDatabase::OpenFailure FailureOf(int error)
+{
+    using Failure = CLocalDatabase::OpenFailure;
+    return error == ENOENT ? Failure::kMissing : error == EACCES || error == EPERM || error == EROFS ? Failure::kNoPermission : Failure::kIo;
+}
+
+} // namespace
+
 int CLocalDatabase::Fail(OpenFailure failure, int result)
 {
     m_file.reset();
@@ -156,12 +166,8 @@ int CLocalDatabase::Open(OpenMode mode)
     }
     int error = 0;
     m_file = m_files.Open(m_path, readOnly ? FileSystem::OpenHow::kRead : FileSystem::OpenHow::kReadWrite, &error);
-    if (!m_file) {
-        return Fail(error == ENOENT                                          ? OpenFailure::kMissing
-                        : error == EACCES || error == EPERM || error == EROFS ? OpenFailure::kNoPermission
-                                                                              : OpenFailure::kIo,
-                    kCannotOpen);
-    }
+    if (!m_file)
+        return Fail(FailureOf(error), kCannotOpen);
     // The session lock belongs to this open of the file: any other writer, in this process or
     // another, is refused while this object lives. Readers hold the data lock until they close,
     // so a save never changes what they read; they wait for a save that is writing.
@@ -199,6 +205,9 @@ int CLocalDatabase::Open(OpenMode mode)
         if (!recovered)
             return Fail(OpenFailure::kJournal, kCannotOpen);
     }
+
+    if (!readOnly && !m_journal.Prepare(&error)) // a folder that takes no new file
+        return Fail(FailureOf(error), kCannotOpen);
 
     m_size = m_readThroughJournal ? m_journal.OriginalSize() : m_file->Size();
     if (m_size < 0)

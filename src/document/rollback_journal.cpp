@@ -251,6 +251,13 @@ void CRollbackJournal::Begin(qint64 originalSize)
     m_salt = QRandomGenerator::global()->generate64();
 }
 
+bool CRollbackJournal::Prepare(int* error)
+{
+    m_file = m_files.Open(m_path, FileSystem::OpenHow::kCreateOrTruncate, error);
+    m_entryDurable = false;
+    return m_file != nullptr;
+}
+
 bool CRollbackJournal::Protect(DatabaseFile& database, const std::vector<FileWrite>& writes, bool last)
 {
     std::map<qint64, QByteArray> fresh;
@@ -314,12 +321,8 @@ bool CRollbackJournal::Protect(DatabaseFile& database, const std::vector<FileWri
         const qsizetype checked = kRecordHeadBytes + image.size();
         qToLittleEndian<quint64>(Checksum(m_salt).Add(record, checked).Value(), record + checked);
     }
-    if (!m_file) {
-        m_file = m_files.Open(m_path, FileSystem::OpenHow::kCreateOrTruncate);
-        m_entryDurable = false;
-        if (!m_file)
-            return false;
-    }
+    if (!m_file && !Prepare())
+        return false;
     // (1) (2) the images and the journal's folder entry are durable before the database changes.
     // Bytes of an earlier journal beyond these records carry another salt and never pass.
     if (!m_file->WriteAt(m_journalBytes, out.constData(), out.size()) || !m_file->Sync()

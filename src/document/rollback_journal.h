@@ -66,6 +66,9 @@ public:
     CRollbackJournal(FileSystem& files, const QString& databasePath);
     const QString& Path() const { return m_path; }
 
+    // Makes the (empty) journal file for a writer's session: a writer that cannot make it
+    // beside the database could not save.
+    bool Prepare(int* error = nullptr);
     // OPEN: a transaction over a database of `originalSize` bytes; no journal file yet.
     void Begin(qint64 originalSize);
     bool IsOpen() const { return m_originalSize >= 0; }

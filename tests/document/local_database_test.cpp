@@ -338,21 +338,23 @@ TEST_F(LocalDatabaseTest, AJournalLeftByACrashIsReadThroughByReadersAndRolledBac
         EXPECT_TRUE(CheckLocalDatabase(reader).problems.isEmpty());
     }
     EXPECT_EQ(ReadBytes(m_path), halfSaved);
+    const QString journalPath = m_folder.Path("Memo.qrj");
     Reopen();
-    EXPECT_FALSE(QFile::exists(m_folder.Path("Memo.qrj")));
+    EXPECT_EQ(ReadBytes(journalPath), QByteArray()); // the writer's own, empty until it saves
     EXPECT_EQ(Body(0), "old text");
+    m_db.reset();
+    EXPECT_FALSE(QFile::exists(journalPath));
 
     // A journal torn before its header was whole is dropped; a file that is no journal is kept.
-    m_db.reset();
-    WriteBytes(m_folder.Path("Memo.qrj"), "Quire");
+    WriteBytes(journalPath, "Quire");
     Reopen();
-    EXPECT_FALSE(QFile::exists(m_folder.Path("Memo.qrj")));
+    EXPECT_EQ(ReadBytes(journalPath), QByteArray());
     m_db.reset();
-    WriteBytes(m_folder.Path("Memo.qrj"), QByteArray(100, 'x'));
+    WriteBytes(journalPath, QByteArray(100, 'x'));
     CLocalDatabase refused(m_path);
     EXPECT_EQ(refused.Open(), CLocalDatabase::kCannotOpen);
     EXPECT_EQ(refused.LastOpenFailure(), CLocalDatabase::OpenFailure::kJournal);
-    EXPECT_EQ(ReadBytes(m_folder.Path("Memo.qrj")), QByteArray(100, 'x'));
+    EXPECT_EQ(ReadBytes(journalPath), QByteArray(100, 'x'));
 }
 
 TEST_F(LocalDatabaseTest, ATransactionStoresManyRecordsWithAFewSyncsOrNoneOfThem)
@@ -360,6 +362,8 @@ TEST_F(LocalDatabaseTest, ATransactionStoresManyRecordsWithAFewSyncsOrNoneOfThem
     CrashFileSystem& files = m_memory;
     const QString& path = m_memoryPath;
     CLocalDatabase db(path, files);
+    files.FailAt(5, CrashFileSystem::Fault::kTransient); // the new file is made; its journal cannot be
+    EXPECT_EQ(db.Open(), CLocalDatabase::kCannotOpen);
     ASSERT_EQ(db.Open(), CLocalDatabase::kOk);
     MemoHeader header = NewHeader();
     db.SaveRecord(-1, header, "kept");
