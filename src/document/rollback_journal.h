@@ -1,6 +1,6 @@
 // CRollbackJournal: the rollback journal of a local database file, kept beside it while a
-// transaction changes the file ("Memo.qrl" -> "Memo.qrj"; its name never contains ".qrl",
-// because every path that does is opened as a database).
+// writer has the file open ("Memo.qrl" -> "Memo.qrj"; its name never contains ".qrl", because
+// every path that does is opened as a database).
 //
 // The journal holds the old image of every page (4096 bytes, aligned to the file's start) of the
 // database that a transaction overwrites, and the file's size before the transaction, so that
@@ -24,15 +24,16 @@
 //   (3) A transaction ends when every write of it is synced and either the journal names that
 //       final state or its header is then zeroed and synced [Finish], or when a rollback has
 //       written back every image, synced, and removed the journal [RollBack].
-//   (4) A database with a complete journal beside it is not the committed state: a writer
-//       rolls the journal back before it reads anything; a reader reads through it [Overlay].
+//   (4) A database beside a complete journal whose final state it does not hold is not the
+//       committed state: a writer rolls the journal back before it reads anything; a reader
+//       reads through it [Overlay].
 //   (5) A journal whose header does not pass is not complete: by (1) and (2) nothing of its
 //       transaction reached the database, and it is removed unread [Discard].
 //   (6) Each page is journalled once per transaction, with its image from before the
 //       transaction; later writes to the page do not change the journal.
-// The journal file of a writer stays between its transactions, its header zeroed, and is removed
-// when the writer closes [Close]: a save then costs no folder sync, only two file syncs
-// (journal, then database).
+// A writer makes its journal file when it opens [Prepare] and keeps it between transactions
+// (empty, zeroed, or naming a final state the database holds) until it closes [Close]: a save
+// then costs no folder sync after the first, only two file syncs (journal, then database).
 //
 // STATES
 //   CLEAN        no journal file, or one with a zeroed header or whose final state the
