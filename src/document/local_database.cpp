@@ -2,15 +2,14 @@
 
 #include "document/attach_id.h"
 
-#include <QFileInfo>
 #include <QStandardPaths>
 #include <QtEndian>
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
-#include <sys/file.h>
-#include <unistd.h>
+#include <thread>
 
 namespace {
 
@@ -99,77 +98,132 @@ void SlotEntry::ToBytes(char* out) const
     qToLittleEndian<uint32_t>(firstBlock, out + 4);
 }
 
-CLocalDatabase::CLocalDatabase(const QString& path)
+CLocalDatabase::CLocalDatabase(const QString& path, FileSystem& files)
     : m_path(path),
-      m_documentsFolder(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation))
+      m_documentsFolder(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)),
+      m_files(files),
+      m_journal(files, path)
 {
     SeedRandomFromTime();
     ResetMemoHeader(m_currentHeader);
 }
 
+CLocalDatabase::~CLocalDatabase()
+{
+    RollbackTransaction();
+    m_journal.Close();
+}
+
 int CLocalDatabase::CreateFile()
 {
-    QFile file(m_path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
-        return file.exists() ? kExists : kCannotCreate;
-    const bool written = file.write(QByteArray(kIndexBytes, '\0')) == kIndexBytes && file.flush()
-        && fdatasync(file.handle()) == 0;
-    file.close();
-    if (!written) {
-        file.remove();
+    int error = 0;
+    std::unique_ptr<DatabaseFile> file = m_files.Open(m_path, FileSystem::OpenHow::kCreateNew, &error);
+    if (!file)
+        return error == EEXIST ? kExists : kCannotCreate;
+    const QByteArray index(kIndexBytes, '\0');
+    const bool written = file->WriteAt(0, index.constData(), index.size()) && file->Sync();
+    file.reset();
+    // A new file whose folder entry is lost to a power cut is merely gone again.
+    if (!written || !m_files.SyncFolder(m_path)) {
+        m_files.Remove(m_path);
         return kCannotCreate;
     }
     return kOk;
 }
 
+namespace {
+
+CLocalDatabase::OpenFailure FailureOf(int error)
+{
+    using Failure = CLocalDatabase::OpenFailure;
+    return error == ENOENT ? Failure::kMissing : error == EACCES || error == EPERM || error == EROFS ? Failure::kNoPermission : Failure::kIo;
+}
+
+} // namespace
+
+int CLocalDatabase::Fail(OpenFailure failure, int result)
+{
+    m_file.reset();
+    m_openFailure = failure;
+    return result;
+}
+
 int CLocalDatabase::Open(OpenMode mode)
 {
-    m_file.close();
+    RollbackTransaction();
+    m_journal.Close();
+    m_file.reset();
     m_open = false;
     m_mode = mode;
     m_openFailure = OpenFailure::kNone;
+    m_readThroughJournal = false;
+    m_failed = false;
+    m_dataLocked = false;
+    m_size = 0;
     m_index.clear();
     m_order.clear();
     m_currentPosition = -1;
 
     const bool readOnly = mode == OpenMode::kReadOnly;
-    if (!QFileInfo::exists(m_path)) {
-        if (readOnly) {
-            m_openFailure = OpenFailure::kMissing;
-            return kCannotOpen;
-        }
+    if (!m_files.Exists(m_path)) {
+        if (readOnly)
+            return Fail(OpenFailure::kMissing, kCannotOpen);
         const int created = CreateFile();
-        if (created != kOk) {
-            m_openFailure = OpenFailure::kNoPermission;
-            return created;
+        if (created != kOk)
+            return Fail(OpenFailure::kNoPermission, created);
+    }
+    int error = 0;
+    m_file = m_files.Open(m_path, readOnly ? FileSystem::OpenHow::kRead : FileSystem::OpenHow::kReadWrite, &error);
+    if (!m_file)
+        return Fail(FailureOf(error), kCannotOpen);
+    // The session lock belongs to this open of the file: any other writer, in this process or
+    // another, is refused while this object lives. Readers hold the data lock until they close,
+    // so a save never changes what they read; they wait for a save that is writing.
+    using Range = DatabaseFile::LockRange;
+    using Kind = DatabaseFile::LockKind;
+    if ((!readOnly && !m_file->TryLock(Range::kSession, Kind::kExclusive))
+        || (readOnly && !WaitForLock(Range::kData, Kind::kShared)))
+        return Fail(OpenFailure::kLocked, kCannotOpen);
+
+    // A journal left by a crash: the file is not its committed state until it is rolled back.
+    if (m_files.Exists(m_journal.Path())) {
+        if (!readOnly && !WaitForLock(Range::kData, Kind::kExclusive))
+            return Fail(OpenFailure::kLocked, kCannotOpen);
+        bool recovered = true;
+        switch (m_journal.Load(*m_file)) {
+        case CRollbackJournal::Found::kNone:
+            break;
+        case CRollbackJournal::Found::kHot:
+            if (readOnly)
+                m_readThroughJournal = true;
+            else
+                recovered = m_journal.RollBack(*m_file);
+            break;
+        case CRollbackJournal::Found::kCommitted:
+        case CRollbackJournal::Found::kIncomplete: // nothing of its transaction reached the file
+            recovered = readOnly || m_journal.Discard();
+            break;
+        case CRollbackJournal::Found::kForeign: // some other file under the journal's name
+        case CRollbackJournal::Found::kUnreadable:
+            recovered = false;
+            break;
         }
+        if (!readOnly)
+            m_file->TryLock(Range::kData, Kind::kUnlocked);
+        if (!recovered)
+            return Fail(OpenFailure::kJournal, kCannotOpen);
     }
-    m_file.setFileName(m_path);
-    const QIODevice::OpenMode fileMode = readOnly ? QIODevice::ReadOnly : QIODevice::ReadWrite;
-    if (!m_file.open(fileMode | QIODevice::ExistingOnly | QIODevice::Unbuffered)) {
-        const QFileInfo info(m_path);
-        m_openFailure = !info.exists()                                   ? OpenFailure::kMissing
-            : !info.isReadable() || (!readOnly && !info.isWritable()) ? OpenFailure::kNoPermission
-                                                                       : OpenFailure::kIo;
-        return kCannotOpen;
-    }
-    // The lock belongs to this open file description: any other writer, in this process or
-    // another, is refused while this object lives.
-    if (flock(m_file.handle(), (readOnly ? LOCK_SH : LOCK_EX) | LOCK_NB) != 0) {
-        m_file.close();
-        m_openFailure = OpenFailure::kLocked;
-        return kCannotOpen;
-    }
-    if (m_file.size() < kIndexBytes) {
-        m_file.close();
-        m_openFailure = OpenFailure::kNotDatabase;
-        return kIndexTooShort;
-    }
-    if (!ReadAt(0, kIndexBytes, m_index)) {
-        m_file.close();
-        m_openFailure = OpenFailure::kIo;
-        return kCannotOpen;
-    }
+
+    if (!readOnly && !m_journal.Prepare(&error)) // a folder that takes no new file
+        return Fail(FailureOf(error), kCannotOpen);
+
+    m_size = m_readThroughJournal ? m_journal.OriginalSize() : m_file->Size();
+    if (m_size < 0)
+        return Fail(OpenFailure::kIo, kCannotOpen);
+    if (m_size < kIndexBytes)
+        return Fail(OpenFailure::kNotDatabase, kIndexTooShort);
+    if (!ReadAt(0, kIndexBytes, m_index))
+        return Fail(OpenFailure::kIo, kCannotOpen);
     for (int slot = 0; slot < kSlotCount; ++slot) {
         if (Entry(slot).state == SlotEntry::kInUse)
             m_order.push_back(slot);
@@ -211,21 +265,35 @@ int CLocalDatabase::FindSlot(qint64 bodyBytes) const
 
 bool CLocalDatabase::WriteEntry(int slot, const SlotEntry& entry)
 {
-    if (!m_open || slot < 0 || slot >= kSlotCount)
-        return false;
-    char bytes[SlotEntry::kBytes];
-    entry.ToBytes(bytes);
-    const qint64 offset = qint64(slot) * SlotEntry::kBytes;
-    if (!m_file.seek(offset) || m_file.write(bytes, sizeof bytes) != qint64(sizeof bytes))
-        return false;
-    std::memcpy(m_index.data() + offset, bytes, sizeof bytes);
-    return true;
+    return Change([&] { return PutEntry(slot, entry); });
 }
 
 int CLocalDatabase::WriteRecord(int slot, const MemoHeader& header, QByteArrayView body)
 {
+    int result = kNotWritable;
+    const bool written = Change([&] {
+        result = PutRecord(slot, header, body);
+        return result >= 0;
+    });
+    return written ? result : result == kNoRoom ? kNoRoom : kNotWritable;
+}
+
+bool CLocalDatabase::PutEntry(int slot, const SlotEntry& entry)
+{
+    if (slot < 0 || slot >= kSlotCount)
+        return false;
+    QByteArray bytes(SlotEntry::kBytes, Qt::Uninitialized);
+    entry.ToBytes(bytes.data());
+    const qint64 offset = qint64(slot) * SlotEntry::kBytes;
+    std::memcpy(m_index.data() + offset, bytes.constData(), size_t(bytes.size()));
+    return Put(offset, std::move(bytes));
+}
+
+// Every refusal comes before the first write, so a refused record changes nothing.
+int CLocalDatabase::PutRecord(int slot, const MemoHeader& header, QByteArrayView body)
+{
     const int total = TotalBlocks(body.size());
-    if (!m_open || slot < 0 || slot >= kSlotCount || total < 0)
+    if (slot < 0 || slot >= kSlotCount || total < 0)
         return kNotWritable;
     const SlotEntry entry = Entry(slot);
     uint32_t place = 0;
@@ -249,20 +317,21 @@ int CLocalDatabase::WriteRecord(int slot, const MemoHeader& header, QByteArrayVi
             return kNotWritable;
         if (entry.blocks < total)
             return MoveRecord(slot, entry, total, header, body);
-        // Rewritten in place; the entry keeps its block count, so a shrunken record keeps its blocks.
-        return WriteRecordAt(entry.firstBlock, total, header, body) ? slot : kNotWritable;
+        // Rewritten in place over all its blocks: the entry keeps its block count, and the
+        // blocks the shorter body no longer needs are zeroed, so the old text cannot come back.
+        return PutRecordAt(entry.firstBlock, entry.blocks, header, body) ? slot : kNotWritable;
     default:
         return kNotWritable;
     }
-    // The record is on disk before any entry names its blocks.
-    if (!WriteRecordAt(place, total, header, body) || !Sync())
+    // The record is written before any entry names its blocks.
+    if (!PutRecordAt(place, total, header, body))
         return kNotWritable;
-    return WriteEntry(slot, SlotEntry{SlotEntry::kInUse, uint16_t(total), place}) ? slot : kNotWritable;
+    return PutEntry(slot, SlotEntry{SlotEntry::kInUse, uint16_t(total), place}) ? slot : kNotWritable;
 }
 
 // A grown record moves to a place chosen through another slot N, which then keeps the old blocks
-// as a free entry. The steps are ordered so that no two entries ever name the same blocks: a
-// crash between them can only leave a few blocks unnamed.
+// as a free entry, zeroed. The writes are ordered so that no two entries ever name the same
+// blocks; the transaction makes them one change.
 int CLocalDatabase::MoveRecord(int slot, const SlotEntry& old, int totalBlocks, const MemoHeader& header,
                                QByteArrayView body)
 {
@@ -270,20 +339,29 @@ int CLocalDatabase::MoveRecord(int slot, const SlotEntry& old, int totalBlocks, 
     if (keeper < 0)
         return kNoRoom;
     const SlotEntry target = Entry(keeper);
-    const bool reusesFreeBlocks = target.state == SlotEntry::kFree;
-    const uint32_t place = reusesFreeBlocks ? target.firstBlock : uint32_t(AppendBlock());
-
-    if (!WriteRecordAt(place, totalBlocks, header, body) || !Sync())
-        return kNotWritable;
-    if (reusesFreeBlocks && (!WriteEntry(keeper, SlotEntry{}) || !Sync()))
-        return kNotWritable;
-    if (!WriteEntry(slot, SlotEntry{SlotEntry::kInUse, uint16_t(totalBlocks), place}) || !Sync())
-        return kNotWritable;
+    const uint32_t place = target.state == SlotEntry::kFree ? target.firstBlock : uint32_t(AppendBlock());
     SlotEntry freed = old;
     freed.state = SlotEntry::kFree;
-    // The record is stored now; should this write fail, the old blocks merely stay unused.
-    WriteEntry(keeper, freed);
+    if (!PutRecordAt(place, totalBlocks, header, body)
+        || !PutEntry(slot, SlotEntry{SlotEntry::kInUse, uint16_t(totalBlocks), place}) || !PutEntry(keeper, freed)
+        || !ScrubFreed(keeper, freed))
+        return kNotWritable;
     return slot;
+}
+
+// Zeros the blocks of a freed entry, so that deleted text does not stay in the file; blocks
+// that lie outside the file or that another entry also names (a damaged file) are left alone.
+bool CLocalDatabase::ScrubFreed(int slot, const SlotEntry& freed)
+{
+    if (freed.blocks == 0 || freed.EndOffset() > m_size)
+        return true;
+    for (int other = 0; other < kSlotCount; ++other) {
+        const SlotEntry entry = Entry(other);
+        if (other != slot && entry.state != SlotEntry::kUnused && entry.firstBlock < freed.firstBlock + freed.blocks
+            && freed.firstBlock < entry.firstBlock + entry.blocks)
+            return true;
+    }
+    return Put(freed.Offset(), QByteArray(freed.blocks * kBlockBytes, '\0'));
 }
 
 unsigned CLocalDatabase::HeaderFlaws(const MemoHeader& header, uint16_t blocks)
@@ -374,7 +452,7 @@ int CLocalDatabase::SaveRecord(int position, MemoHeader& header, const QString& 
     const QByteArray bodyBytes = Utf16Le(body);
     MemoHeader stored = header;
     stored.headerSize = MemoHeader::kBytes;
-    stored.bodyBytes = int32_t(bodyBytes.size()); // oversized bodies are refused by WriteRecord
+    stored.bodyBytes = int32_t(bodyBytes.size()); // oversized bodies are refused by PutRecord
 
     int slot = SlotAt(position);
     if (isNew) {
@@ -385,17 +463,21 @@ int CLocalDatabase::SaveRecord(int position, MemoHeader& header, const QString& 
     } else if (Entry(slot).state != SlotEntry::kInUse) {
         return 0;
     }
-    if (WriteRecord(slot, stored, bodyBytes) < 0)
+    const bool saved = Change([&] {
+        if (PutRecord(slot, stored, bodyBytes) < 0)
+            return false;
+        if (isNew) {
+            m_order.push_back(slot);
+            m_currentPosition = Count() - 1;
+        }
+        if (isNew || position == m_currentPosition)
+            m_currentHeader = stored;
+        return true;
+    });
+    if (!saved)
         return 0;
-
-    if (isNew) {
-        m_order.push_back(slot);
-        m_currentPosition = Count() - 1;
-    }
     header = stored;
-    if (isNew || position == m_currentPosition)
-        m_currentHeader = stored;
-    return Sync() ? 1 : 0;
+    return 1;
 }
 
 int CLocalDatabase::DeleteRecord(int position)
@@ -405,11 +487,13 @@ int CLocalDatabase::DeleteRecord(int position)
     if (entry.state != SlotEntry::kInUse)
         return 0;
     entry.state = SlotEntry::kFree;
-    if (!WriteEntry(slot, entry))
-        return 0;
-    m_order.erase(m_order.begin() + position);
-    m_currentPosition = -1;
-    return Sync() ? 1 : 0;
+    return Change([&] {
+        if (!PutEntry(slot, entry) || !ScrubFreed(slot, entry))
+            return false;
+        m_order.erase(m_order.begin() + position);
+        m_currentPosition = -1;
+        return true;
+    }) ? 1 : 0;
 }
 
 int CLocalDatabase::LoadCurrent(QString& body)
@@ -439,25 +523,31 @@ bool CLocalDatabase::IsRecord(const SlotEntry& entry) const
 
 bool CLocalDatabase::ReadAt(qint64 offset, qint64 size, QByteArray& out)
 {
-    if (!m_file.seek(offset))
+    // Writes still held by a transaction go out first, so reads see them.
+    if (!m_file || offset < 0 || size < 0 || offset > m_size - size || !Flush())
         return false;
-    QByteArray bytes = m_file.read(size);
-    if (bytes.size() != size)
+    QByteArray bytes(size, Qt::Uninitialized);
+    if (!m_file->ReadAt(offset, bytes.data(), size))
         return false;
+    if (m_readThroughJournal)
+        m_journal.Overlay(offset, bytes.data(), size);
     out = bytes;
     return true;
 }
 
-// Header, body and zeros up to the last block, in one write.
-bool CLocalDatabase::WriteRecordAt(uint32_t firstBlock, int totalBlocks, const MemoHeader& header,
-                                   QByteArrayView body)
+// Header, body and zeros up to the end of `blocks` blocks, in one write.
+bool CLocalDatabase::PutRecordAt(uint32_t firstBlock, int blocks, const MemoHeader& header, QByteArrayView body)
 {
-    QByteArray record(totalBlocks * kBlockBytes, '\0');
+    QByteArray record(blocks * kBlockBytes, Qt::Uninitialized);
     const QByteArray headerBytes = header.ToBytes();
-    std::memcpy(record.data(), headerBytes.constData(), size_t(std::min<qsizetype>(headerBytes.size(), MemoHeader::kBytes)));
+    const qsizetype headerSize = std::min<qsizetype>(headerBytes.size(), MemoHeader::kBytes);
+    std::memcpy(record.data(), headerBytes.constData(), size_t(headerSize));
+    std::memset(record.data() + headerSize, 0, size_t(MemoHeader::kBytes - headerSize));
     std::memcpy(record.data() + MemoHeader::kBytes, body.data(), size_t(body.size()));
-    const SlotEntry place{SlotEntry::kInUse, uint16_t(totalBlocks), firstBlock};
-    return m_file.seek(place.Offset()) && m_file.write(record) == record.size();
+    const qsizetype used = MemoHeader::kBytes + body.size();
+    std::memset(record.data() + used, 0, size_t(record.size() - used));
+    const SlotEntry place{SlotEntry::kInUse, uint16_t(blocks), firstBlock};
+    return Put(place.Offset(), std::move(record));
 }
 
 // The first block after the end of the file, where a new record is appended.
@@ -467,7 +557,130 @@ qint64 CLocalDatabase::AppendBlock() const
     return (dataBytes + kBlockBytes - 1) / kBlockBytes;
 }
 
-bool CLocalDatabase::Sync()
+bool CLocalDatabase::BeginTransaction()
 {
-    return m_file.flush() && fdatasync(m_file.handle()) == 0;
+    if (!CanWrite() || m_inTransaction)
+        return false;
+    m_before = Snapshot{m_index, m_order, m_currentPosition, m_currentHeader, m_size};
+    m_journal.Begin(m_size);
+    m_inTransaction = true;
+    m_transactionFailed = false;
+    m_wrote = false;
+    return true;
+}
+
+int CLocalDatabase::CommitTransaction()
+{
+    if (!m_inTransaction)
+        return 0;
+    // (3) of the journal: the journal goes only after every write is synced.
+    const bool committed = !m_transactionFailed && Flush(true) && (!m_wrote || m_file->Sync()) && m_journal.Finish();
+    if (!committed && !m_transactionFailed)
+        Abort();
+    ReleaseDataLock();
+    m_inTransaction = false;
+    m_transactionFailed = false;
+    return committed ? 1 : 0;
+}
+
+void CLocalDatabase::RollbackTransaction()
+{
+    if (m_inTransaction && !m_transactionFailed)
+        Abort();
+    m_inTransaction = false;
+    m_transactionFailed = false;
+}
+
+// Undoes the open transaction in the file and in memory. When the file cannot be restored, the
+// journal stays for the next open, and reads go through its images meanwhile.
+void CLocalDatabase::Abort()
+{
+    m_pending.clear();
+    m_pendingBytes = 0;
+    if (!m_journal.RollBack(*m_file)) {
+        m_failed = true;
+        m_readThroughJournal = true;
+    }
+    m_index = m_before.index;
+    m_order = m_before.order;
+    m_currentPosition = m_before.currentPosition;
+    m_currentHeader = m_before.currentHeader;
+    m_size = m_before.size;
+    ReleaseDataLock();
+    m_transactionFailed = true;
+}
+
+// Runs one change inside the open transaction, or as a transaction of its own.
+bool CLocalDatabase::Change(const std::function<bool()>& change)
+{
+    if (!CanWrite() || m_transactionFailed)
+        return false;
+    const bool own = !m_inTransaction;
+    if (own)
+        BeginTransaction();
+    const bool changed = change();
+    if (m_transactionFailed) { // a write failed: the whole transaction is undone
+        if (own)
+            RollbackTransaction();
+        return false;
+    }
+    if (!own)
+        return changed;
+    if (!changed) {
+        RollbackTransaction();
+        return false;
+    }
+    return CommitTransaction() == 1;
+}
+
+bool CLocalDatabase::Put(qint64 offset, QByteArray bytes)
+{
+    if (m_transactionFailed)
+        return false;
+    m_size = std::max(m_size, offset + bytes.size());
+    m_pendingBytes += bytes.size();
+    m_pending.push_back(FileWrite{offset, std::move(bytes)});
+    if (m_pendingBytes > m_bufferLimit && !Flush()) {
+        Abort();
+        return false;
+    }
+    return true;
+}
+
+// Journals the pages the held writes overwrite, then writes them in place. (1) (2) of the journal.
+bool CLocalDatabase::Flush(bool last)
+{
+    if (m_pending.empty())
+        return true;
+    if (!m_dataLocked && !WaitForLock(DatabaseFile::LockRange::kData, DatabaseFile::LockKind::kExclusive))
+        return false;
+    m_dataLocked = true;
+    if (!m_journal.Protect(*m_file, m_pending, last))
+        return false;
+    m_wrote = true;
+    for (const FileWrite& write : m_pending) {
+        if (!m_file->WriteAt(write.offset, write.bytes.constData(), write.bytes.size()))
+            return false;
+    }
+    m_pending.clear();
+    m_pendingBytes = 0;
+    return true;
+}
+
+bool CLocalDatabase::WaitForLock(DatabaseFile::LockRange range, DatabaseFile::LockKind kind)
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kLockWaitMs);
+    while (!m_file->TryLock(range, kind)) {
+        if (std::chrono::steady_clock::now() >= deadline)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    return true;
+}
+
+void CLocalDatabase::ReleaseDataLock()
+{
+    if (m_dataLocked)
+        m_file->TryLock(DatabaseFile::LockRange::kData, DatabaseFile::LockKind::kUnlocked);
+    m_dataLocked = false;
 }

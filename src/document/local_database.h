@@ -7,16 +7,26 @@
 // the same blocks at any moment, even between the writes of one save; no record ends at or
 // beyond 4 GiB; the last slot is never allocated; every read is checked against the entry and
 // the file size, so a damaged file reads as a failure, never as garbage.
+// Every change is a transaction (one save or delete, or many between BeginTransaction and
+// CommitTransaction) made atomic by the rollback journal beside the file (rollback_journal.h):
+// after a crash the file holds all of a transaction or none of it. Every block a record
+// names is written whole: the rest of a rewritten record, and the blocks of a deleted or moved
+// one, are zeros (unless another entry names them too, in a damaged file).
+// Locks: a writer holds the session lock while open; readers hold the data lock shared while
+// open, and a writer holds it exclusively only while it writes, waiting at most kLockWaitMs.
 #pragma once
 
+#include "document/file_system.h"
 #include "document/memo_header.h"
+#include "document/rollback_journal.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
-#include <QFile>
 #include <QString>
 #include <QtEndian>
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <vector>
 
 // One 8-byte index entry: State (0 never used, 1 holds a record, 2 free blocks), a reserved
@@ -48,6 +58,8 @@ public:
     static constexpr qint64 kIndexBytes = qint64(kSlotCount) * SlotEntry::kBytes;
     static constexpr qint64 kBlockBytes = 4096;
     static constexpr qint64 kMaxFileBytes = qint64(1) << 32;
+    // How long a save waits for readers to finish, and a reader for a save.
+    static constexpr int kLockWaitMs = 2000;
     // Open and CreateFile results.
     enum OpenResult { kOk = 0, kExists = -1, kCannotCreate = -2, kCannotOpen = -10, kIndexTooShort = -30 };
     // Why the last Open failed, for the detail of message 104 and the tool's messages.
@@ -58,15 +70,17 @@ public:
     // WriteRecord failures: the slot or the record cannot be written / no place for the record.
     enum WriteResult { kNotWritable = -1, kNoRoom = -2 };
 
-    explicit CLocalDatabase(const QString& path);
+    explicit CLocalDatabase(const QString& path, FileSystem& files = FileSystem::Real());
+    ~CLocalDatabase();
     CLocalDatabase(const CLocalDatabase&) = delete;
     CLocalDatabase& operator=(const CLocalDatabase&) = delete;
 
     // Writes a new file holding the empty index and closes it; kExists when a file is there.
     int CreateFile();
-    // Read-write: creates a missing file, then opens it for reading and writing under an
-    // exclusive lock. Read-only: opens an existing file without writing to it. Both read the
-    // index and order the records by slot; the current position becomes -1.
+    // Read-write: creates a missing file, opens it for reading and writing under the session
+    // lock and rolls back a journal left by a crash. Read-only: opens an existing file without
+    // ever writing; a journal left there is read through, so it sees the state before the
+    // interrupted save. Both read the index and order the records by slot; position -1.
     int Open(OpenMode mode = OpenMode::kReadWrite);
     bool IsOpen() const { return m_open; }
     bool IsReadOnly() const { return m_mode == OpenMode::kReadOnly; }
@@ -117,6 +131,24 @@ public:
     // and body then hold what could be read, and the record must not be saved over.
     int LoadCurrent(QString& body);
 
+    // A transaction: the saves, deletes and writes until CommitTransaction reach the file
+    // together or not at all, with a few syncs for any number of records. Begin fails when the
+    // file cannot be written or a transaction is open. After a failed write inside it, later
+    // calls fail and Commit gives 0; a failed or rolled back transaction restores the file and
+    // this object (order, current position and header) as they were at Begin.
+    bool BeginTransaction();
+    int CommitTransaction(); // 1, or 0 when nothing of the transaction was kept
+    void RollbackTransaction();
+    bool InTransaction() const { return m_inTransaction; }
+    // Writes of a transaction are held in memory up to this many bytes, then journalled and
+    // written out before the commit (default 8 MiB).
+    void SetTransactionBuffer(qint64 bytes) { m_bufferLimit = bytes; }
+    // A rollback failed (the disk refused it): nothing more is written until the file is opened
+    // again, which finishes the rollback; reads still see the state before the failed change.
+    bool HasFailed() const { return m_failed; }
+    QString JournalPath() const { return m_journal.Path(); }
+    FileSystem& Files() const { return m_files; }
+
     int Count() const { return int(m_order.size()); }
     int CurrentPosition() const { return m_currentPosition; }
     void SetCurrentPosition(int position) { m_currentPosition = position; }
@@ -130,24 +162,57 @@ public:
         const qsizetype at = qsizetype(slot) * SlotEntry::kBytes;
         return slot >= 0 && at < m_index.size() ? SlotEntry::FromBytes(m_index.constData() + at) : SlotEntry{};
     }
-    qint64 FileSize() const { return m_file.size(); }
+    // The file's size, with the writes of an open transaction.
+    qint64 FileSize() const { return m_size; }
     const QString& Path() const { return m_path; }
     const QString& DocumentsFolder() const { return m_documentsFolder; }
 
 private:
+    // What a failed transaction gives back.
+    struct Snapshot {
+        QByteArray index;
+        std::vector<int> order;
+        int currentPosition = -1;
+        MemoHeader currentHeader;
+        qint64 size = 0;
+    };
+
+    int Fail(OpenFailure failure, int result);
     bool IsRecord(const SlotEntry& entry) const;
     // Whatever of a damaged record lies in the file: the header (a new memo's when its block
     // cannot be read) and the body area up to its first NUL.
     void SalvageRecord(const SlotEntry& entry, MemoHeader& header, QString& body);
     bool ReadAt(qint64 offset, qint64 size, QByteArray& out);
-    bool WriteRecordAt(uint32_t firstBlock, int totalBlocks, const MemoHeader& header, QByteArrayView body);
+    bool CanWrite() const { return m_open && m_mode == OpenMode::kReadWrite && !m_failed; }
+    bool Change(const std::function<bool()>& change);
+    bool Put(qint64 offset, QByteArray bytes);
+    bool Flush(bool last = false);
+    void Abort();
+    bool WaitForLock(DatabaseFile::LockRange range, DatabaseFile::LockKind kind);
+    void ReleaseDataLock();
+    bool PutEntry(int slot, const SlotEntry& entry);
+    int PutRecord(int slot, const MemoHeader& header, QByteArrayView body);
+    bool PutRecordAt(uint32_t firstBlock, int blocks, const MemoHeader& header, QByteArrayView body);
     int MoveRecord(int slot, const SlotEntry& old, int totalBlocks, const MemoHeader& header, QByteArrayView body);
+    bool ScrubFreed(int slot, const SlotEntry& freed);
     qint64 AppendBlock() const;
-    bool Sync();
 
     QString m_path;
     QString m_documentsFolder;
-    QFile m_file;
+    FileSystem& m_files;
+    std::unique_ptr<DatabaseFile> m_file;
+    CRollbackJournal m_journal;
+    qint64 m_size = 0;
+    bool m_readThroughJournal = false; // a reader that met a journal, or a failed rollback
+    bool m_failed = false;
+    bool m_dataLocked = false; // exclusively, while a transaction writes
+    bool m_inTransaction = false;
+    bool m_transactionFailed = false;
+    bool m_wrote = false; // the file was written in this transaction
+    std::vector<FileWrite> m_pending; // held writes of the open transaction
+    qint64 m_pendingBytes = 0;
+    qint64 m_bufferLimit = qint64(8) << 20;
+    Snapshot m_before;
     bool m_open = false;
     OpenMode m_mode = OpenMode::kReadWrite;
     OpenFailure m_openFailure = OpenFailure::kNone;

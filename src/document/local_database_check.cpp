@@ -1,5 +1,7 @@
 #include "local_database_check.h"
 
+#include "document/rollback_journal.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QtEndian>
@@ -117,16 +119,6 @@ std::vector<bool> SlotsDamagedInIndex(const CLocalDatabase& database)
     return ReadExtents(database).damaged;
 }
 
-QString JournalPathFor(const QString& databasePath)
-{
-    const QFileInfo info(databasePath);
-    QString name = info.fileName();
-    name.replace(QStringLiteral(".qrl"), QStringLiteral(".qrj"), Qt::CaseInsensitive);
-    if (name == info.fileName())
-        name += QStringLiteral(".qrj");
-    return info.dir().filePath(name);
-}
-
 LocalDatabaseCheck CheckLocalDatabase(CLocalDatabase& database)
 {
     LocalDatabaseCheck result;
@@ -158,8 +150,13 @@ LocalDatabaseCheck CheckLocalDatabase(CLocalDatabase& database)
             CheckRecord(database, slot, entry, result.problems);
     }
     CheckSharedBlocks(index.extents, result.problems);
-    const QString journal = JournalPathFor(database.Path());
-    if (QFileInfo::exists(journal))
-        result.problems << QStringLiteral("journal %1 is still there: a save was interrupted").arg(journal);
+    // An open writer's journal with a zeroed header, or one whose save finished, is no damage.
+    const JournalCheck journal = CheckJournal(database.Files(), database.Path());
+    if (journal.found == CRollbackJournal::Found::kHot)
+        result.problems << QStringLiteral("journal %1 is still there: a save was interrupted").arg(database.JournalPath());
+    else if (journal.found == CRollbackJournal::Found::kForeign || journal.found == CRollbackJournal::Found::kUnreadable)
+        result.problems << QStringLiteral("journal %1 cannot be read as this file's journal").arg(database.JournalPath());
+    for (const QString& problem : journal.problems)
+        result.problems << QStringLiteral("journal: ") + problem;
     return result;
 }

@@ -25,7 +25,3 @@ LocalDatabaseCheck CheckLocalDatabase(CLocalDatabase& database);
 // reading any record, so that readers skip them and a hostile index costs no reads.
 std::vector<bool> SlotsDamagedInIndex(const CLocalDatabase& database);
 
-// The journal an interrupted save leaves beside a database file: the file name with ".qrl"
-// replaced by ".qrj" ("Memo.qrl" -> "Memo.qrj"), or with ".qrj" appended when it holds no
-// ".qrl". The name never holds ".qrl", because every such path opens as a database.
-QString JournalPathFor(const QString& databasePath);

@@ -8,6 +8,7 @@
 // 1 otherwise).
 #include "document/local_database.h"
 #include "document/local_database_check.h"
+#include "document/rollback_journal.h"
 #include "document/local_memo_store.h"
 #include "document/log_font_text.h"
 #include "platform/settings.h"
@@ -223,7 +224,7 @@ QString OpenFailureText(const QString& path, int code, CLocalDatabase::OpenFailu
     case CLocalDatabase::OpenFailure::kJournal:
         return prefix
             + QStringLiteral("cannot be opened: an interrupted save left the journal %1, which cannot be rolled back here")
-                  .arg(JournalPathFor(path));
+                  .arg(CRollbackJournal::PathFor(path));
     case CLocalDatabase::OpenFailure::kIo:
         return prefix + QStringLiteral("cannot be opened: the file cannot be read");
     case CLocalDatabase::OpenFailure::kNone:

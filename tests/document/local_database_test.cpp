@@ -1,12 +1,17 @@
 // CLocalDatabase against the byte layout of the file: slot choice, record moves, reuse of freed
-// blocks, order after reopening, the exclusive open, damaged files and the size limits.
+// blocks and zeroing of unused ones, order after reopening, writers and readers sharing a file,
+// journals left by a crash, transactions, damaged files and the size limits.
+#include "crash_file_system.h"
 #include "document/local_database.h"
 #include "document/local_database_check.h"
+#include "document/rollback_journal.h"
 #include "support/temp_files.h"
 
 #include <QFile>
+#include <chrono>
 #include <gtest/gtest.h>
 #include <memory>
+#include <thread>
 
 void PrintTo(const SlotEntry& e, std::ostream* os)
 {
@@ -17,6 +22,13 @@ namespace {
 
 constexpr qint64 kMiB = CLocalDatabase::kIndexBytes;
 constexpr qint64 kBlock = CLocalDatabase::kBlockBytes;
+
+MemoHeader NewHeader()
+{
+    MemoHeader header;
+    ResetMemoHeader(header);
+    return header;
+}
 
 SlotEntry InUse(uint16_t blocks, uint32_t first) { return {SlotEntry::kInUse, blocks, first}; }
 SlotEntry Free(uint16_t blocks, uint32_t first) { return {SlotEntry::kFree, blocks, first}; }
@@ -57,6 +69,8 @@ protected:
     TempFolder m_folder;
     QString m_path = m_folder.Path("Memo.qrl");
     std::unique_ptr<CLocalDatabase> m_db;
+    CrashFileSystem m_memory; // for cuts of file calls
+    const QString m_memoryPath = "/m/Memo.qrl";
 };
 
 TEST_F(LocalDatabaseTest, ANewFileIsAZeroIndexThenRecordsFillWholeBlocksAfterIt)
@@ -67,8 +81,7 @@ TEST_F(LocalDatabaseTest, ANewFileIsAZeroIndexThenRecordsFillWholeBlocksAfterIt)
     EXPECT_EQ(CLocalDatabase(m_folder.Path("no/such/folder.qrl")).Open(), CLocalDatabase::kCannotCreate);
 
     CLocalDatabase& db = Reopen();
-    MemoHeader header;
-    ResetMemoHeader(header);
+    MemoHeader header = NewHeader();
     ASSERT_EQ(db.SaveRecord(-1, header, QString()), 1);
     EXPECT_EQ(db.CurrentHeader(), header);
     QByteArray file = ReadBytes(m_path);
@@ -108,6 +121,25 @@ TEST_F(LocalDatabaseTest, GrownMemosMoveKeepingSlotAndOrderAndFreeTheirOldBlocks
     EXPECT_TRUE(CheckLocalDatabase(db).problems.isEmpty());
 }
 
+TEST_F(LocalDatabaseTest, ShrunkMovedAndDeletedRecordsLeaveNoOldTextInTheFile)
+{
+    CLocalDatabase& db = Reopen();
+    Save(QString(10000, 'a')); // 6 blocks at 0
+    Save(QString(3000, 'c'));  // 3 blocks at 6
+    ASSERT_EQ(Save(QString(2048, 'b'), 0), 1); // exactly one full body block
+    EXPECT_EQ(Body(0), QString(2048, 'b'));
+    EXPECT_EQ(ReadBytes(m_path).mid(kMiB + 2 * kBlock, 4 * kBlock), QByteArray(4 * kBlock, '\0'));
+    EXPECT_EQ(db.Entry(0), InUse(6, 0));
+
+    ASSERT_EQ(Save(QString(3000, 'd'), 1), 1); // same blocks, rewritten whole
+    ASSERT_EQ(Save(QString(9000, 'e'), 1), 1); // moves to the end; blocks 6 to 8 are freed
+    EXPECT_EQ(ReadBytes(m_path).mid(kMiB + 6 * kBlock, 3 * kBlock), QByteArray(3 * kBlock, '\0'));
+    ASSERT_EQ(db.DeleteRecord(0), 1);
+    EXPECT_EQ(ReadBytes(m_path).first(kMiB + 9 * kBlock).count('b'), 0);
+    EXPECT_EQ(Reopen().Count(), 1);
+    EXPECT_EQ(Body(0), QString(9000, 'e'));
+}
+
 TEST_F(LocalDatabaseTest, FreedBlocksAreReusedOnExactFitOrWhenTwoBlocksLarger)
 {
     CLocalDatabase& db = Reopen();
@@ -134,16 +166,44 @@ TEST_F(LocalDatabaseTest, NewMemoGoesLastUntilReopenOrdersBySlot)
     EXPECT_EQ(Body(2), "C");
 }
 
-TEST_F(LocalDatabaseTest, SecondOpenIsRefusedAndShortOrTextFilesHoldNoRecords)
+TEST_F(LocalDatabaseTest, ASecondWriterIsRefusedWhileReadersShareTheFileAndWaitForSaves)
 {
     Reopen();
+    Save("first");
     {
         CLocalDatabase second(m_path);
         EXPECT_EQ(second.Open(), CLocalDatabase::kCannotOpen);
-        EXPECT_EQ(Save("still usable"), 1);
-        m_db.reset();
-        EXPECT_EQ(second.Open(), CLocalDatabase::kOk);
+        EXPECT_EQ(second.LastOpenFailure(), CLocalDatabase::OpenFailure::kLocked);
+        CLocalDatabase reader(m_path);
+        ASSERT_EQ(reader.Open(CLocalDatabase::OpenMode::kReadOnly), CLocalDatabase::kOk);
+        EXPECT_EQ(reader.Count(), 1);
+        MemoHeader header = m_db->CurrentHeader();
+        EXPECT_EQ(reader.SaveRecord(-1, header, "never"), 0);
+        EXPECT_FALSE(reader.BeginTransaction());
     }
+    {
+        // A save waits while a reader holds the file, then goes on when it closes.
+        auto reader = std::make_unique<CLocalDatabase>(m_path);
+        ASSERT_EQ(reader->Open(CLocalDatabase::OpenMode::kReadOnly), CLocalDatabase::kOk);
+        std::thread closer([&] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(150));
+            reader.reset();
+        });
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_EQ(Save("after the reader"), 1);
+        EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(100));
+        closer.join();
+    }
+    CLocalDatabase reader(m_path);
+    ASSERT_EQ(reader.Open(CLocalDatabase::OpenMode::kReadOnly), CLocalDatabase::kOk);
+    EXPECT_EQ(reader.Count(), 2);
+    m_db.reset();
+    CLocalDatabase second(m_path);
+    EXPECT_EQ(second.Open(), CLocalDatabase::kOk);
+}
+
+TEST_F(LocalDatabaseTest, ShortOrTextFilesHoldNoRecords)
+{
 
     WriteBytes(m_path, QByteArray(kMiB - 1, 'x'));
     EXPECT_EQ(CLocalDatabase(m_path).Open(), CLocalDatabase::kIndexTooShort);
@@ -188,8 +248,7 @@ TEST_F(LocalDatabaseTest, DamagedRecordsReadAsFailure)
 TEST_F(LocalDatabaseTest, FullIndexRefusesNewAndMovedRecordsWithoutWriting)
 {
     QByteArray image = EntryBytes(InUse(2, 0)).repeated(CLocalDatabase::kSlotCount - 1) + QByteArray(8, '\0');
-    MemoHeader header;
-    ResetMemoHeader(header);
+    MemoHeader header = NewHeader();
     image += header.ToBytes() + QByteArray(kBlock, '\0');
     WriteBytes(m_path, image);
 
@@ -204,9 +263,10 @@ TEST_F(LocalDatabaseTest, FullIndexRefusesNewAndMovedRecordsWithoutWriting)
 
 TEST_F(LocalDatabaseTest, RecordsNeverEndAtOrBeyondFourGibibytes)
 {
-    CLocalDatabase& db = Reopen();
+    Reopen();
     Save("grows later");
     ASSERT_TRUE(QFile::resize(m_path, CLocalDatabase::kMaxFileBytes - 2 * kBlock)); // sparse
+    CLocalDatabase& db = Reopen();
     EXPECT_EQ(Save(QString()), 0);
     EXPECT_EQ(Save(QString(2049, 'x'), 0), 0);
     EXPECT_EQ(db.Entry(1), SlotEntry{});
@@ -214,8 +274,9 @@ TEST_F(LocalDatabaseTest, RecordsNeverEndAtOrBeyondFourGibibytes)
     EXPECT_EQ(Body(0), "grows later");
 
     ASSERT_TRUE(QFile::resize(m_path, CLocalDatabase::kMaxFileBytes - 3 * kBlock));
+    EXPECT_EQ(Reopen().FileSize(), CLocalDatabase::kMaxFileBytes - 3 * kBlock);
     EXPECT_EQ(Save("ends one block below the limit"), 1);
-    EXPECT_EQ(db.Entry(1).EndOffset(), CLocalDatabase::kMaxFileBytes - kBlock);
+    EXPECT_EQ(m_db->Entry(1).EndOffset(), CLocalDatabase::kMaxFileBytes - kBlock);
 }
 
 TEST_F(LocalDatabaseTest, RefusesWritesThatWouldSpillOrLeaveTheIndex)
@@ -227,6 +288,113 @@ TEST_F(LocalDatabaseTest, RefusesWritesThatWouldSpillOrLeaveTheIndex)
     EXPECT_EQ(db.WriteRecord(0, MemoHeader{}, QByteArray(4097, 'x')), CLocalDatabase::kNotWritable);
     EXPECT_FALSE(db.WriteEntry(CLocalDatabase::kSlotCount, InUse(2, 0)));
     EXPECT_EQ(Save("x", 0), 0);
+}
+
+// Two rewrites in one transaction, cut after the first is written in place: a half-saved file.
+TEST_F(LocalDatabaseTest, AJournalLeftByACrashIsReadThroughByReadersAndRolledBackByTheNextWriter)
+{
+    EXPECT_EQ(CRollbackJournal::PathFor(m_path), m_folder.Path("Memo.qrj"));
+    EXPECT_EQ(CRollbackJournal::PathFor("/m/old.QRL.bak"), "/m/old.qrj.bak");
+    EXPECT_EQ(CRollbackJournal::PathFor("/m/memos"), "/m/memos.qrj");
+
+    CrashFileSystem& files = m_memory;
+    const QString& path = m_memoryPath;
+    {
+        CLocalDatabase db(path, files);
+        ASSERT_EQ(db.Open(), CLocalDatabase::kOk);
+        MemoHeader header = NewHeader();
+        db.SaveRecord(-1, header, "old text");
+        db.SaveRecord(-1, header, "old too");
+        ASSERT_TRUE(db.BeginTransaction());
+        db.SaveRecord(0, header, "new text");
+        db.SaveRecord(1, header, "new too");
+        files.FailAt(4, CrashFileSystem::Fault::kPersistent); // journal, its sync, memo 0, then memo 1 fails
+        EXPECT_EQ(db.CommitTransaction(), 0);
+        EXPECT_TRUE(db.HasFailed());
+        EXPECT_EQ(db.SaveRecord(-1, header, "refused"), 0);
+        db.SetCurrentPosition(0);
+        QString body;
+        EXPECT_EQ(db.LoadCurrent(body), 1);
+        EXPECT_EQ(body, "old text");
+    }
+    const QString journal = CRollbackJournal::PathFor(path);
+    const JournalCheck check = CheckJournal(files, path);
+    EXPECT_EQ(check.found, CRollbackJournal::Found::kHot);
+    EXPECT_EQ(check.originalSize, kMiB + 4 * kBlock);
+    EXPECT_EQ(check.pages, 4); // both records, rewritten whole
+    EXPECT_TRUE(check.problems.isEmpty());
+
+    WriteBytes(m_path, files.Bytes(path));
+    WriteBytes(m_folder.Path("Memo.qrj"), files.Bytes(journal));
+    const QByteArray halfSaved = ReadBytes(m_path);
+    EXPECT_TRUE(halfSaved.contains(QByteArray("n\0e\0w\0 \0t\0e\0x\0t\0", 16)));
+    {
+        CLocalDatabase reader(m_path);
+        ASSERT_EQ(reader.Open(CLocalDatabase::OpenMode::kReadOnly), CLocalDatabase::kOk);
+        MemoHeader header;
+        QString body;
+        ASSERT_TRUE(reader.ReadRecord(0, header, body));
+        EXPECT_EQ(body, "old text");
+        EXPECT_EQ(CheckLocalDatabase(reader).problems,
+                  QStringList{"journal " + m_folder.Path("Memo.qrj") + " is still there: a save was interrupted"});
+    }
+    EXPECT_EQ(ReadBytes(m_path), halfSaved);
+    const QString journalPath = m_folder.Path("Memo.qrj");
+    Reopen();
+    EXPECT_EQ(ReadBytes(journalPath), QByteArray()); // the writer's own, empty until it saves
+    EXPECT_EQ(Body(0), "old text");
+    m_db.reset();
+    EXPECT_FALSE(QFile::exists(journalPath));
+
+    // A journal torn before its header was whole is dropped; a file that is no journal is kept.
+    WriteBytes(journalPath, "Quire");
+    Reopen();
+    EXPECT_EQ(ReadBytes(journalPath), QByteArray());
+    m_db.reset();
+    WriteBytes(journalPath, QByteArray(100, 'x'));
+    CLocalDatabase refused(m_path);
+    EXPECT_EQ(refused.Open(), CLocalDatabase::kCannotOpen);
+    EXPECT_EQ(refused.LastOpenFailure(), CLocalDatabase::OpenFailure::kJournal);
+    EXPECT_EQ(ReadBytes(journalPath), QByteArray(100, 'x'));
+}
+
+TEST_F(LocalDatabaseTest, ATransactionStoresManyRecordsWithAFewSyncsOrNoneOfThem)
+{
+    CrashFileSystem& files = m_memory;
+    const QString& path = m_memoryPath;
+    CLocalDatabase db(path, files);
+    files.FailAt(5, CrashFileSystem::Fault::kTransient); // the new file is made; its journal cannot be
+    EXPECT_EQ(db.Open(), CLocalDatabase::kCannotOpen);
+    ASSERT_EQ(db.Open(), CLocalDatabase::kOk);
+    MemoHeader header = NewHeader();
+    db.SaveRecord(-1, header, "kept");
+    const QByteArray before = files.Bytes(path);
+
+    ASSERT_TRUE(db.BeginTransaction());
+    EXPECT_FALSE(db.BeginTransaction());
+    for (int i = 0; i < 50; ++i)
+        ASSERT_EQ(db.SaveRecord(-1, header, QString::number(i)), 1);
+    db.RollbackTransaction();
+    EXPECT_EQ(files.Bytes(path), before);
+    EXPECT_EQ(db.Count(), 1);
+    EXPECT_EQ(db.CurrentPosition(), 0);
+
+    files.ClearFault();
+    ASSERT_TRUE(db.BeginTransaction());
+    for (int i = 0; i < 1000; ++i)
+        ASSERT_EQ(db.SaveRecord(-1, header, QString::number(i)), 1);
+    MemoHeader read;
+    QString body;
+    ASSERT_TRUE(db.ReadRecord(db.SlotAt(501), read, body)); // held writes are read back
+    EXPECT_EQ(body, "500");
+    ASSERT_EQ(db.DeleteRecord(0), 1);
+    EXPECT_EQ(db.CommitTransaction(), 1);
+    EXPECT_LT(files.Syncs(), 8);
+
+    CLocalDatabase reopened(path, files);
+    ASSERT_EQ(reopened.Open(), CLocalDatabase::kOk);
+    EXPECT_EQ(reopened.Count(), 1000);
+    EXPECT_TRUE(CheckLocalDatabase(reopened).problems.isEmpty());
 }
 
 } // namespace
