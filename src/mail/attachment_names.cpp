@@ -17,12 +17,12 @@ QString NumberedName(int position)
     return QStringLiteral("添付%1").arg(position);
 }
 
-bool IsReservedDeviceName(const QString& name)
+// Windows reserves the device names with any extension ("con.txt" too).
+QRegularExpressionMatch ReservedDeviceName(const QString& name)
 {
-    // Windows reserves these with any extension ("con.txt" too).
     static const QRegularExpression reserved(QStringLiteral("^(CON|PRN|AUX|NUL|COM[0-9]|LPT[0-9])(\\..*)?$"),
                                              QRegularExpression::CaseInsensitiveOption);
-    return reserved.match(name).hasMatch();
+    return reserved.match(name);
 }
 
 QString WithoutTrailingDotsAndSpaces(QString name)
@@ -76,8 +76,8 @@ QString SafeAttachmentName(const QString& raw, int position, const QString& exte
     name = WithoutTrailingDotsAndSpaces(kept);
     if (name.isEmpty())
         return NumberedName(position) + extension;
-    if (IsReservedDeviceName(name))
-        return NumberedName(position) + name.sliced(ExtensionStart(name));
+    if (const QRegularExpressionMatch reserved = ReservedDeviceName(name); reserved.hasMatch())
+        return NumberedName(position) + reserved.captured(2);
 
     const qsizetype extensionAt = ExtensionStart(name);
     const QString tail = name.sliced(extensionAt);

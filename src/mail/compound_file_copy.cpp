@@ -118,7 +118,8 @@ bool WriteCompoundFile(const QString& path, Fill fill)
         const GObjectPtr<GsfOutfile> file(gsf_outfile_msole_new(sink.get()));
         written = file && fill(file.get()) && gsf_output_close(GSF_OUTPUT(file.get()));
     }
-    written = gsf_output_close(sink.get()) && written;
+    // Closing the compound file closes its sink too, unless it failed first.
+    written = (gsf_output_is_closed(sink.get()) || gsf_output_close(sink.get())) && written;
     if (!written)
         QFile::remove(path);
     return written;
