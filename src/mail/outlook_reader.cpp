@@ -14,6 +14,7 @@
 #include <gsf/gsf-infile.h>
 #include <gsf/gsf-input-stdio.h>
 #include <gsf/gsf-input.h>
+#include <mutex>
 #include <optional>
 
 namespace {
@@ -285,6 +286,14 @@ bool ReadSenderAddress(const PropertyStorage& properties, const CodePage& codePa
 
 int ReadOutlookMessage(const QString& path, const QString& folder, OutlookMessage& message, const CodePage& ansi)
 {
+    // libgsf reports damaged files on standard error besides failing the call; the failure is
+    // what counts here.
+    static std::once_flag quiet;
+    std::call_once(quiet, [] {
+        for (const char* domain : {"libgsf", "libgsf:msole"})
+            g_log_set_handler(domain, GLogLevelFlags(G_LOG_LEVEL_CRITICAL | G_LOG_LEVEL_WARNING),
+                              [](const gchar*, GLogLevelFlags, const gchar*, gpointer) {}, nullptr);
+    });
     message.Clear();
     const GObjectPtr<GsfInput> input(gsf_input_stdio_new(QFile::encodeName(path).constData(), nullptr));
     const GObjectPtr<GsfInfile> root(input ? gsf_infile_msole_new(input.get(), nullptr) : nullptr);
