@@ -286,11 +286,11 @@ bool ReadSenderAddress(const PropertyStorage& properties, const CodePage& codePa
 
 int ReadOutlookMessage(const QString& path, const QString& folder, OutlookMessage& message, const CodePage& ansi)
 {
-    // libgsf reports damaged files on standard error besides failing the call; the failure is
-    // what counts here.
+    // libgsf reports damaged files on standard error (partly without a log domain) besides
+    // failing the call; the failure is what counts here. Qt does not log through GLib.
     static std::once_flag quiet;
     std::call_once(quiet, [] {
-        for (const char* domain : {"libgsf", "libgsf:msole"})
+        for (const char* domain : {static_cast<const char*>(nullptr), "libgsf", "libgsf:msole"})
             g_log_set_handler(domain, GLogLevelFlags(G_LOG_LEVEL_CRITICAL | G_LOG_LEVEL_WARNING),
                               [](const gchar*, GLogLevelFlags, const gchar*, gpointer) {}, nullptr);
     });
