@@ -18,6 +18,8 @@ const char kNameIdsName[] = "__nameid_version1.0";
 // bytes more.
 constexpr int kEmbeddedHeaderBytes = 24;
 constexpr int kTopLevelExtraBytes = 8;
+// Deeper storages than real files hold are refused rather than copied.
+constexpr int kMaxDepth = 64;
 // The class of an Outlook message's root storage.
 const guint8 kMessageClassId[16] = {0x0B, 0x0D, 0x02, 0x00, 0x00, 0x00, 0x00, 0x00,
                                     0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46};
@@ -50,9 +52,9 @@ bool CopyPropertiesAsTopLevel(GsfInput* from, GsfOutput* to)
         && gsf_output_write(to, sizeof reserved, reserved) && CopyStream(from, to);
 }
 
-bool CopyChildren(GsfInfile* from, GsfOutfile* to, bool topOfMessage);
+bool CopyChildren(GsfInfile* from, GsfOutfile* to, bool topOfMessage, int depth);
 
-bool CopyChild(GsfInfile* from, int index, GsfOutfile* to, bool topOfMessage)
+bool CopyChild(GsfInfile* from, int index, GsfOutfile* to, bool topOfMessage, int depth)
 {
     const char* name = gsf_infile_name_by_index(from, index);
     const GObjectPtr<GsfInput> child(gsf_infile_child_by_index(from, index));
@@ -64,7 +66,7 @@ bool CopyChild(GsfInfile* from, int index, GsfOutfile* to, bool topOfMessage)
         return false;
     bool copied = false;
     if (storage)
-        copied = CopyChildren(GSF_INFILE(child.get()), GSF_OUTFILE(out.get()), false);
+        copied = CopyChildren(GSF_INFILE(child.get()), GSF_OUTFILE(out.get()), false, depth + 1);
     else if (topOfMessage && qstrcmp(name, kPropertiesName) == 0)
         copied = CopyPropertiesAsTopLevel(child.get(), out.get());
     else
@@ -72,11 +74,13 @@ bool CopyChild(GsfInfile* from, int index, GsfOutfile* to, bool topOfMessage)
     return gsf_output_close(out.get()) && copied;
 }
 
-bool CopyChildren(GsfInfile* from, GsfOutfile* to, bool topOfMessage)
+bool CopyChildren(GsfInfile* from, GsfOutfile* to, bool topOfMessage, int depth)
 {
+    if (depth > kMaxDepth)
+        return false;
     const int count = gsf_infile_num_children(from);
     for (int i = 0; i < count; ++i) {
-        if (!CopyChild(from, i, to, topOfMessage))
+        if (!CopyChild(from, i, to, topOfMessage, depth))
             return false;
     }
     return true;
@@ -103,7 +107,7 @@ bool CopyNameIds(GsfInfile* nameIds, GsfOutfile* to)
     const GObjectPtr<GsfOutput> storage(gsf_outfile_new_child(to, kNameIdsName, TRUE));
     if (!storage)
         return false;
-    const bool copied = CopyChildren(nameIds, GSF_OUTFILE(storage.get()), false);
+    const bool copied = CopyChildren(nameIds, GSF_OUTFILE(storage.get()), false, 1);
     return gsf_output_close(storage.get()) && copied;
 }
 
@@ -133,7 +137,7 @@ bool WriteStorageFile(GsfInfile* storage, const QString& path)
         guint8 classId[16] = {};
         if (GSF_IS_INFILE_MSOLE(storage) && gsf_infile_msole_get_class_id(GSF_INFILE_MSOLE(storage), classId))
             gsf_outfile_msole_set_class_id(GSF_OUTFILE_MSOLE(file), classId);
-        return CopyChildren(storage, file, false);
+        return CopyChildren(storage, file, false, 0);
     });
 }
 
@@ -142,6 +146,6 @@ bool WriteEmbeddedMessageFile(GsfInfile* message, GsfInfile* nameIds, const QStr
     return WriteCompoundFile(path, [&](GsfOutfile* file) {
         gsf_outfile_msole_set_class_id(GSF_OUTFILE_MSOLE(file), kMessageClassId);
         const GObjectPtr<GsfInput> own(gsf_infile_child_by_name(message, kNameIdsName));
-        return CopyChildren(message, file, true) && (own || CopyNameIds(nameIds, file));
+        return CopyChildren(message, file, true, 0) && (own || CopyNameIds(nameIds, file));
     });
 }

@@ -1,12 +1,10 @@
-// HTML to text through Qt's rich-text reader, which knows entities, breaks and lists.
+// HTML to text through Qt's rich-text reader, which knows entities, breaks and lists; its text
+// has plain spaces for no-break spaces and line feeds between paragraphs.
 #include "html_text.h"
 
 #include <QTextDocumentFragment>
 
 QString HtmlToPlainText(const QString& html)
 {
-    QString text = QTextDocumentFragment::fromHtml(html).toPlainText();
-    // Qt writes no-break spaces as U+00A0 and paragraph breaks as U+2029 in some cases.
-    text.replace(QChar::ParagraphSeparator, u'\n').replace(QChar::LineSeparator, u'\n');
-    return text;
+    return QTextDocumentFragment::fromHtml(html).toPlainText();
 }

@@ -9,6 +9,8 @@
 #include <QStringDecoder>
 #include <fcntl.h>
 #include <gmime/gmime.h>
+#include <algorithm>
+#include <memory>
 #include <mutex>
 
 namespace {
@@ -51,6 +53,17 @@ QByteArray DecodedContent(GMimePart* part)
     return QByteArray(reinterpret_cast<const char*>(bytes->data), qsizetype(bytes->len));
 }
 
+// A header text from GMime. Old Japanese mail writes ISO-2022-JP into headers without encoded
+// words; its escape sequences are plain ASCII, so GMime hands them back undecoded.
+QString HeaderText(const char* utf8)
+{
+    const QString text = QString::fromUtf8(utf8);
+    const bool ascii = std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c.unicode() < 0x80; });
+    if (!ascii || !text.contains(u'\x1b'))
+        return text;
+    return CodePage("ISO-2022-JP").Decode(text.toLatin1());
+}
+
 // The first mailbox of an address list (a group's first member).
 void FirstMailbox(InternetAddressList* list, QString& address, QString& name)
 {
@@ -60,7 +73,7 @@ void FirstMailbox(InternetAddressList* list, QString& address, QString& name)
             FirstMailbox(internet_address_group_get_members(INTERNET_ADDRESS_GROUP(entry)), address, name);
         } else if (INTERNET_ADDRESS_IS_MAILBOX(entry)) {
             address = QString::fromUtf8(internet_address_mailbox_get_addr(INTERNET_ADDRESS_MAILBOX(entry)));
-            name = QString::fromUtf8(internet_address_get_name(entry));
+            name = HeaderText(internet_address_get_name(entry));
         }
         if (!address.isEmpty() || !name.isEmpty())
             return;
@@ -97,7 +110,7 @@ public:
         GMimePart* part = GMIME_PART(object);
         GMimeContentType* type = g_mime_object_get_content_type(object);
         GMimeContentDisposition* disposition = g_mime_object_get_content_disposition(object);
-        const QString fileName = QString::fromUtf8(g_mime_part_get_filename(part));
+        const QString fileName = HeaderText(g_mime_part_get_filename(part));
         const bool plain = g_mime_content_type_is_type(type, "text", "plain");
         const bool html = g_mime_content_type_is_type(type, "text", "html");
         const bool markedAttachment = disposition && g_mime_content_disposition_is_attachment(disposition);
@@ -129,12 +142,12 @@ private:
     bool WriteMessagePart(GMimeMessagePart* part)
     {
         GMimeObject* object = GMIME_OBJECT(part);
-        QString name = QString::fromUtf8(g_mime_object_get_content_disposition_parameter(object, "filename"));
+        QString name = HeaderText(g_mime_object_get_content_disposition_parameter(object, "filename"));
         if (name.isEmpty())
-            name = QString::fromUtf8(g_mime_object_get_content_type_parameter(object, "name"));
+            name = HeaderText(g_mime_object_get_content_type_parameter(object, "name"));
         GMimeMessage* inner = g_mime_message_part_get_message(part);
         if (name.isEmpty() && inner)
-            name = QString::fromUtf8(g_mime_message_get_subject(inner));
+            name = HeaderText(g_mime_message_get_subject(inner));
         if (!name.isEmpty() && !name.endsWith(u".eml", Qt::CaseInsensitive))
             name += u".eml";
         return WriteAttachment(name, QStringLiteral(".eml"), [&](GMimeStream* stream) {
@@ -181,8 +194,15 @@ int ReadMimeMessage(const QString& path, const QString& folder, OutlookMessage& 
     const GObjectPtr<GMimeStream> stream(g_mime_stream_fs_open(QFile::encodeName(path).constData(), O_RDONLY, 0, nullptr));
     if (!stream)
         return 0;
+    // Raw 8-bit headers that are not UTF-8 are taken to be in the ANSI code page (Shift_JIS in
+    // Japanese mail) rather than GMime's default of ISO-8859-1.
+    const QByteArray ansiName = ansi.Name();
+    const char* fallback[] = {"UTF-8", ansiName.constData(), nullptr};
+    const std::unique_ptr<GMimeParserOptions, void (*)(GMimeParserOptions*)> options(g_mime_parser_options_new(),
+                                                                                   g_mime_parser_options_free);
+    g_mime_parser_options_set_fallback_charsets(options.get(), fallback);
     const GObjectPtr<GMimeParser> parser(g_mime_parser_new_with_stream(stream.get()));
-    const GObjectPtr<GMimeMessage> parsed(g_mime_parser_construct_message(parser.get(), nullptr));
+    const GObjectPtr<GMimeMessage> parsed(g_mime_parser_construct_message(parser.get(), options.get()));
     GMimeMessage* mail = parsed.get();
     if (!mail || g_mime_header_list_get_count(g_mime_object_get_header_list(GMIME_OBJECT(mail))) == 0)
         return 0;
@@ -191,7 +211,7 @@ int ReadMimeMessage(const QString& path, const QString& folder, OutlookMessage& 
     if (message.senderAddress.isEmpty() && message.senderName.isEmpty())
         FirstMailbox(g_mime_message_get_sender(mail), message.senderAddress, message.senderName);
     FirstMailbox(g_mime_message_get_to(mail), message.recipientAddress, message.recipientName);
-    message.subject = QString::fromUtf8(g_mime_message_get_subject(mail));
+    message.subject = HeaderText(g_mime_message_get_subject(mail));
     const QString id = QString::fromUtf8(g_mime_message_get_message_id(mail));
     message.messageId = id.isEmpty() ? QString() : u'<' + id + u'>';
 

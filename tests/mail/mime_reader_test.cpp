@@ -48,6 +48,10 @@ TEST_F(MimeReaderTest, HeadersAreDecodedAndTheMessageIdKeepsItsBrackets)
 
     ASSERT_EQ(Read("From: a@example.jp\nSubject: none\n\nx"), 1);
     EXPECT_TRUE(m_message.messageId.isEmpty());
+
+    ASSERT_EQ(Read("From: \x8e\x52\x93\x63 <a@example.jp>\nSubject: \x1b$B7oL>\x1b(B 2\n\nx"), 1);
+    EXPECT_EQ(m_message.senderName, "山田") << "raw Shift_JIS in a header";
+    EXPECT_EQ(m_message.subject, "件名 2") << "raw ISO-2022-JP in a header";
 }
 
 TEST_F(MimeReaderTest, BodiesAreConvertedFromTheirCharset)
