@@ -2,6 +2,7 @@
 #include "compound_file_copy.h"
 
 #include "mail/gobject_ptr.h"
+#include "mail/msg_storage.h"
 
 #include <QFile>
 #include <gsf/gsf-infile-msole.h>
@@ -12,8 +13,6 @@
 namespace {
 
 constexpr size_t kChunk = 61440;
-const char kPropertiesName[] = "__properties_version1.0";
-const char kNameIdsName[] = "__nameid_version1.0";
 // The property stream header of an embedded message is 24 bytes; a top-level one has 8 reserved
 // bytes more.
 constexpr int kEmbeddedHeaderBytes = 24;
@@ -23,11 +22,6 @@ constexpr int kMaxDepth = 64;
 // The class of an Outlook message's root storage.
 const guint8 kMessageClassId[16] = {0x0B, 0x0D, 0x02, 0x00, 0x00, 0x00, 0x00, 0x00,
                                     0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46};
-
-bool IsStorage(GsfInput* input)
-{
-    return GSF_IS_INFILE(input) && gsf_infile_num_children(GSF_INFILE(input)) >= 0;
-}
 
 bool CopyStream(GsfInput* from, GsfOutput* to)
 {
@@ -67,7 +61,7 @@ bool CopyChild(GsfInfile* from, int index, GsfOutfile* to, bool topOfMessage, in
     bool copied = false;
     if (storage)
         copied = CopyChildren(GSF_INFILE(child.get()), GSF_OUTFILE(out.get()), false, depth + 1);
-    else if (topOfMessage && qstrcmp(name, kPropertiesName) == 0)
+    else if (topOfMessage && qstrcmp(name, kPropertiesStreamName) == 0)
         copied = CopyPropertiesAsTopLevel(child.get(), out.get());
     else
         copied = CopyStream(child.get(), out.get());
@@ -89,7 +83,7 @@ bool CopyChildren(GsfInfile* from, GsfOutfile* to, bool topOfMessage, int depth)
 // An empty named-property storage: the GUID, entry and string streams that readers expect.
 bool WriteEmptyNameIds(GsfOutfile* to)
 {
-    const GObjectPtr<GsfOutput> storage(gsf_outfile_new_child(to, kNameIdsName, TRUE));
+    const GObjectPtr<GsfOutput> storage(gsf_outfile_new_child(to, kNameIdStorageName, TRUE));
     if (!storage)
         return false;
     bool written = true;
@@ -104,7 +98,7 @@ bool CopyNameIds(GsfInfile* nameIds, GsfOutfile* to)
 {
     if (!nameIds)
         return WriteEmptyNameIds(to);
-    const GObjectPtr<GsfOutput> storage(gsf_outfile_new_child(to, kNameIdsName, TRUE));
+    const GObjectPtr<GsfOutput> storage(gsf_outfile_new_child(to, kNameIdStorageName, TRUE));
     if (!storage)
         return false;
     const bool copied = CopyChildren(nameIds, GSF_OUTFILE(storage.get()), false, 1);
@@ -145,7 +139,7 @@ bool WriteEmbeddedMessageFile(GsfInfile* message, GsfInfile* nameIds, const QStr
 {
     return WriteCompoundFile(path, [&](GsfOutfile* file) {
         gsf_outfile_msole_set_class_id(GSF_OUTFILE_MSOLE(file), kMessageClassId);
-        const GObjectPtr<GsfInput> own(gsf_infile_child_by_name(message, kNameIdsName));
+        const GObjectPtr<GsfInput> own(gsf_infile_child_by_name(message, kNameIdStorageName));
         return CopyChildren(message, file, true, 0) && (own || CopyNameIds(nameIds, file));
     });
 }

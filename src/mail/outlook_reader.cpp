@@ -4,6 +4,7 @@
 #include "mail/attachment_names.h"
 #include "mail/compound_file_copy.h"
 #include "mail/gobject_ptr.h"
+#include "mail/msg_storage.h"
 #include "mail/html_text.h"
 
 #include <QFile>
@@ -50,18 +51,11 @@ enum Tag : quint16 {
 };
 
 constexpr int kAttachEmbeddedMessage = 5;
-const char kPropertiesName[] = "__properties_version1.0";
-const char kNameIdsName[] = "__nameid_version1.0";
 // The fixed-size property stream: a header (32 bytes for a message, 8 for an attachment), then
 // 16-byte entries: tag and type (32 bits), flags (32 bits), value (64 bits).
 constexpr qsizetype kMessagePropertiesHeader = 32;
 constexpr qsizetype kAttachmentPropertiesHeader = 8;
 constexpr qsizetype kPropertyEntryBytes = 16;
-
-bool IsStorage(GsfInput* input)
-{
-    return GSF_IS_INFILE(input) && gsf_infile_num_children(GSF_INFILE(input)) >= 0;
-}
 
 // The whole stream, read in chunks so that a size the directory claims but the file does not
 // hold costs nothing; nullopt when a read fails.
@@ -114,7 +108,7 @@ public:
             if (!m_streams.contains(tag) || type == kTypeUtf16)
                 m_streams.insert(tag, {i, type});
         }
-        const GObjectPtr<GsfInput> fixed(gsf_infile_child_by_name(storage, kPropertiesName));
+        const GObjectPtr<GsfInput> fixed(gsf_infile_child_by_name(storage, kPropertiesStreamName));
         if (fixed && !IsStorage(fixed.get())) {
             const std::optional<QByteArray> bytes = ReadWhole(fixed.get());
             if (bytes && bytes->size() > propertiesHeader)
@@ -225,7 +219,7 @@ bool ReadAttachment(GsfInfile* storage, int position, const AttachmentContext& c
     const bool embeddedMessage = dataIsStorage
         && (properties.Long(kAttachMethod) == kAttachEmbeddedMessage
             || (!properties.Long(kAttachMethod)
-                && GObjectPtr<GsfInput>(gsf_infile_child_by_name(GSF_INFILE(data.get()), kPropertiesName))));
+                && GObjectPtr<GsfInput>(gsf_infile_child_by_name(GSF_INFILE(data.get()), kPropertiesStreamName))));
 
     QString longName, shortName, displayName, extension, mimeType;
     if (!properties.Text(kAttachLongFileName, context.codePage, longName)
@@ -318,7 +312,7 @@ int ReadOutlookMessage(const QString& path, const QString& folder, OutlookMessag
         message.body = HtmlToPlainText(html);
     }
 
-    const GObjectPtr<GsfInput> nameIds(gsf_infile_child_by_name(root.get(), kNameIdsName));
+    const GObjectPtr<GsfInput> nameIds(gsf_infile_child_by_name(root.get(), kNameIdStorageName));
     AttachmentNamer namer;
     const AttachmentContext context{folder, codePage,
                                     nameIds && IsStorage(nameIds.get()) ? GSF_INFILE(nameIds.get()) : nullptr, namer};

@@ -2,7 +2,7 @@
 // charsets, HTML-only mail, nested multiparts and what counts as an attachment.
 #include "mail/message_file.h"
 #include "mail/mime_reader.h"
-#include "support/temp_files.h"
+#include "mail_read_fixture.h"
 
 #include <QDir>
 #include <gmock/gmock.h>
@@ -14,20 +14,13 @@ namespace {
 
 const CodePage kCp932("CP932");
 
-class MimeReaderTest : public testing::Test {
+class MimeReaderTest : public MailReadTest {
 protected:
     int Read(const QByteArray& mail)
     {
         WriteBytes(m_folder.Path("m.eml"), mail);
         return ReadMimeMessage(m_folder.Path("m.eml"), m_attachments, m_message, kCp932);
     }
-
-    TempFolder m_folder;
-    QString m_attachments = [this] {
-        QDir().mkpath(m_folder.Path("att"));
-        return m_folder.Path("att");
-    }();
-    OutlookMessage m_message;
 };
 
 TEST_F(MimeReaderTest, HeadersAreDecodedAndTheMessageIdKeepsItsBrackets)

@@ -2,12 +2,11 @@
 // text is decoded, the Exchange sender, long and HTML-only bodies, and every kind of attachment
 // with the files it leaves in the folder.
 #include "mail/outlook_reader.h"
+#include "mail_read_fixture.h"
 #include "msg_builder.h"
-#include "support/temp_files.h"
 
 #include <QDir>
 #include <QProcess>
-#include <QStandardPaths>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -18,7 +17,7 @@ namespace {
 
 const CodePage kCp932("CP932");
 
-class OutlookReaderTest : public testing::Test {
+class OutlookReaderTest : public MailReadTest {
 protected:
     // Writes the message and reads it back; the result code of the read.
     int Read(const QList<MsgNode>& root, const QString& name = "m.msg")
@@ -26,15 +25,6 @@ protected:
         EXPECT_TRUE(WriteMsg(m_folder.Path(name), root));
         return ReadOutlookMessage(m_folder.Path(name), m_attachments, m_message, kCp932);
     }
-
-    QStringList FilesInFolder() const { return QDir(m_attachments).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System); }
-
-    TempFolder m_folder;
-    QString m_attachments = [this] {
-        QDir().mkpath(m_folder.Path("att"));
-        return m_folder.Path("att");
-    }();
-    OutlookMessage m_message;
 };
 
 TEST_F(OutlookReaderTest, TextPropertiesPreferUtf16AndDecode8BitWithTheMessageCodePage)
@@ -120,7 +110,7 @@ TEST_F(OutlookReaderTest, EveryAttachmentBecomesOneFileUnderItsOwnDistinctName)
     const QStringList expected = {"a.pdf", "b.doc", "image001.png", "IMAGE001 (2).png", "添付5.jpg",
                                   "SHORT~1.TXT", "表示名.xlsx", "添付8.pdf", "empty.txt", longName.left(83) + ".txt"};
     EXPECT_EQ(m_message.attachmentNames, expected);
-    EXPECT_THAT(FilesInFolder(), UnorderedElementsAreArray(expected));
+    EXPECT_THAT(FilesInAttachmentFolder(), UnorderedElementsAreArray(expected));
     EXPECT_EQ(ReadBytes(m_attachments + "/IMAGE001 (2).png"), "second");
     EXPECT_EQ(ReadBytes(m_attachments + "/添付5.jpg"), "nameless");
     EXPECT_EQ(QFileInfo(m_attachments + "/" + expected.last()).fileName().toUtf8().size(), 253);
