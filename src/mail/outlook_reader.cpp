@@ -110,6 +110,7 @@ public:
         }
         const GObjectPtr<GsfInput> fixed(gsf_infile_child_by_name(storage, kPropertiesStreamName));
         if (fixed && !IsStorage(fixed.get())) {
+            m_hasFixed = true;
             const std::optional<QByteArray> bytes = ReadWhole(fixed.get());
             if (bytes && bytes->size() > propertiesHeader)
                 m_fixed = bytes->sliced(propertiesHeader);
@@ -158,6 +159,7 @@ public:
                                                               : gsf_infile_child_by_index(m_storage, found->index));
     }
     bool Has(quint16 tag) const { return m_streams.contains(tag); }
+    bool IsEmpty() const { return m_streams.isEmpty() && !m_hasFixed; }
 
 private:
     struct Stream {
@@ -167,6 +169,7 @@ private:
     GsfInfile* m_storage;
     QHash<quint16, Stream> m_streams;
     QByteArray m_fixed;
+    bool m_hasFixed = false;
 };
 
 // The code page named by the first of `tags` that names one iconv knows; else `fallback`.
@@ -256,6 +259,16 @@ bool ReadAttachment(GsfInfile* storage, int position, const AttachmentContext& c
     return written;
 }
 
+bool HasMessageStorages(GsfInfile* root)
+{
+    for (int i = 0; i < gsf_infile_num_children(root); ++i) {
+        const char* name = gsf_infile_name_by_index(root, i);
+        if (name && (strstr(name, "__attach_version") || strstr(name, "__recip_version")))
+            return true;
+    }
+    return false;
+}
+
 // The sender's SMTP address in place of an Exchange directory name ("/O=...").
 bool ReadSenderAddress(const PropertyStorage& properties, const CodePage& codePage, QString& address)
 {
@@ -295,6 +308,8 @@ int ReadOutlookMessage(const QString& path, const QString& folder, OutlookMessag
         return 0;
 
     const PropertyStorage properties(root.get(), kMessagePropertiesHeader);
+    if (properties.IsEmpty() && !HasMessageStorages(root.get()))
+        return 0; // a compound file of another kind (a Word document, say)
     const CodePage codePage = MessageCodePage(properties, ansi);
     if (!ReadSenderAddress(properties, codePage, message.senderAddress)
         || !properties.Text(kSentRepresentingName, codePage, message.senderName)

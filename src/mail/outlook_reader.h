@@ -14,7 +14,7 @@
 
 #include <QString>
 
-// 1 on success; 0 when the file is not a compound file, or a storage, stream or attachment file
+// 1 on success; 0 when the file is not a compound file with message properties, or a storage, stream or attachment file
 // cannot be read or written. The fields read before a failure stay filled. `folder` must exist.
 int ReadOutlookMessage(const QString& path, const QString& folder, OutlookMessage& message,
                        const CodePage& ansi = CodePage::System());

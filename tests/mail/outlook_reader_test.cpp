@@ -159,6 +159,7 @@ TEST_F(OutlookReaderTest, FilesThatAreNoMessageOrAreCutShortReadAsFailure)
     WriteBytes(m_folder.Path("text.msg"), "not a compound file");
     EXPECT_EQ(ReadOutlookMessage(m_folder.Path("text.msg"), m_attachments, m_message, kCp932), 0);
     EXPECT_EQ(ReadOutlookMessage(m_folder.Path("missing.msg"), m_attachments, m_message, kCp932), 0);
+    EXPECT_EQ(Read({Stream("WordDocument", "doc"), Storage("ObjectPool", {})}), 0) << "another kind of compound file";
 
     ASSERT_EQ(Read({Utf16Property(0x0037, "件名"), FileAttachment(0, QByteArray(100000, 'x'), {Utf16Property(0x3707, "big.bin")})}), 1);
     const QByteArray whole = ReadBytes(m_folder.Path("m.msg"));
