@@ -54,11 +54,11 @@ QString FitStem(QString stem, const QString& tail)
     return stem;
 }
 
-} // namespace
-
-QString SafeAttachmentName(const QString& raw, int position, const QString& extension)
+// The last path component, without control characters and unpaired surrogate halves, with _ for
+// the characters Windows refuses and without trailing dots and spaces.
+QString WithoutUnsafeCharacters(const QString& raw)
 {
-    QString name = raw.sliced(qMax(raw.lastIndexOf(u'/'), raw.lastIndexOf(u'\\')) + 1);
+    const QString name = raw.sliced(qMax(raw.lastIndexOf(u'/'), raw.lastIndexOf(u'\\')) + 1);
     QString kept;
     kept.reserve(name.size());
     for (qsizetype i = 0; i < name.size(); ++i) {
@@ -73,16 +73,27 @@ QString SafeAttachmentName(const QString& raw, int position, const QString& exte
             kept += c;
         }
     }
-    name = WithoutTrailingDotsAndSpaces(kept);
-    if (name.isEmpty())
-        return NumberedName(position) + extension;
-    if (const QRegularExpressionMatch reserved = ReservedDeviceName(name); reserved.hasMatch())
-        return NumberedName(position) + reserved.captured(2);
+    return WithoutTrailingDotsAndSpaces(kept);
+}
 
+} // namespace
+
+QString SafeAttachmentName(const QString& raw, int position, const QString& extension)
+{
+    QString name = WithoutUnsafeCharacters(raw);
+    const QString numbered = NumberedName(position);
+    if (name.isEmpty()) {
+        // The extension comes from outside too.
+        name = WithoutUnsafeCharacters(numbered + extension);
+        if (!name.startsWith(numbered))
+            name = numbered;
+    } else if (const QRegularExpressionMatch reserved = ReservedDeviceName(name); reserved.hasMatch()) {
+        name = numbered + reserved.captured(2);
+    }
     const qsizetype extensionAt = ExtensionStart(name);
     const QString tail = name.sliced(extensionAt);
     const QString stem = WithoutTrailingDotsAndSpaces(FitStem(name.first(extensionAt), tail));
-    return stem.isEmpty() ? NumberedName(position) + tail : stem + tail;
+    return stem.isEmpty() ? numbered + tail : stem + tail;
 }
 
 QString ExtensionOfMimeType(const QString& mimeType)

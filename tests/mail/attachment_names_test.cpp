@@ -72,11 +72,14 @@ TEST(AttachmentNamesTest, HostileNamesInAMessageLeaveEveryFileInsideTheFolder)
     QList<MsgNode> root;
     for (qsizetype i = 0; i < hostile.size(); ++i)
         root << FileAttachment(int(i), QByteArray::number(i), {Utf16Property(0x3707, hostile[i])});
+    // Nameless, so the attach extension from outside names the file.
+    for (const QString& extension : QStringList{"/../../up.txt", "\\..\\x", ".a/b", QString(".") + QString(300, 'e')})
+        root << FileAttachment(int(root.size()), QByteArray::number(root.size()), {Utf16Property(0x3703, extension)});
     ASSERT_TRUE(WriteMsg(parent.Path("hostile.msg"), root));
 
     OutlookMessage message;
     ASSERT_EQ(ReadOutlookMessage(parent.Path("hostile.msg"), folder, message, CodePage("CP932")), 1);
-    EXPECT_EQ(message.attachmentNames.size(), hostile.size()) << "no attachment is lost for its name";
+    EXPECT_EQ(message.attachmentNames.size(), root.size()) << "no attachment is lost for its name";
     QStringList inside;
     QDirIterator all(parent.Path(""), QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System,
                      QDirIterator::Subdirectories);
