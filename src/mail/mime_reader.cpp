@@ -115,8 +115,8 @@ public:
         const bool html = g_mime_content_type_is_type(type, "text", "html");
         const bool markedAttachment = disposition && g_mime_content_disposition_is_attachment(disposition);
         if ((plain || html) && fileName.isEmpty() && !markedAttachment) {
-            const QString text = DecodeText(DecodedContent(part), g_mime_object_get_content_type_parameter(object, "charset"), m_ansi);
-            (plain ? m_plain : m_html) << text;
+            const char* charset = g_mime_object_get_content_type_parameter(object, "charset");
+            (plain ? m_plain : m_html) << DecodeText(DecodedContent(part), charset, m_ansi);
             return true;
         }
         char* mimeType = g_mime_content_type_get_mime_type(type);
@@ -191,7 +191,8 @@ int ReadMimeMessage(const QString& path, const QString& folder, OutlookMessage& 
     std::call_once(initialised, [] { g_mime_init(); });
     message.Clear();
 
-    const GObjectPtr<GMimeStream> stream(g_mime_stream_fs_open(QFile::encodeName(path).constData(), O_RDONLY, 0, nullptr));
+    const GObjectPtr<GMimeStream> stream(
+        g_mime_stream_fs_open(QFile::encodeName(path).constData(), O_RDONLY, 0, nullptr));
     if (!stream)
         return 0;
     // Raw 8-bit headers that are not UTF-8 are taken to be in the ANSI code page (Shift_JIS in

@@ -4,8 +4,8 @@
 #include "mail/attachment_names.h"
 #include "mail/compound_file_copy.h"
 #include "mail/gobject_ptr.h"
-#include "mail/msg_storage.h"
 #include "mail/html_text.h"
+#include "mail/msg_storage.h"
 
 #include <QFile>
 #include <QHash>
@@ -15,6 +15,7 @@
 #include <gsf/gsf-infile.h>
 #include <gsf/gsf-input-stdio.h>
 #include <gsf/gsf-input.h>
+#include <cstring>
 #include <mutex>
 #include <optional>
 
@@ -127,7 +128,8 @@ public:
             || (found->type != kTypeUtf16 && found->type != kType8Bit && !(binary && found->type == kTypeBinary)))
             return true;
         const GObjectPtr<GsfInput> input(gsf_infile_child_by_index(m_storage, found->index));
-        const std::optional<QByteArray> bytes = input && !IsStorage(input.get()) ? ReadWhole(input.get()) : std::nullopt;
+        const std::optional<QByteArray> bytes =
+            input && !IsStorage(input.get()) ? ReadWhole(input.get()) : std::nullopt;
         if (!bytes)
             return false;
         if (found->type == kTypeUtf16) {
