@@ -8,7 +8,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-ipafont-mincho
   libmariadb-dev mariadb-server-core mariadb-client-core
-  libgsf-1-dev
+  libgsf-1-dev libgmime-3.0-dev python3-olefile
   poppler-utils
 )
 
