@@ -10,6 +10,7 @@
 #include "store/table_name.h"
 
 #include <QRandomGenerator>
+#include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
 #include <mysql.h>
@@ -62,6 +63,18 @@ void WriteTerminal(int tty, QByteArrayView bytes)
     }
 }
 
+// The terminal and its settings while a password is typed without echo.
+int g_promptTerminal = -1;
+termios g_shownSettings{};
+
+// Ctrl+C during the prompt must not leave the terminal without echo.
+void RestoreEchoAndStop(int signalNumber)
+{
+    tcsetattr(g_promptTerminal, TCSAFLUSH, &g_shownSettings);
+    std::signal(signalNumber, SIG_DFL);
+    std::raise(signalNumber);
+}
+
 // QUIREL_PASSWORD (also when set but empty), else one line typed on the terminal without echo.
 // Standard input is not asked: it carries the body of `add` and `put`.
 std::optional<QString> ReadPassword(const ServerAddress& address)
@@ -77,6 +90,10 @@ std::optional<QString> ReadPassword(const ServerAddress& address)
         return std::nullopt;
     }
     WriteTerminal(tty, "Password for " + (address.user + u'@' + address.host).toUtf8() + ": ");
+    g_promptTerminal = tty;
+    g_shownSettings = shown;
+    const auto interrupted = std::signal(SIGINT, RestoreEchoAndStop);
+    const auto terminated = std::signal(SIGTERM, RestoreEchoAndStop);
     termios hidden = shown;
     hidden.c_lflag &= ~tcflag_t(ECHO);
     tcsetattr(tty, TCSAFLUSH, &hidden);
@@ -85,6 +102,8 @@ std::optional<QString> ReadPassword(const ServerAddress& address)
     while (::read(tty, &c, 1) == 1 && c != '\n')
         typed += c;
     tcsetattr(tty, TCSAFLUSH, &shown);
+    std::signal(SIGINT, interrupted);
+    std::signal(SIGTERM, terminated);
     WriteTerminal(tty, "\n");
     ::close(tty);
     const QString password = QString::fromUtf8(typed);
