@@ -9,7 +9,6 @@
 #include "store/server_text.h"
 #include "store/table_name.h"
 
-#include <QRandomGenerator>
 #include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
@@ -150,9 +149,6 @@ public:
             return nullptr;
         std::unique_ptr<ServerToolStore> opened(new ServerToolStore(address, *password));
         password->fill(u'\0');
-        // New memos draw their AttachIDs from the C library's generator: without a seed of its
-        // own, every run would hand out the same folder names.
-        std::srand(QRandomGenerator::system()->generate());
         if (opened->m_store.Connect(address.user, opened->m_password, address.user, address.host) != 1) {
             opened->FailWithReason(QStringLiteral("cannot log in to %1 as %2").arg(address.host, address.user));
             return nullptr;
