@@ -10,7 +10,7 @@
 #include "fake_ping_command.h"
 #include "scripted_connect_prompts.h"
 #include "store/server_store.h"
-#include "support/test_mariadb.h"
+#include "support/test_account.h"
 
 #include <QSettings>
 #include <QThread>
@@ -38,7 +38,7 @@ QString Create117(const QString& name)
     return u"通常、データベースファイルは１つ作成すれば十分です。\n新規にデータベースファイル(%1)を作成しますか？"_s.arg(name);
 }
 
-class ConnectFlowTest : public testing::Test {
+class ConnectFlowTest : public testing::Test, public TestAccount {
 protected:
     ConnectFlowTest()
     {
@@ -66,12 +66,8 @@ protected:
     // An account of this test's own on the shared server.
     void Serve()
     {
-        const std::optional<MariaDbAddress> address = SharedMariaDb();
-        ASSERT_TRUE(address) << "no shared server: run through ctest, or `mariadb_fixture start` first";
-        host = u"%1:%2"_s.arg(address->host).arg(address->port);
-        admin = std::make_unique<MariaDbAdmin>(*address);
-        const QString test = QString::fromUtf8(testing::UnitTest::GetInstance()->current_test_info()->name());
-        account = admin->CreateAccount(u"c_"_s + test.toLower().left(40));
+        OpenSharedAccount(u"c_"_s);
+        host = HostField();
     }
     // Memo tables made as the program makes them, with `rows` memos in the first.
     void MakeTables(const QStringList& tables, int rows = 0)
@@ -102,8 +98,6 @@ protected:
     CQuirelDoc doc{prompts, views};
     ServerConnector connector{doc, prompts, dialogs, {folder.Path({}), kProbePingCommand}};
     QString host;
-    std::unique_ptr<MariaDbAdmin> admin;
-    MariaDbAccount account;
 };
 
 TEST_F(ConnectFlowTest, ASilentHostOffersTheVpnManagerAndTheTypedHostAndUserAreKeptEvenWhenRefused)

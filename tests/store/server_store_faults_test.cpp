@@ -25,7 +25,8 @@ protected:
         QString error;
         ASSERT_TRUE(server->Start(error)) << error.toStdString();
         store.SetTimeouts({2, 2, 2});
-        Prepare(server->Address());
+        OpenAccount(QStringLiteral("t_"), server->Address());
+        LogIn();
         ASSERT_EQ(store.CreateTable(QStringLiteral("memo")), 1);
         store.SetTableName(QStringLiteral("memo"));
     }

@@ -2,26 +2,19 @@
 // the commands' output, table names refused before any statement (the general log shows what
 // went out), where the password comes from, and saves refused with nothing stored.
 #include "store/memo_sql.h"
-#include "support/test_mariadb.h"
+#include "support/test_account.h"
 #include "tools/tool_run.h"
 
-#include <memory>
 
 namespace {
 
-class QuirelDbServerTest : public testing::Test {
+class QuirelDbServerTest : public testing::Test, public TestAccount {
 protected:
     void SetUp() override
     {
-        const std::optional<MariaDbAddress> address = SharedMariaDb();
-        ASSERT_TRUE(address) << "no shared server: run through ctest, or `mariadb_fixture start` first";
-        admin = std::make_unique<MariaDbAdmin>(*address);
-        ASSERT_TRUE(admin->IsConnected());
-        const testing::TestInfo* test = testing::UnitTest::GetInstance()->current_test_info();
-        account = admin->CreateAccount(QStringLiteral("q_%1").arg(QString::fromUtf8(test->name())).toLower().left(60));
-        server = QStringLiteral("mariadb://%1@%2:%3").arg(account.user, address->host).arg(address->port);
+        OpenSharedAccount(QStringLiteral("q_"));
+        server = QStringLiteral("mariadb://%1@%2:%3").arg(account.user, serverAddress.host).arg(serverAddress.port);
         environment.insert(QStringLiteral("QUIREL_PASSWORD"), account.password);
-        m_earlier = admin->StatementsOf(account.user).size(); // a name used in an earlier run
     }
 
     ToolRun Run(const QStringList& arguments, const QByteArray& input = {})
@@ -29,12 +22,6 @@ protected:
         return RunTool(arguments, input, environment);
     }
     QString Table(const QString& name = QStringLiteral("memo")) const { return server + u'/' + name; }
-    // Runs a statement in the account's database as root (another client of the table).
-    void Elsewhere(const QByteArray& statement)
-    {
-        ASSERT_TRUE(admin->Exec("use `" + account.user.toUtf8() + "`") && admin->Exec(statement));
-    }
-    QList<QByteArray> Statements() { return admin->StatementsOf(account.user).mid(m_earlier); }
     // The statements the account sent that start with `prefix`.
     qsizetype CountStatements(const QByteArray& prefix)
     {
@@ -42,13 +29,8 @@ protected:
         return std::count_if(all.begin(), all.end(), [&](const QByteArray& s) { return s.startsWith(prefix); });
     }
 
-    std::unique_ptr<MariaDbAdmin> admin;
-    MariaDbAccount account;
     QString server;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-
-private:
-    qsizetype m_earlier = 0;
 };
 
 TEST_F(QuirelDbServerTest, MemosRoundTripThroughTheProgramsStatements)
@@ -100,7 +82,7 @@ TEST_F(QuirelDbServerTest, MemosRoundTripThroughTheProgramsStatements)
         EXPECT_EQ(run.exitCode, 1);
         EXPECT_EQ(run.err, "quirel-db: no memo with nID 2 in table memo\n");
     }
-    EXPECT_EQ(admin->Rows("select count(*) from `" + account.user.toUtf8() + "`.memo").value(0).value(0), "2");
+    EXPECT_EQ(admin->Rows("select count(*) from `" + Database() + "`.memo").value(0).value(0), "2");
 
     const QList<QByteArray> sent = Statements();
     EXPECT_TRUE(sent.contains(MemoSql::CreateTable("memo")));

@@ -1,5 +1,5 @@
-// Runs quirel-db as a separate process, in a session of its own, so that it never has a
-// terminal to ask a password on.
+// Runs a command-line tool (quirel-db, quirel-mail) as a separate process, in a session of its
+// own, so that it never has a terminal to ask a password on.
 #pragma once
 
 #include <QJsonDocument>
@@ -14,13 +14,13 @@ struct ToolRun {
     QString err;
 };
 
-inline ToolRun RunTool(const QStringList& arguments, const QByteArray& input = {},
-                       const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment())
+inline ToolRun RunProgram(const QString& program, const QStringList& arguments, const QByteArray& input = {},
+                          const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment())
 {
     QProcess process;
     process.setProcessEnvironment(environment);
     process.setChildProcessModifier([] { ::setsid(); });
-    process.start(QStringLiteral(QUIREL_DB_PATH), arguments);
+    process.start(program, arguments);
     EXPECT_TRUE(process.waitForStarted());
     process.write(input);
     process.closeWriteChannel();
@@ -28,6 +28,14 @@ inline ToolRun RunTool(const QStringList& arguments, const QByteArray& input = {
     return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
             QString::fromUtf8(process.readAllStandardOutput()), QString::fromUtf8(process.readAllStandardError())};
 }
+
+#ifdef QUIREL_DB_PATH
+inline ToolRun RunTool(const QStringList& arguments, const QByteArray& input = {},
+                       const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment())
+{
+    return RunProgram(QStringLiteral(QUIREL_DB_PATH), arguments, input, environment);
+}
+#endif
 
 inline QJsonObject JsonLine(const QString& line)
 {
