@@ -21,12 +21,6 @@ using testing::ElementsAre;
 
 namespace {
 
-QString Refused(int error)
-{
-    return u"Brindle Hub への接続ができません。VPN 接続が確立されているか、IDやPasswordを確認してください。"
-           u"(Error number : %1)"_s.arg(error);
-}
-
 QString Vpn114(const QString& host)
 {
     return u"Brindle Hub(%1) とのVPN接続が確立していません。Brindle Hub VPN Managerを起動しますか？"
@@ -106,7 +100,7 @@ TEST_F(ConnectFlowTest, ASilentHostOffersTheVpnManagerAndTheTypedHostAndUserAreK
     prompts.answers = {kAnswerNo, kAnswerOk};
     dialogs.logins = {ServerLogin{u"127.0.0.1:1"_s, u"taro"_s, u"secret-word"_s}};
     connector.OnOpenServerDb();
-    EXPECT_THAT(prompts.shown, ElementsAre(Vpn114(u"unit.invalid:3306"_s), u"[接続] unit.invalid:3306 hanako"_s, Refused(2002)));
+    EXPECT_THAT(prompts.shown, ElementsAre(Vpn114(u"unit.invalid:3306"_s), u"[接続] unit.invalid:3306 hanako"_s, ConnectFailedText(2002)));
     EXPECT_THAT(dialogs.busy, ElementsAre(true, false));
     EXPECT_EQ(Remembered(), QStringList({u"127.0.0.1:1"_s, u"taro"_s}));
     EXPECT_FALSE(SettingsHold(u"secret-word"_s));
@@ -205,7 +199,7 @@ TEST_F(ConnectFlowTest, RefusalsCancelAndDeleteLeaveNoConnectionAndAnUntitledTex
     const QString ask116 = u"データベースファイル(memo,登録件数2件)の削除を実行します。本当によろしいですか？"_s;
     const QString failed111 = u"テーブルの作成に失敗しました。"_s;
     EXPECT_THAT(prompts.shown,
-                ElementsAre(Refused(1045), u"[テーブル選択] <memo><work>"_s, u"[テーブル選択] <memo><work>"_s, ask115, ask116,
+                ElementsAre(ConnectFailedText(1045), u"[テーブル選択] <memo><work>"_s, u"[テーブル選択] <memo><work>"_s, ask115, ask116,
                             ask115, ask116, u"[テーブル選択] <work>"_s, Create117(u"select"_s), failed111,
                             u"[テーブル選択] <work>"_s, Create117(u"my table"_s), failed111));
     for (const QByteArray& statement : admin->StatementsOf(account.user))
@@ -233,7 +227,7 @@ TEST_F(ConnectFlowTest, AShortcutOpensItsTableWithThePasswordAloneAndRefusesAnUn
                u"全角の文字で、1～64 文字、数字だけではない名前です。"_s.arg(table);
     };
     EXPECT_THAT(prompts.shown, ElementsAre(unusable(u"my table"_s), unusable({}), u"[パスワード入力]"_s,
-                                           u"[パスワード入力]"_s, Refused(1045), u"[パスワード入力]"_s));
+                                           u"[パスワード入力]"_s, ConnectFailedText(1045), u"[パスワード入力]"_s));
     EXPECT_EQ(doc.Title(), Title(u"work"_s, 0));
     EXPECT_EQ(views.recentFiles, QStringList({path}));
 }

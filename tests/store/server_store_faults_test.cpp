@@ -9,12 +9,6 @@
 using testing::ElementsAre;
 using testing::IsEmpty;
 
-namespace {
-
-const QString kConnectionLost =
-    QStringLiteral("データベースへの接続が確認できません。VPNで正常に接続されているか、Brindle Hubが動作しているか確認してください。");
-
-} // namespace
 
 class ServerStoreFaultTest : public ServerStoreTest {
 protected:

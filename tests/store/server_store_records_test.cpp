@@ -11,14 +11,6 @@
 using testing::ElementsAre;
 using testing::IsEmpty;
 
-namespace {
-
-const QString kConnectFailed =
-    QStringLiteral("Brindle Hub への接続ができません。VPN 接続が確立されているか、IDやPasswordを確認してください。");
-const QString kConnectionLost =
-    QStringLiteral("データベースへの接続が確認できません。VPNで正常に接続されているか、Brindle Hubが動作しているか確認してください。");
-
-} // namespace
 
 TEST_F(ServerStoreTest, ConnectingTellsARefusedLoginAndNamesTheStoreWithoutThePort)
 {
@@ -28,8 +20,7 @@ TEST_F(ServerStoreTest, ConnectingTellsARefusedLoginAndNamesTheStoreWithoutThePo
     EXPECT_EQ(wrongPassword.Connect(account.user, QStringLiteral("wrong"), account.user, HostField()), 0);
     CServerStore unknownUser(refusedPrompts);
     EXPECT_EQ(unknownUser.Connect(QStringLiteral("nobody_here"), QString(), QStringLiteral("nobody_here"), HostField()), 0);
-    EXPECT_THAT(refusedPrompts.shown, ElementsAre(kConnectFailed + QStringLiteral("(Error number : 1045)"),
-                                                  kConnectFailed + QStringLiteral("(Error number : 1045)")));
+    EXPECT_THAT(refusedPrompts.shown, ElementsAre(ConnectFailedText(1045), ConnectFailedText(1045)));
     EXPECT_FALSE(wrongPassword.IsConnected());
     EXPECT_EQ(wrongPassword.ListTables(), QString()) << "an unconnected store sends nothing";
     EXPECT_EQ(wrongPassword.CountRecords(), -1);

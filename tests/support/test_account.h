@@ -8,6 +8,15 @@
 #include <gtest/gtest.h>
 #include <memory>
 
+// The messages for a refused login (with the server's error number) and a lost connection.
+inline QString ConnectFailedText(int error)
+{
+    return QStringLiteral("Brindle Hub への接続ができません。VPN 接続が確立されているか、IDやPasswordを確認してください。"
+                          "(Error number : %1)").arg(error);
+}
+inline const QString kConnectionLost =
+    QStringLiteral("データベースへの接続が確認できません。VPNで正常に接続されているか、Brindle Hubが動作しているか確認してください。");
+
 struct TestAccount {
     void OpenAccount(const QString& prefix, const MariaDbAddress& address)
     {

@@ -277,14 +277,19 @@ MariaDbAdmin::~MariaDbAdmin()
         mysql_close(m_mysql);
 }
 
+bool MariaDbAdmin::Query(const QByteArray& statement)
+{
+    if (m_mysql && mysql_real_query(m_mysql, statement.constData(), statement.size()) == 0)
+        return true;
+    std::fprintf(stderr, "admin statement failed: %s\n  %s\n", m_mysql ? mysql_error(m_mysql) : "not connected",
+                 statement.left(200).constData());
+    return false;
+}
+
 bool MariaDbAdmin::Exec(const QByteArray& statement)
 {
-    if (!m_mysql)
+    if (!Query(statement))
         return false;
-    if (mysql_real_query(m_mysql, statement.constData(), statement.size()) != 0) {
-        std::fprintf(stderr, "admin statement failed: %s\n  %s\n", mysql_error(m_mysql), statement.left(200).constData());
-        return false;
-    }
     if (MYSQL_RES* result = mysql_store_result(m_mysql))
         mysql_free_result(result);
     return true;
@@ -293,12 +298,8 @@ bool MariaDbAdmin::Exec(const QByteArray& statement)
 QList<QList<QByteArray>> MariaDbAdmin::Rows(const QByteArray& statement)
 {
     QList<QList<QByteArray>> rows;
-    if (!m_mysql)
+    if (!Query(statement))
         return rows;
-    if (mysql_real_query(m_mysql, statement.constData(), statement.size()) != 0) {
-        std::fprintf(stderr, "admin query failed: %s\n", mysql_error(m_mysql));
-        return rows;
-    }
     MYSQL_RES* result = mysql_store_result(m_mysql);
     if (!result)
         return rows;

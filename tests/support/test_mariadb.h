@@ -102,5 +102,7 @@ public:
     QList<QByteArray> StatementsOf(const QString& user);
 
 private:
+    bool Query(const QByteArray& statement);
+
     st_mysql* m_mysql = nullptr;
 };

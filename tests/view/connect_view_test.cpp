@@ -86,8 +86,7 @@ TEST(ConnectViewTest, TheOpenServerCommandSwitchesTheWindowAndItsTimerPingsTheCo
     frame.View()->SetKeepAliveInterval(200);
     EXPECT_TRUE(QTest::qWaitFor([&prompts] { return !prompts.shown.isEmpty(); }, 5000));
     frame.View()->SetKeepAliveInterval(30 * 60 * 1000);
-    EXPECT_EQ(prompts.shown, QStringList({u"データベースへの接続が確認できません。VPNで正常に接続されているか、"
-                                          u"Brindle Hubが動作しているか確認してください。"_s}));
+    EXPECT_EQ(prompts.shown, QStringList({kConnectionLost}));
     EXPECT_TRUE(prompts.Finished() && dialogs.Finished());
 }
 
