@@ -224,12 +224,19 @@ int CLocalDatabase::Open(OpenMode mode)
         return Fail(OpenFailure::kNotDatabase, kIndexTooShort);
     if (!ReadAt(0, kIndexBytes, m_index))
         return Fail(OpenFailure::kIo, kCannotOpen);
+    RebuildOrder();
+    m_open = true;
+    return kOk;
+}
+
+void CLocalDatabase::RebuildOrder()
+{
+    m_order.clear();
     for (int slot = 0; slot < kSlotCount; ++slot) {
         if (Entry(slot).state == SlotEntry::kInUse)
             m_order.push_back(slot);
     }
-    m_open = true;
-    return kOk;
+    m_currentPosition = -1;
 }
 
 int CLocalDatabase::FindSlot(qint64 bodyBytes) const

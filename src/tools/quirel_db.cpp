@@ -11,6 +11,7 @@
 #include "document/rollback_journal.h"
 #include "document/local_memo_store.h"
 #include "document/log_font_text.h"
+#include "tools/import_command.h"
 #include "platform/settings.h"
 
 #include <QCommandLineParser>
@@ -44,6 +45,7 @@ Commands:
   delete STORE N                     delete memo N
   export STORE                       every memo as one JSON object a line
   check STORE                        look for damage; exit 1 when any is found
+  import STORE FILE.ren              import a tagged text export as new memos
   --help                             show this text
 )";
 
@@ -511,6 +513,8 @@ int Run(const QStringList& arguments)
     if (positional.isEmpty())
         return UsageError(QStringLiteral("no command given"));
     const QString command = positional[0];
+    if (command == "import")
+        return RunImportCommand(positional.mid(1));
     const auto shape = std::find_if(std::begin(kCommands), std::end(kCommands),
                                     [&](const CommandShape& c) { return command == QLatin1StringView(c.name); });
     if (shape == std::end(kCommands))
