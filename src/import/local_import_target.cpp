@@ -34,7 +34,7 @@ void LocalImportTarget::Store(MemoHeader& header, const QString& body)
     }
     m_batch << header.title;
     ++m_stored;
-    if (m_batch.size() >= kBatchNotes || m_database.FileSize() - m_batchStartSize >= kBatchBytes)
+    if (m_batch.size() >= m_batchNotes || m_database.FileSize() - m_batchStartSize >= kBatchBytes)
         EndBatch();
 }
 

@@ -16,7 +16,10 @@ public:
     static constexpr int kBatchNotes = 2000;
     static constexpr qint64 kBatchBytes = qint64(32) << 20;
 
-    explicit LocalImportTarget(CLocalDatabase& database) : m_database(database) {}
+    explicit LocalImportTarget(CLocalDatabase& database, int batchNotes = kBatchNotes)
+        : m_database(database), m_batchNotes(batchNotes)
+    {
+    }
     ~LocalImportTarget() override;
 
     void Store(MemoHeader& header, const QString& body) override;
@@ -27,6 +30,7 @@ private:
     void EndBatch();
 
     CLocalDatabase& m_database;
+    int m_batchNotes;
     QStringList m_batch; // titles of the notes written in the open transaction
     qint64 m_batchStartSize = 0;
 };
