@@ -248,6 +248,9 @@ int CLocalDatabase::FindSlot(qint64 bodyBytes) const
     int bestLargerBlocks = kMaxBlocks + 1;
     int endSlot = -1;
     for (int slot = 0; slot < kSlotCount; ++slot) {
+        // Most entries of a long index hold records: their state byte alone rules them out.
+        if (uint8_t(m_index[qsizetype(slot) * SlotEntry::kBytes]) == SlotEntry::kInUse)
+            continue;
         const SlotEntry entry = Entry(slot);
         if (entry.state == SlotEntry::kUnused) {
             endSlot = slot;

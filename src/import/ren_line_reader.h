@@ -22,8 +22,12 @@ public:
     QString ErrorText() const { return m_file.errorString(); }
 
 private:
+    static constexpr qint64 kChunkBytes = qint64(1) << 20;
+
     QFile m_file;
     CodePage m_codePage;
-    QByteArray m_raw;
+    QByteArray m_chunk;  // bytes read and not yet taken as lines
+    qsizetype m_next = 0; // where the next line starts in m_chunk
+    bool m_atEnd = false;
     bool m_failed = false;
 };
