@@ -1,6 +1,6 @@
 // What a tagged text export turns into: the notes, their fields and BodyBytes, the lines
-// counted, a note left open, line ends, the keyword and title limits, invalid bytes and a
-// missing file. Notes are collected as the target receives them.
+// counted, a note left open, line ends, the keyword and title limits and invalid bytes. Notes
+// are collected as the target receives them.
 #include "import/ren_import.h"
 #include "support/temp_files.h"
 
@@ -84,6 +84,9 @@ TEST(RenFormatTest, FilesBecomeTheListedNotes)
         {"CP932 text; bytes that form no character become U+FFFD and the line stays",
          "#s\n#t\x82\xa0\xff\n\x81\nok\x82\n#e\n", {{QStringLiteral("あ\uFFFD"), "", QStringLiteral("\uFFFD\nok\uFFFD")}}, 5, nullptr},
         {"an empty file has no lines", "", {}, 0, nullptr},
+        {"a line across the 1 MiB read, a character split by it",
+         "#s\n" + QByteArray((1 << 20) - 4, 'a') + "\x82\xa0\n#e\n", {{"", "", QString((1 << 20) - 4, u'a') + u'あ'}}, 3,
+         nullptr},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.claim);
@@ -114,15 +117,4 @@ TEST(RenFormatTest, KeywordsStayShorterThan1270AndTitlesAreCutTo127)
     EXPECT_EQ(imported.notes[0].keys.size(), 1269);
     EXPECT_TRUE(imported.notes[0].keys.endsWith(QString(68, u'y') + u' '));
     EXPECT_EQ(imported.notes[1].title, QString(127, u'U'));
-}
-
-TEST(RenFormatTest, AMissingFileImportsNothing)
-{
-    TempFolder folder;
-    CollectingTarget target;
-    const RenImportResult result = ImportRenFile(folder.Path("absent.ren"), target, CodePage("CP932"));
-    EXPECT_FALSE(result.opened);
-    EXPECT_FALSE(result.readError.isEmpty());
-    EXPECT_EQ(result.lines, 0);
-    EXPECT_EQ(target.finished, 0);
 }
