@@ -14,6 +14,8 @@
 #include "store/memo_sql.h"
 #include "store/server_store.h"
 #include "support/test_mariadb.h"
+#include "printed_prompts.h"
+#include "ratio_reporter.h"
 
 #include <QCoreApplication>
 #include <benchmark/benchmark.h>
@@ -29,19 +31,6 @@ namespace {
 constexpr int kMemos = 20000;
 constexpr int kTables = 50;
 const QString kTable = QStringLiteral("memo");
-
-// Any message the store shows would spoil the figures: it is printed and answered OK.
-class PrintedPrompts : public UserPrompts {
-public:
-    int Ask(const QString& text, PromptButtons) override
-    {
-        std::fprintf(stderr, "message: %s\n", qPrintable(text));
-        return kAnswerOk;
-    }
-    int RunSaveDialog(MemoHeader&, bool) override { return kSaveDialogCancel; }
-    std::optional<QString> ChooseOpenFile(const FileDialogRequest&) override { return std::nullopt; }
-    std::optional<QString> ChooseSaveFile(const FileDialogRequest&) override { return std::nullopt; }
-};
 
 QString JapaneseText(std::mt19937& random, int characters)
 {
@@ -261,31 +250,6 @@ void OpenTableDirect(benchmark::State& state)
     }
 }
 BENCHMARK(OpenTableDirect)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly();
-
-// Keeps each benchmark's median times for the ratios printed at the end.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        for (const Run& run : runs) {
-            if (run.aggregate_name == "median")
-                m_times[run.run_name.function_name] = {run.GetAdjustedRealTime(), run.GetAdjustedCPUTime()};
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
-    void PrintRatio(const char* figure, const char* baseline, double goal) const
-    {
-        const auto a = m_times.find(figure);
-        const auto b = m_times.find(baseline);
-        if (a == m_times.end() || b == m_times.end())
-            return;
-        std::printf("%s / %s: %.2f real, %.2f CPU (goal: at most %.2f)\n", figure, baseline,
-                    a->second.first / b->second.first, a->second.second / b->second.second, goal);
-    }
-
-private:
-    std::map<std::string, std::pair<double, double>> m_times; // real, CPU
-};
 
 } // namespace
 

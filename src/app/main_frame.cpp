@@ -11,6 +11,8 @@
 #include "document/text_file.h"
 #include "editor/view/print_commands.h"
 #include "editor/view/quirel_view.h"
+#include "import/ren_import_command.h"
+#include "import/view/ren_import_widget.h"
 
 #include <QClipboard>
 #include <QCloseEvent>
@@ -158,7 +160,7 @@ constexpr int kViewCommands[] = {
 };
 
 // Commands whose features come later: they are in the menu and say so when chosen.
-constexpr int kNotYetAvailable[] = {kTitleList, kAttachmentFolder, kSendMail, kImport};
+constexpr int kNotYetAvailable[] = {kTitleList, kAttachmentFolder, kSendMail};
 
 bool IsViewCommand(int command)
 {
@@ -428,6 +430,11 @@ bool CMainFrame::RunDocumentCommand(int command)
     case kProperties:
         doc.Properties();
         return true;
+    case kImport: {
+        RenImportWidget window(this);
+        RunRenImportCommand(doc, m_prompts, window);
+        return true;
+    }
     case kDeleteMemo:
         doc.DeleteCurrentMemo();
         return true;

@@ -216,12 +216,19 @@ int CLocalDatabase::Open(OpenMode mode)
         return Fail(OpenFailure::kNotDatabase, kIndexTooShort);
     if (!ReadAt(0, kIndexBytes, m_index))
         return Fail(OpenFailure::kIo, kCannotOpen);
+    RebuildOrder();
+    m_open = true;
+    return kOk;
+}
+
+void CLocalDatabase::RebuildOrder()
+{
+    m_order.clear();
     for (int slot = 0; slot < kSlotCount; ++slot) {
         if (Entry(slot).state == SlotEntry::kInUse)
             m_order.push_back(slot);
     }
-    m_open = true;
-    return kOk;
+    m_currentPosition = -1;
 }
 
 int CLocalDatabase::FindSlot(qint64 bodyBytes) const
@@ -233,6 +240,9 @@ int CLocalDatabase::FindSlot(qint64 bodyBytes) const
     int bestLargerBlocks = kMaxBlocks + 1;
     int endSlot = -1;
     for (int slot = 0; slot < kSlotCount; ++slot) {
+        // Most entries of a long index hold records: their state byte alone rules them out.
+        if (uint8_t(m_index[qsizetype(slot) * SlotEntry::kBytes]) == SlotEntry::kInUse)
+            continue;
         const SlotEntry entry = Entry(slot);
         if (entry.state == SlotEntry::kUnused) {
             endSlot = slot;

@@ -130,6 +130,8 @@ public:
     // body empty) when there is no current record; -1 when the record is damaged: the header
     // and body then hold what could be read, and the record must not be saved over.
     int LoadCurrent(QString& body);
+    // Orders the records by slot again, as Open does, after WriteRecord added some; position -1.
+    void RebuildOrder();
 
     // A transaction: the saves, deletes and writes until CommitTransaction reach the file
     // together or not at all, with a few syncs for any number of records. Begin fails when the

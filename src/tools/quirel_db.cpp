@@ -11,6 +11,7 @@
 #include "document/rollback_journal.h"
 #include "document/local_memo_store.h"
 #include "document/log_font_text.h"
+#include "tools/import_command.h"
 #include "platform/settings.h"
 #include "tools/server_tool_store.h"
 #include "tools/tool_store.h"
@@ -46,6 +47,7 @@ Commands:
   delete STORE N                     delete memo N
   export STORE                       every memo as one JSON object a line
   check STORE                        look for damage in a file; exit 1 when any is found
+  import STORE FILE.ren              import a tagged text export as new memos
   --help                             show this text
 )";
 
@@ -438,14 +440,17 @@ int Check(CLocalDatabase& database)
 struct CommandShape {
     const char* name;
     const char* arguments;
+    int operands; // after the command
     bool takesNumber;
     bool takesHeaderTexts;
 };
 constexpr CommandShape kCommands[] = {
-    {"create", "STORE", false, false}, {"list", "STORE", false, false},  {"show", "STORE N", true, false},
-    {"add", "STORE", false, true},     {"put", "STORE N", true, true},   {"delete", "STORE N", true, false},
-    {"export", "STORE", false, false}, {"check", "STORE", false, false},
-    {"tables", "mariadb://USER@HOST[:PORT]", false, false},
+    {"create", "STORE", 1, false, false},    {"list", "STORE", 1, false, false},
+    {"show", "STORE N", 2, true, false},     {"add", "STORE", 1, false, true},
+    {"put", "STORE N", 2, true, true},       {"delete", "STORE N", 2, true, false},
+    {"export", "STORE", 1, false, false},    {"check", "STORE", 1, false, false},
+    {"import", "STORE FILE.ren", 2, false, false},
+    {"tables", "mariadb://USER@HOST[:PORT]", 1, false, false},
 };
 
 int Run(const QStringList& arguments)
@@ -470,7 +475,7 @@ int Run(const QStringList& arguments)
                                     [&](const CommandShape& c) { return command == QLatin1StringView(c.name); });
     if (shape == std::end(kCommands))
         return UsageError(QStringLiteral("unknown command '%1'").arg(command));
-    if (positional.size() != (shape->takesNumber ? 3 : 2))
+    if (positional.size() != 1 + shape->operands)
         return UsageError(QStringLiteral("'%1' takes %2").arg(command, QLatin1StringView(shape->arguments)));
     if (!shape->takesHeaderTexts && (parser.isSet(title) || parser.isSet(keys)))
         return UsageError(QStringLiteral("--title and --keys belong to 'add' and 'put'"));
@@ -504,7 +509,7 @@ int Run(const QStringList& arguments)
             return kFailure;
     }
 
-    const bool writes = command == "add" || command == "put" || command == "delete";
+    const bool writes = command == "add" || command == "put" || command == "delete" || command == "import";
     CLocalDatabase* file = nullptr;
     const std::unique_ptr<ToolStore> store =
         OpenStore(path, !writes ? Access::kRead : command == "add" ? Access::kWriteOrCreate : Access::kWrite, file);
@@ -522,6 +527,8 @@ int Run(const QStringList& arguments)
         return Put(*store, number, *body, texts);
     if (command == "delete")
         return Delete(*store, number);
+    if (command == "import")
+        return Import(store->Store(), positional[2]);
     return Check(*file);
 }
 

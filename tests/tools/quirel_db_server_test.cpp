@@ -5,6 +5,8 @@
 #include "support/test_account.h"
 #include "tools/tool_run.h"
 
+#include <QTemporaryDir>
+
 
 namespace {
 
@@ -84,10 +86,20 @@ TEST_F(QuirelDbServerTest, MemosRoundTripThroughTheProgramsStatements)
     }
     EXPECT_EQ(admin->Rows("select count(*) from `" + Database() + "`.memo").value(0).value(0), "2");
 
+    QTemporaryDir folder;
+    const QString ren = folder.filePath("notes.ren");
+    QFile file(ren);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("#s\n#tfrom import\nimported body\n#e\n");
+    file.close();
+    const ToolRun imported = Run({"import", Table(), ren});
+    EXPECT_EQ(imported.out, "lines 4, stored 1, not stored 0\n") << imported.err.toStdString();
+    EXPECT_EQ(admin->Rows("select Title from `" + Database() + "`.memo where nID > 5").value(0).value(0), "from import");
+
     const QList<QByteArray> sent = Statements();
     EXPECT_TRUE(sent.contains(MemoSql::CreateTable("memo")));
     EXPECT_TRUE(sent.contains(MemoSql::AddMailIdColumn("old_memo")));
-    EXPECT_EQ(CountStatements("Insert into"), 2);
+    EXPECT_EQ(CountStatements("Insert into"), 3);
     EXPECT_FALSE(std::any_of(sent.begin(), sent.end(), [](const QByteArray& s) { return s.contains("has space"); }));
 }
 

@@ -73,6 +73,35 @@ TEST_F(QuirelDbTest, AddedMemosListShowExportAndAreReplacedAndDeletedAsInTheEdit
     }
 }
 
+TEST_F(QuirelDbTest, ImportSumsUpAndFailsOnAnUnreadableFileOrNotesNotStored)
+{
+    const QString ren = m_folder.Path("notes.ren");
+    WriteBytes(ren, "#s\r\n#t\x93\xfa\x96\x7b\r\nbody\r\n#e\r\n#s\n#tSecond\n#e\n#s\n#tOpen\nrest");
+    ASSERT_EQ(RunTool({"create", m_path}).exitCode, 0);
+    ToolRun run = RunTool({"import", m_path, ren});
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(run.out, "lines 10, stored 2, not stored 0\n");
+    EXPECT_EQ(run.err, "quirel-db: a note left open at the end of the file was dropped: Open\n");
+    const QStringList first = RunTool({"list", m_path}).out.split('\n').value(0).split('\t');
+    EXPECT_EQ(first.value(2), "日本");
+    EXPECT_EQ(first.value(5), "5") << "four characters and the terminating NUL";
+
+    run = RunTool({"import", m_path, m_folder.Path("absent.ren")});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.out, "");
+    EXPECT_TRUE(run.err.startsWith("quirel-db: " + m_folder.Path("absent.ren") + ": cannot be read"));
+
+    // No free slot: every entry but the last holds a block too small for a record.
+    QByteArray index(CLocalDatabase::kIndexBytes, '\0');
+    for (int slot = 0; slot < CLocalDatabase::kSlotCount - 1; ++slot)
+        SlotEntry{SlotEntry::kFree, 1, uint32_t(slot)}.ToBytes(index.data() + slot * SlotEntry::kBytes);
+    WriteBytes(m_path, index);
+    run = RunTool({"import", m_path, ren});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.out, "lines 10, stored 0, not stored 2\n");
+    EXPECT_TRUE(run.err.startsWith("quirel-db: not stored: 日本\nquirel-db: not stored: Second\n")) << run.err.toStdString();
+}
+
 TEST_F(QuirelDbTest, BadArgumentsAndFilesExitWithOneLine)
 {
     const struct {
