@@ -41,6 +41,7 @@ constexpr Entry kEntries[] = {
      u"添付ファイルも含めメールメッセージを作成します。OutlookなどMAPIに対応している場合のみ利用できます。"
      u"メールソフトによってはご利用いただけません。\n\n"
      u"注意：UNICODE でのみ定義された文字を含む場合は文字を変換できないことがあります。\n"},
+    {kMsgShareConnectFailed, u"Brindle Hub に接続ができませんでした。"},
 };
 
 } // namespace

@@ -22,6 +22,7 @@ enum MessageId : int {
     kMsgLocalDatabaseNotice = 119,
     kMsgShowAgain = 121,
     kMsgMailNotice = 122,
+    kMsgShareConnectFailed = 150,
 };
 
 // The string table entry; empty for an id without one.

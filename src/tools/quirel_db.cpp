@@ -12,6 +12,7 @@
 #include "document/local_memo_store.h"
 #include "document/log_font_text.h"
 #include "platform/settings.h"
+#include "tools/add_mail_command.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -44,6 +45,8 @@ Commands:
   delete STORE N                     delete memo N
   export STORE                       every memo as one JSON object a line
   check STORE                        look for damage; exit 1 when any is found
+  add-mail mariadb://USER@HOST[:PORT]/TABLE FILES...
+                                     register .msg and .eml files as memos of the table
   --help                             show this text
 )";
 
@@ -495,6 +498,8 @@ constexpr CommandShape kCommands[] = {
 
 int Run(const QStringList& arguments)
 {
+    if (arguments.size() > 1 && arguments[1] == QLatin1StringView("add-mail"))
+        return AddMailCommand(arguments.mid(2));
     QCommandLineParser parser;
     const QCommandLineOption help(QStringList{"h", "help"});
     const QCommandLineOption title("title", QString(), "T");
