@@ -32,6 +32,8 @@ constexpr Entry kEntries[] = {
     {kMsgReconfirmDropTable, u"データベースファイル(%1,登録件数%2件)の削除を実行します。本当によろしいですか？"},
     {kMsgConfirmCreateTable,
      u"通常、データベースファイルは１つ作成すれば十分です。\n新規にデータベースファイル(%1)を作成しますか？"},
+    {kMsgDropNeedsServerTable,
+     u"データをドロップできるのは Outlook のメッセージのみで、Brindle Hub 上のデータベースファイルが開いている必要があります。"},
     {kMsgLocalDatabaseNotice,
      u"Nubrick は通常データをBrindle Hubに置き、クライアント・サーバー型のデータベースソフトとして使います。"
      u"ローカルデータベースでは一部機能が利用できないだけではなく、本来の性能を発揮できません。"

@@ -19,6 +19,7 @@ enum MessageId : int {
     kMsgConfirmDropTable = 115,
     kMsgReconfirmDropTable = 116,
     kMsgConfirmCreateTable = 117,
+    kMsgDropNeedsServerTable = 118,
     kMsgLocalDatabaseNotice = 119,
     kMsgShowAgain = 121,
     kMsgMailNotice = 122,

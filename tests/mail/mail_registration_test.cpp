@@ -1,13 +1,16 @@
 // Registration of saved messages into a server table of the private MariaDB server: memos and
 // their fields, the files in MOUNT/Quirel/TABLE/AttachID, duplicates, and the failures that
 // skip one message but never the batch.
+#include "document/quirel_doc.h"
 #include "mail/mail_registration.h"
+#include "mail/message_drop.h"
 #include "msg_builder.h"
 #include "store/server_store_fixture.h"
 #include "support/temp_files.h"
 
 #include <QDir>
 #include <QProcess>
+#include <QSettings>
 #include <gmock/gmock.h>
 
 using testing::ElementsAre;
@@ -152,6 +155,37 @@ TEST_F(MailRegistrationTest, WithoutTheShareMessagesWithFilesAreNotStored)
     EXPECT_THAT(Rows("MailID"), ElementsAre(ElementsAre("<c@example.jp>")));
     EXPECT_EQ(Register(paths.first(1), m_mount.Path("")), std::vector{MailOutcome::kRegistered})
         << "a later try with the share stores it with its files";
+}
+
+// A drop saves the memo in the editor as that memo, never over a memo the batch made.
+TEST_F(MailRegistrationTest, ADropKeepsTheUnsavedMemoApartAndEndsOnTheNewestMemo)
+{
+    RecordingViews views;
+    CQuirelDoc doc(prompts, views);
+    prompts.answers = {kAnswerOk};
+    EXPECT_EQ(MessageDropTarget(doc, prompts), nullptr);
+    EXPECT_EQ(prompts.shown.last(), "データをドロップできるのは Outlook のメッセージのみで、Brindle Hub 上のデータベースファイルが開いている必要があります。");
+
+    auto server = std::make_unique<CServerStore>(prompts);
+    ASSERT_EQ(server->Connect(account.user, account.password, account.user, HostField()), 1);
+    server->SetTableName("memo");
+    doc.AttachServerStore(std::move(server));
+    CServerStore* table = MessageDropTarget(doc, prompts);
+    ASSERT_NE(table, nullptr);
+    QSettings().setValue("Brindle Hub/ShareMounts/127.0.0.1/" + account.user, m_mount.Path(""));
+    doc.SetModifiedFlag();
+    prompts.saveDialogs = {{kSaveDialogGoOn}, {kSaveDialogSave, "mine"}};
+    prompts.answers = {kAnswerOk};
+    const QString mail = Write("m.eml", Eml("<m@example.jp>", "mail", {{"x.txt", "x"}}));
+    EXPECT_EQ(RegisterDroppedMessages(doc, *table, prompts, progress, {mail, Write("bad.eml", "")}), 1);
+
+    const auto rows = Rows("Title, nID");
+    ASSERT_EQ(rows.size(), 2);
+    EXPECT_EQ(rows[0][0], "mail");
+    EXPECT_EQ(rows[1][0], "mine");
+    EXPECT_EQ(doc.CurrentRecord(), rows[1][1].toInt());
+    EXPECT_EQ(prompts.shown.last(), "次のメッセージは登録されませんでした。\n\nbad.eml: メッセージとして読めません。");
+    EXPECT_TRUE(prompts.Finished());
 }
 
 // The tool takes the same path; its summary counts what the registration reported.
