@@ -11,6 +11,7 @@
 #include "document/text_file.h"
 #include "editor/view/print_commands.h"
 #include "editor/view/quirel_view.h"
+#include "mail/view/message_drop_view.h"
 
 #include <QClipboard>
 #include <QCloseEvent>
@@ -648,6 +649,8 @@ void CMainFrame::closeEvent(QCloseEvent* event)
 
 void CMainFrame::dragEnterEvent(QDragEnterEvent* event)
 {
+    if (AcceptMessageDrag(event))
+        return;
     const QList<QUrl> urls = event->mimeData()->urls();
     if (std::ranges::any_of(urls, &QUrl::isLocalFile))
         event->acceptProposedAction();
@@ -655,6 +658,8 @@ void CMainFrame::dragEnterEvent(QDragEnterEvent* event)
 
 void CMainFrame::dropEvent(QDropEvent* event)
 {
+    if (TakeMessageDrop(event, *m_doc, m_prompts, this))
+        return;
     const QList<QUrl> urls = event->mimeData()->urls();
     const auto file = std::ranges::find_if(urls, &QUrl::isLocalFile);
     if (file == urls.end())
