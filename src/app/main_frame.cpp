@@ -11,6 +11,7 @@
 #include "document/text_file.h"
 #include "editor/view/print_commands.h"
 #include "editor/view/quirel_view.h"
+#include "mail/view/attach_dialog.h"
 #include "mail/view/message_drop_view.h"
 
 #include <QClipboard>
@@ -159,7 +160,7 @@ constexpr int kViewCommands[] = {
 };
 
 // Commands whose features come later: they are in the menu and say so when chosen.
-constexpr int kNotYetAvailable[] = {kTitleList, kAttachmentFolder, kSendMail, kImport};
+constexpr int kNotYetAvailable[] = {kTitleList, kSendMail, kImport};
 
 bool IsViewCommand(int command)
 {
@@ -301,6 +302,7 @@ void CMainFrame::CreateMenus()
     connect(m_fileMenu, &QMenu::aboutToShow, this, &CMainFrame::UpdateRecentFileEntries);
     Action(kToolBar)->setCheckable(true);
     Action(kStatusBar)->setCheckable(true);
+    Action(kAttachmentFolder)->setCheckable(true);
 }
 
 void CMainFrame::CreateToolBar()
@@ -401,6 +403,7 @@ void CMainFrame::UpdateCommandStates()
             it.value()->setEnabled(CommandEnabled(it.key()));
     Action(kToolBar)->setChecked(!m_toolBar->isHidden());
     Action(kStatusBar)->setChecked(!statusBar()->isHidden());
+    Action(kAttachmentFolder)->setChecked(m_doc->IsDatabaseOpen() && m_doc->CurrentHeader().attachCount > 0);
 }
 
 // Store commands. Moves and a new memo first run the save check; commands that leave the
@@ -431,6 +434,10 @@ bool CMainFrame::RunDocumentCommand(int command)
         return true;
     case kDeleteMemo:
         doc.DeleteCurrentMemo();
+        return true;
+    case kAttachmentFolder:
+        RunAttachmentFolderCommand(doc, m_prompts, this);
+        UpdateCommandStates(); // the check mark follows the count
         return true;
     case kNewMemo:
     case kFirst:

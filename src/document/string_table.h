@@ -21,6 +21,7 @@ enum MessageId : int {
     kMsgConfirmCreateTable = 117,
     kMsgDropNeedsServerTable = 118,
     kMsgLocalDatabaseNotice = 119,
+    kMsgStoreForAttachments = 120,
     kMsgShowAgain = 121,
     kMsgMailNotice = 122,
     kMsgShareConnectFailed = 150,
