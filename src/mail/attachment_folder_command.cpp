@@ -3,7 +3,6 @@
 
 #include "document/local_database.h"
 #include "document/quirel_doc.h"
-#include "document/string_table.h"
 #include "document/user_prompts.h"
 #include "mail/attachment_folders.h"
 #include "store/server_store.h"
@@ -19,16 +18,7 @@ QString AttachmentRootOf(CQuirelDoc& doc, UserPrompts& prompts, const QString& s
     if (CLocalDatabase* local = doc.LocalDatabase())
         return LocalAttachmentRoot(local->Path());
     auto* server = dynamic_cast<CServerStore*>(doc.Store());
-    if (!server)
-        return {};
-    ShareLogin login;
-    server->GetShareLogin(login.host, login.database, login.password);
-    const QString mount = ReachShareMount(login, shareMount);
-    if (mount.isEmpty()) {
-        prompts.Ask(MessageText(kMsgShareConnectFailed), PromptButtons::kOk);
-        return {};
-    }
-    return ServerAttachmentRoot(mount, server->GetTableName());
+    return server ? ReachServerAttachmentRoot(*server, prompts, shareMount) : QString();
 }
 
 } // namespace

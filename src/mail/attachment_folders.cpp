@@ -1,6 +1,10 @@
 // Attachment roots and the share mount (see attachment_folders.h).
 #include "attachment_folders.h"
 
+#include "document/string_table.h"
+#include "document/user_prompts.h"
+#include "store/server_store.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QProcess>
@@ -96,4 +100,16 @@ QString ReachShareMount(const ShareLogin& login, const QString& given)
     const bool mountedNow = RunGio({QStringLiteral("mount"), uri}, answers).has_value();
     answers.fill('\0');
     return mountedNow ? GioLocalPath(uri) : QString();
+}
+
+QString ReachServerAttachmentRoot(const CServerStore& table, UserPrompts& prompts, const QString& shareMount)
+{
+    ShareLogin login;
+    table.GetShareLogin(login.host, login.database, login.password);
+    const QString mount = ReachShareMount(login, shareMount);
+    if (mount.isEmpty()) {
+        prompts.Ask(MessageText(kMsgShareConnectFailed), PromptButtons::kOk);
+        return {};
+    }
+    return ServerAttachmentRoot(mount, table.GetTableName());
 }

@@ -12,6 +12,9 @@
 
 #include <QString>
 
+class CServerStore;
+class UserPrompts;
+
 QString LocalAttachmentRoot(const QString& databasePath);
 QString ServerAttachmentRoot(const QString& mountFolder, const QString& table);
 QString AttachmentFolder(const QString& root, const QString& attachId);
@@ -27,3 +30,7 @@ struct ShareLogin {
 // folder, else the share mounted through gio. Empty when none of them is a folder that exists
 // (the callers show message 150).
 QString ReachShareMount(const ShareLogin& login, const QString& given);
+
+// The root of the server table's folders on its mounted share (`shareMount` as above);
+// empty after message 150 when the share cannot be reached.
+QString ReachServerAttachmentRoot(const CServerStore& table, UserPrompts& prompts, const QString& shareMount);

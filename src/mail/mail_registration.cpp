@@ -3,8 +3,6 @@
 
 #include "document/attach_id.h"
 #include "document/memo_header.h"
-#include "document/string_table.h"
-#include "document/user_prompts.h"
 #include "mail/attachment_folders.h"
 #include "mail/message_file.h"
 #include "mail/outlook_message.h"
@@ -98,7 +96,7 @@ MailOutcome MailRegistration::StoreMessage(const QString& path, const OutlookMes
         return {path, MailOutcome::kCopyFailed, target};
     for (const QString& name : message.attachmentNames) {
         const QString copy = target + u'/' + name;
-        // A fresh folder holds nothing; anything found there is replaced, as the share's other clients do.
+        // The folder is new; should a file be there all the same, the attachment replaces it.
         QFile::remove(copy);
         // A move where the folders share a file system, else a copy; either empties the
         // temporary folder.
@@ -110,13 +108,7 @@ MailOutcome MailRegistration::StoreMessage(const QString& path, const OutlookMes
 
 QString MailRegistration::AttachmentRoot()
 {
-    if (!m_root) {
-        ShareLogin login;
-        m_store.GetShareLogin(login.host, login.database, login.password);
-        const QString mount = ReachShareMount(login, m_shareMount);
-        m_root = mount.isEmpty() ? QString() : ServerAttachmentRoot(mount, m_store.GetTableName());
-        if (m_root->isEmpty())
-            m_prompts.Ask(MessageText(kMsgShareConnectFailed), PromptButtons::kOk);
-    }
+    if (!m_root)
+        m_root = ReachServerAttachmentRoot(m_store, m_prompts, m_shareMount);
     return *m_root;
 }
