@@ -4,6 +4,8 @@
 
 #include "document/memo_header.h"
 
+#include <chrono>
+#include <cstdint>
 #include <cstdlib>
 
 QString NewAttachId()
@@ -14,4 +16,10 @@ QString NewAttachId()
     for (int i = 0; i < MemoHeader::kAttachIdChars; ++i)
         id += QChar(kLetters[std::rand() % 26]);
     return id;
+}
+
+void SeedAttachIdsFromClock()
+{
+    const auto ticks = uint64_t(std::chrono::system_clock::now().time_since_epoch().count());
+    std::srand(unsigned(ticks ^ (ticks >> 32)));
 }

@@ -70,14 +70,6 @@ CLocalDatabase::ReadResult Verdict(unsigned flaws)
                                                   : CLocalDatabase::kRead;
 }
 
-// Seeded from the clock at full resolution: two databases opened within one second (a script
-// adding memos one by one) must not hand out the same attachment folder names.
-void SeedRandomFromTime()
-{
-    const auto ticks = uint64_t(std::chrono::system_clock::now().time_since_epoch().count());
-    std::srand(unsigned(ticks ^ (ticks >> 32)));
-}
-
 } // namespace
 
 qint64 SlotEntry::Offset() const
@@ -104,7 +96,7 @@ CLocalDatabase::CLocalDatabase(const QString& path, FileSystem& files)
       m_files(files),
       m_journal(files, path)
 {
-    SeedRandomFromTime();
+    SeedAttachIdsFromClock();
     ResetMemoHeader(m_currentHeader);
 }
 

@@ -3,6 +3,7 @@
 
 #include "document/local_database.h"
 #include "document/quirel_doc.h"
+#include "document/string_table.h"
 #include "document/user_prompts.h"
 #include "mail/attachment_folders.h"
 #include "store/server_store.h"

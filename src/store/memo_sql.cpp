@@ -136,4 +136,15 @@ QByteArray FindAttachId(const QString& table, const QByteArray& attachId)
     return "select nID from " + table.toUtf8() + " where AttachID='" + attachId + "' limit 1";
 }
 
+QByteArray ListWithBodyLengths(const QString& table)
+{
+    return "select nID,Title,CreatedAt,TheDateTime,char_length(MainData) from " + table.toUtf8() + " order by nID";
+}
+
+QByteArray MailIds(const QString& table, std::optional<int> nID)
+{
+    return "select nID,MailID from " + table.toUtf8() + (nID ? " where nID = " + Number(*nID) : QByteArray())
+           + " order by nID";
+}
+
 } // namespace MemoSql

@@ -6,6 +6,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <optional>
 
 namespace MemoSql {
 
@@ -47,5 +48,11 @@ QByteArray ThreadUser(unsigned long threadId);
 QByteArray KillThread(unsigned long threadId);
 // Reads nID of a row with this AttachID.
 QByteArray FindAttachId(const QString& table, const QByteArray& attachId);
+
+// quirel-db's own reads, of what no operation of the program reads.
+// Reads nID, Title, CreatedAt, TheDateTime and the length of MainData in characters, in nID order.
+QByteArray ListWithBodyLengths(const QString& table);
+// Reads nID and MailID of every row in nID order, or of the row with `nID`.
+QByteArray MailIds(const QString& table, std::optional<int> nID = std::nullopt);
 
 } // namespace MemoSql

@@ -69,6 +69,8 @@ int g_lostConnectionReports = 0;
 CServerStore::CServerStore(UserPrompts& prompts)
     : m_prompts(prompts)
 {
+    // Without a seed of its own, every run would hand out the same attachment folder names.
+    SeedAttachIdsFromClock();
     ResetMemoHeader(record);
     m_loadDefaults = record;
 }

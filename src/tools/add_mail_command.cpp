@@ -2,36 +2,28 @@
 // drop registers it (mail_registration.h), a progress line on a terminal's standard error, one
 // summary line "registered N, duplicates M, unreadable K, failed F", and a line on standard
 // error for each file that was unreadable or failed. Exit 1 when K + F > 0, 2 for a usage error.
-// The password comes from QUIREL_PASSWORD; the share's mount folder from QUIREL_SHARE_MOUNT.
+// The table is opened as quirel-db opens every server store (server_tool_store.h); the share's
+// mount folder comes from QUIREL_SHARE_MOUNT.
 #include "add_mail_command.h"
 
 #include "document/user_prompts.h"
 #include "mail/mail_registration.h"
 #include "store/server_store.h"
-#include "store/table_name.h"
+#include "tools/server_tool_store.h"
+#include "tools/tool_store.h"
 
-#include <cstdio>
 #include <unistd.h>
 
 namespace {
 
-enum ExitCode { kSuccess = 0, kFailure = 1, kUsage = 2 };
-
-int Fail(const QString& message, int code = kFailure)
-{
-    std::fputs((QStringLiteral("quirel-db: ") + message + u'\n').toUtf8().constData(), stderr);
-    return code;
-}
-
-// The store's messages (a refused login, a lost connection, an unreachable share) go to
-// standard error; questions are answered as a closed box answers them.
+// Messages of the registration (an unreachable share) go to standard error; questions are
+// answered as a closed box answers them.
 class ErrorLinePrompts : public UserPrompts {
 public:
     int Ask(const QString& text, PromptButtons buttons) override
     {
-        Fail(QString(text).replace(u'\n', u' '));
-        return buttons == PromptButtons::kOkCancel || buttons == PromptButtons::kYesNoCancel ? kAnswerCancel
-                                                                                             : kAnswerNo;
+        Fail(text);
+        return buttons == PromptButtons::kOk ? kAnswerOk : kAnswerCancel;
     }
     int RunSaveDialog(MemoHeader&, bool) override { return kSaveDialogCancel; }
     std::optional<QString> ChooseOpenFile(const FileDialogRequest&) override { return std::nullopt; }
@@ -49,26 +41,6 @@ public:
 private:
     bool m_shown = isatty(STDERR_FILENO) == 1;
 };
-
-struct TableAddress {
-    QString user; // also the database
-    QString host; // a host field, with its port when one was given
-    QString table;
-};
-
-// mariadb://USER@HOST[:PORT]/TABLE; nothing when the text is not of that form.
-std::optional<TableAddress> ParseTableAddress(const QString& text)
-{
-    static const QString kScheme = QStringLiteral("mariadb://");
-    if (!text.startsWith(kScheme))
-        return std::nullopt;
-    const QString rest = text.mid(kScheme.size());
-    const qsizetype at = rest.indexOf(u'@');
-    const qsizetype slash = rest.indexOf(u'/', at + 1);
-    if (at <= 0 || slash <= at + 1)
-        return std::nullopt;
-    return TableAddress{rest.left(at), rest.mid(at + 1, slash - at - 1), rest.mid(slash + 1)};
-}
 
 QString FailureLine(const MailOutcome& outcome)
 {
@@ -100,25 +72,19 @@ int AddMailCommand(const QStringList& arguments)
     if (arguments.size() < 2)
         return Fail(QStringLiteral("'add-mail' takes mariadb://USER@HOST[:PORT]/TABLE FILES... (see quirel-db --help)"),
                     kUsage);
-    const std::optional<TableAddress> address = ParseTableAddress(arguments[0]);
-    if (!address)
+    if (!IsServerStore(arguments[0]))
         return Fail(QStringLiteral("'%1' does not name a server table (mariadb://USER@HOST[:PORT]/TABLE)").arg(arguments[0]));
-    if (!IsPlainTableName(address->table))
-        return Fail(QStringLiteral("'%1' is not a plain table name; nothing was sent to the server").arg(address->table));
-    if (!qEnvironmentVariableIsSet("QUIREL_PASSWORD"))
-        return Fail(QStringLiteral("no password: set QUIREL_PASSWORD"));
+    const std::unique_ptr<ToolStore> opened = OpenServerStore(arguments[0]);
+    if (!opened)
+        return kFailure;
+    auto& store = static_cast<CServerStore&>(opened->Store()); // a server table's store
+    int needsMailId = 0;
+    if (store.CheckTable(store.GetTableName(), needsMailId) != 1)
+        return Fail(QStringLiteral("table %1 is not a memo table").arg(store.GetTableName()));
+    if (needsMailId)
+        store.AddMailIdColumn(store.GetTableName()); // as listing the tables upgrades it
 
     ErrorLinePrompts prompts;
-    CServerStore store(prompts);
-    if (store.Connect(address->user, qEnvironmentVariable("QUIREL_PASSWORD"), address->user, address->host) != 1)
-        return kFailure;
-    int needsMailId = 0;
-    if (store.CheckTable(address->table, needsMailId) != 1)
-        return Fail(QStringLiteral("'%1' is not a memo table of %2").arg(address->table, address->user));
-    if (needsMailId)
-        store.AddMailIdColumn(address->table); // as listing the tables upgrades it
-    store.SetTableName(address->table);
-
     TerminalProgress progress;
     MailRegistration registration(store, prompts, progress, qEnvironmentVariable("QUIREL_SHARE_MOUNT"));
     const RegistrationSummary summary = registration.Register(arguments.mid(1));
@@ -129,7 +95,10 @@ int AddMailCommand(const QStringList& arguments)
     const int unreadable = summary.Count(MailOutcome::kUnreadable);
     const int failed = int(summary.outcomes.size()) - unreadable - summary.Count(MailOutcome::kRegistered)
         - summary.Count(MailOutcome::kDuplicate);
-    std::printf("registered %d, duplicates %d, unreadable %d, failed %d\n", summary.Count(MailOutcome::kRegistered),
-                summary.Count(MailOutcome::kDuplicate), unreadable, failed);
+    WriteLine(stdout, QStringLiteral("registered %1, duplicates %2, unreadable %3, failed %4")
+                          .arg(summary.Count(MailOutcome::kRegistered))
+                          .arg(summary.Count(MailOutcome::kDuplicate))
+                          .arg(unreadable)
+                          .arg(failed));
     return unreadable + failed > 0 ? kFailure : kSuccess;
 }

@@ -1,11 +1,11 @@
 // quirel-db: the command-line tool for memo stores, for users who script, back up, inspect or
 // repair their memos outside the editor.
-// Each command is a function over ToolStore, the little a command needs of a store; a local
-// database file is one kind of store. Reading commands open a file read-only, so they work on a
-// read-only file and beside the editor; writing commands save and delete through the editor's
-// own MemoStore path. Only `create`, `add` and `put` write, and only `create` and `add` may make
-// a file. Every failure is one line on standard error and a non-zero exit (2 for a usage error,
-// 1 otherwise).
+// Each command is a function over ToolStore (tool_store.h), the little a command needs of a store:
+// a local database file here, or a server table (server_tool_store.h). Reading commands open a
+// file read-only, so they work on a read-only file and beside the editor; writing commands save
+// and delete through the editor's own MemoStore path. Only `create`, `add` and `put` write, and
+// only `create` and `add` may make a file. Every failure is one line on standard error and a
+// non-zero exit (2 for a usage error, 1 otherwise).
 #include "document/local_database.h"
 #include "document/local_database_check.h"
 #include "document/rollback_journal.h"
@@ -13,98 +13,49 @@
 #include "document/log_font_text.h"
 #include "platform/settings.h"
 #include "tools/add_mail_command.h"
+#include "tools/server_tool_store.h"
+#include "tools/tool_store.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
-#include <QJsonValue>
 #include <QStringDecoder>
 #include <algorithm>
-#include <cstdio>
-#include <functional>
 #include <memory>
 #include <optional>
 
 namespace {
 
-enum ExitCode { kSuccess = 0, kFailure = 1, kUsage = 2 };
-
 const char kUsageText[] = R"(Usage: quirel-db COMMAND STORE [ARGUMENTS]
 
-STORE is a local database file (*.qrl).
+STORE is a local database file (*.qrl) or a server table,
+mariadb://USER@HOST[:PORT]/TABLE (the database is named after USER). The password
+is taken from QUIREL_PASSWORD, or else asked on the terminal.
 
 Commands:
-  create STORE                       make a new, empty database file
-  list STORE                         one memo a line: position, slot, title, created,
-                                     updated, stored characters (tab separated)
-  show STORE N                       the fields of memo N, a blank line, its body
+  create STORE                       make a new, empty database file or memo table
+  tables mariadb://USER@HOST[:PORT]  the memo tables of the server database, one a line
+  list STORE                         one memo a line (tab separated): position, slot,
+                                     title, created, updated, stored characters; on a
+                                     server nID, title, created, updated, characters
+  show STORE N                       the fields of memo N (a position, or an nID on a
+                                     server), a blank line, its body
   add STORE [--title T] [--keys K]   store standard input (UTF-8) as a new memo
   put STORE N [--title T] [--keys K] replace memo N's body with standard input; title and
                                      keys are kept unless given
   delete STORE N                     delete memo N
   export STORE                       every memo as one JSON object a line
-  check STORE                        look for damage; exit 1 when any is found
+  check STORE                        look for damage in a file; exit 1 when any is found
   add-mail mariadb://USER@HOST[:PORT]/TABLE FILES...
                                      register .msg and .eml files as memos of the table
   --help                             show this text
 )";
 
-void WriteLine(FILE* stream, const QString& text)
-{
-    const QByteArray bytes = text.toUtf8() + '\n';
-    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
-}
-
-int Fail(const QString& message, int code = kFailure)
-{
-    WriteLine(stderr, QStringLiteral("quirel-db: ") + message);
-    return code;
-}
-
 int UsageError(const QString& message)
 {
     return Fail(message + QStringLiteral(" (see quirel-db --help)"), kUsage);
 }
-
-// Tabs and line breaks would split a list line.
-QString OneLine(QString text)
-{
-    for (QChar& c : text) {
-        if (c == u'\t' || c == u'\n' || c == u'\r')
-            c = u' ';
-    }
-    return text;
-}
-
-// One field of a memo as `export` (key) and `show` (label) print it.
-struct MemoField {
-    const char* key;
-    const char* label;
-    QJsonValue value; // a string or an integer
-};
-
-// What the commands need of a store. Memo numbers are positions in a local file.
-class ToolStore {
-public:
-    virtual ~ToolStore() = default;
-
-    // Every memo in display order: its list columns (`list` reads headers only), or its fields
-    // and body. A memo that cannot be read is named on standard error and skipped; a memo read
-    // with a warning is named and still visited. Either makes the result kFailure.
-    virtual int ListMemos(const std::function<void(const QStringList&)>& line) = 0;
-    virtual int ExportMemos(const std::function<void(const QList<MemoField>&, const QString&)>& memo) = 0;
-
-    // The editor's store, for saves and deletes.
-    virtual MemoStore& Store() = 0;
-    // Makes memo `number` current in Store(); kFailure with a message when there is no such memo.
-    virtual int SelectMemo(int number) = 0;
-    // The fields of Store()'s current memo, and a warning about its header (empty when sound).
-    virtual QList<MemoField> CurrentFields() = 0;
-    virtual QString CurrentWarning() = 0;
-    // The line that names the memo Store() has just added.
-    virtual QString AddedLine() = 0;
-};
 
 class LocalToolStore : public ToolStore {
 public:
@@ -158,6 +109,8 @@ public:
         const int position = Database().CurrentPosition();
         return QStringLiteral("added memo at position %1 (slot %2)").arg(position).arg(Database().SlotAt(position));
     }
+
+    QString WhyNotStored() override { return QStringLiteral("the file is full or cannot be written"); }
 
 private:
     CLocalDatabase& Database() { return m_store.Database(); }
@@ -248,10 +201,8 @@ enum class Access { kRead, kWrite, kWriteOrCreate };
 // Opens STORE for a command; null after a message when it cannot be opened.
 std::unique_ptr<ToolStore> OpenStore(const QString& store, Access access, CLocalDatabase*& file)
 {
-    if (store.startsWith(QStringLiteral("mariadb://"))) {
-        Fail(QStringLiteral("server stores are not supported yet: ") + store);
-        return nullptr;
-    }
+    if (IsServerStore(store))
+        return OpenServerStore(store);
     if (access == Access::kWrite && !QFileInfo::exists(store)) {
         Fail(OpenFailureText(store, CLocalDatabase::kCannotOpen, CLocalDatabase::OpenFailure::kMissing));
         return nullptr;
@@ -424,8 +375,11 @@ int Show(ToolStore& store, int number)
     const QString body = store.Store().LoadCurrent();
     if (store.Store().CurrentIsDamaged())
         return DamagedMemo(number);
+    const QList<MemoField> fields = store.CurrentFields();
+    if (fields.isEmpty())
+        return kFailure;
     QStringList lines;
-    for (const MemoField& field : store.CurrentFields())
+    for (const MemoField& field : fields)
         lines << QLatin1StringView(field.label) + QStringLiteral(": ") + field.value.toVariant().toString();
     lines << QString() << body;
     WriteLine(stdout, lines.join(u'\n'));
@@ -440,7 +394,7 @@ int Add(ToolStore& store, const QString& body, const HeaderTexts& texts)
     memos.BeginNew();
     texts.ApplyTo(memos);
     if (!memos.SaveCurrent(body))
-        return Fail(QStringLiteral("the memo cannot be stored (the file is full or cannot be written)"));
+        return Fail(QStringLiteral("the memo cannot be stored (%1)").arg(store.WhyNotStored()));
     WriteLine(stdout, store.AddedLine());
     return kSuccess;
 }
@@ -457,7 +411,7 @@ int Put(ToolStore& store, int number, const QString& body, const HeaderTexts& te
             QStringLiteral("memo %1 is damaged; it is not overwritten (store the text with 'add')").arg(number));
     texts.ApplyTo(memos);
     if (!memos.SaveCurrent(body))
-        return Fail(QStringLiteral("memo %1 cannot be stored (the file is full or cannot be written)").arg(number));
+        return Fail(QStringLiteral("memo %1 cannot be stored (%2)").arg(number).arg(store.WhyNotStored()));
     return kSuccess;
 }
 
@@ -494,6 +448,7 @@ constexpr CommandShape kCommands[] = {
     {"create", "STORE", false, false}, {"list", "STORE", false, false},  {"show", "STORE N", true, false},
     {"add", "STORE", false, true},     {"put", "STORE N", true, true},   {"delete", "STORE N", true, false},
     {"export", "STORE", false, false}, {"check", "STORE", false, false},
+    {"tables", "mariadb://USER@HOST[:PORT]", false, false},
 };
 
 int Run(const QStringList& arguments)
@@ -530,6 +485,12 @@ int Run(const QStringList& arguments)
         return UsageError(QStringLiteral("'%1' is not a memo number").arg(positional[2]));
 
     const QString path = positional[1];
+    if (command == "tables")
+        return IsServerStore(path) ? ListServerTables(path) : UsageError(QStringLiteral("'tables' takes a server"));
+    if (command == "check" && IsServerStore(path))
+        return UsageError(QStringLiteral("'check' takes a local database file"));
+    if (command == "create" && IsServerStore(path))
+        return CreateServerTable(path);
     if (command == "create") {
         const int created = CLocalDatabase(path).CreateFile();
         return created == CLocalDatabase::kOk ? kSuccess : Fail(OpenFailureText(path, created, {}));

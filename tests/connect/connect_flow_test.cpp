@@ -10,7 +10,7 @@
 #include "fake_ping_command.h"
 #include "scripted_connect_prompts.h"
 #include "store/server_store.h"
-#include "support/test_mariadb.h"
+#include "support/test_account.h"
 
 #include <QSettings>
 #include <QThread>
@@ -20,12 +20,6 @@ using namespace Qt::StringLiterals;
 using testing::ElementsAre;
 
 namespace {
-
-QString Refused(int error)
-{
-    return u"Brindle Hub への接続ができません。VPN 接続が確立されているか、IDやPasswordを確認してください。"
-           u"(Error number : %1)"_s.arg(error);
-}
 
 QString Vpn114(const QString& host)
 {
@@ -38,7 +32,7 @@ QString Create117(const QString& name)
     return u"通常、データベースファイルは１つ作成すれば十分です。\n新規にデータベースファイル(%1)を作成しますか？"_s.arg(name);
 }
 
-class ConnectFlowTest : public testing::Test {
+class ConnectFlowTest : public testing::Test, public TestAccount {
 protected:
     ConnectFlowTest()
     {
@@ -66,12 +60,8 @@ protected:
     // An account of this test's own on the shared server.
     void Serve()
     {
-        const std::optional<MariaDbAddress> address = SharedMariaDb();
-        ASSERT_TRUE(address) << "no shared server: run through ctest, or `mariadb_fixture start` first";
-        host = u"%1:%2"_s.arg(address->host).arg(address->port);
-        admin = std::make_unique<MariaDbAdmin>(*address);
-        const QString test = QString::fromUtf8(testing::UnitTest::GetInstance()->current_test_info()->name());
-        account = admin->CreateAccount(u"c_"_s + test.toLower().left(40));
+        OpenSharedAccount(u"c_"_s);
+        host = HostField();
     }
     // Memo tables made as the program makes them, with `rows` memos in the first.
     void MakeTables(const QStringList& tables, int rows = 0)
@@ -102,8 +92,6 @@ protected:
     CQuirelDoc doc{prompts, views};
     ServerConnector connector{doc, prompts, dialogs, {folder.Path({}), kProbePingCommand}};
     QString host;
-    std::unique_ptr<MariaDbAdmin> admin;
-    MariaDbAccount account;
 };
 
 TEST_F(ConnectFlowTest, ASilentHostOffersTheVpnManagerAndTheTypedHostAndUserAreKeptEvenWhenRefused)
@@ -112,7 +100,7 @@ TEST_F(ConnectFlowTest, ASilentHostOffersTheVpnManagerAndTheTypedHostAndUserAreK
     prompts.answers = {kAnswerNo, kAnswerOk};
     dialogs.logins = {ServerLogin{u"127.0.0.1:1"_s, u"taro"_s, u"secret-word"_s}};
     connector.OnOpenServerDb();
-    EXPECT_THAT(prompts.shown, ElementsAre(Vpn114(u"unit.invalid:3306"_s), u"[接続] unit.invalid:3306 hanako"_s, Refused(2002)));
+    EXPECT_THAT(prompts.shown, ElementsAre(Vpn114(u"unit.invalid:3306"_s), u"[接続] unit.invalid:3306 hanako"_s, ConnectFailedText(2002)));
     EXPECT_THAT(dialogs.busy, ElementsAre(true, false));
     EXPECT_EQ(Remembered(), QStringList({u"127.0.0.1:1"_s, u"taro"_s}));
     EXPECT_FALSE(SettingsHold(u"secret-word"_s));
@@ -211,7 +199,7 @@ TEST_F(ConnectFlowTest, RefusalsCancelAndDeleteLeaveNoConnectionAndAnUntitledTex
     const QString ask116 = u"データベースファイル(memo,登録件数2件)の削除を実行します。本当によろしいですか？"_s;
     const QString failed111 = u"テーブルの作成に失敗しました。"_s;
     EXPECT_THAT(prompts.shown,
-                ElementsAre(Refused(1045), u"[テーブル選択] <memo><work>"_s, u"[テーブル選択] <memo><work>"_s, ask115, ask116,
+                ElementsAre(ConnectFailedText(1045), u"[テーブル選択] <memo><work>"_s, u"[テーブル選択] <memo><work>"_s, ask115, ask116,
                             ask115, ask116, u"[テーブル選択] <work>"_s, Create117(u"select"_s), failed111,
                             u"[テーブル選択] <work>"_s, Create117(u"my table"_s), failed111));
     for (const QByteArray& statement : admin->StatementsOf(account.user))
@@ -239,7 +227,7 @@ TEST_F(ConnectFlowTest, AShortcutOpensItsTableWithThePasswordAloneAndRefusesAnUn
                u"全角の文字で、1～64 文字、数字だけではない名前です。"_s.arg(table);
     };
     EXPECT_THAT(prompts.shown, ElementsAre(unusable(u"my table"_s), unusable({}), u"[パスワード入力]"_s,
-                                           u"[パスワード入力]"_s, Refused(1045), u"[パスワード入力]"_s));
+                                           u"[パスワード入力]"_s, ConnectFailedText(1045), u"[パスワード入力]"_s));
     EXPECT_EQ(doc.Title(), Title(u"work"_s, 0));
     EXPECT_EQ(views.recentFiles, QStringList({path}));
 }

@@ -23,24 +23,13 @@ constexpr int kPowerCutsPerCall = 12; // seeded draws of what survives, besides 
 using Fault = CrashFileSystem::Fault;
 using Memos = std::map<int, QString>; // slot -> title and body
 
-MemoHeader Header(const QString& title)
+// Saves `body` as a new memo (position -1) or over the memo at `position`.
+int Save(CLocalDatabase& db, int position, const QString& body)
 {
     MemoHeader header;
     ResetMemoHeader(header);
-    header.title = title;
+    header.title = position < 0 ? QStringLiteral("new") : QStringLiteral("rewritten");
     header.createdAt = header.theDateTime = QStringLiteral("2026/12/07 10:00:00");
-    return header;
-}
-
-int Add(CLocalDatabase& db, const QString& body)
-{
-    MemoHeader header = Header(QStringLiteral("new"));
-    return db.SaveRecord(-1, header, body);
-}
-
-int Rewrite(CLocalDatabase& db, int position, const QString& body)
-{
-    MemoHeader header = Header(QStringLiteral("rewritten"));
     return db.SaveRecord(position, header, body);
 }
 
@@ -65,7 +54,7 @@ QByteArray BaseImage()
     EXPECT_EQ(db.Open(), CLocalDatabase::kOk);
     for (const QString& body : {QString(100, u'a'), QString(5000, u'b'), QString(2048, u'c'), QString(3000, u'd'),
                                 QStringLiteral("last")})
-        Add(db, body);
+        Save(db, -1, body);
     EXPECT_EQ(db.DeleteRecord(3), 1);
     return files.Bytes(kPath);
 }
@@ -76,22 +65,22 @@ struct Scenario {
 };
 
 const Scenario kScenarios[] = {
-    {"new memo at the end", [](CLocalDatabase& db) { return Add(db, QStringLiteral("brand new")); }},
-    {"new memo in freed blocks", [](CLocalDatabase& db) { return Add(db, QString(3000, u'n')); }},
-    {"grown into freed blocks", [](CLocalDatabase& db) { return Rewrite(db, 0, QString(3000, u'g')); }},
-    {"grown to the end", [](CLocalDatabase& db) { return Rewrite(db, 2, QString(9000, u'G')); }},
-    {"shrunk to one full block", [](CLocalDatabase& db) { return Rewrite(db, 1, QString(2048, u's')); }},
-    {"same size", [](CLocalDatabase& db) { return Rewrite(db, 1, QString(5000, u'y')); }},
+    {"new memo at the end", [](CLocalDatabase& db) { return Save(db, -1, QStringLiteral("brand new")); }},
+    {"new memo in freed blocks", [](CLocalDatabase& db) { return Save(db, -1, QString(3000, u'n')); }},
+    {"grown into freed blocks", [](CLocalDatabase& db) { return Save(db, 0, QString(3000, u'g')); }},
+    {"grown to the end", [](CLocalDatabase& db) { return Save(db, 2, QString(9000, u'G')); }},
+    {"shrunk to one full block", [](CLocalDatabase& db) { return Save(db, 1, QString(2048, u's')); }},
+    {"same size", [](CLocalDatabase& db) { return Save(db, 1, QString(5000, u'y')); }},
     {"deleted", [](CLocalDatabase& db) { return db.DeleteRecord(1); }},
     {"transaction of records",
      [](CLocalDatabase& db) {
          db.SetTransactionBuffer(3 * CLocalDatabase::kBlockBytes); // written out twice before the commit
          db.BeginTransaction();
-         Add(db, QStringLiteral("note one"));
-         Add(db, QString(3000, u'2'));
-         Rewrite(db, 0, QStringLiteral("first, edited"));
+         Save(db, -1, QStringLiteral("note one"));
+         Save(db, -1, QString(3000, u'2'));
+         Save(db, 0, QStringLiteral("first, edited"));
          db.DeleteRecord(3);
-         Add(db, QString(4500, u'3'));
+         Save(db, -1, QString(4500, u'3'));
          return db.CommitTransaction();
      }},
 };
@@ -105,9 +94,7 @@ struct Expected {
 // A session's earlier change, whose journal (longer than most) the next change reuses.
 void EarlierChange(CLocalDatabase& db, bool warm)
 {
-    if (warm) {
-        EXPECT_EQ(Rewrite(db, 1, QString(5000, u'w')), 1);
-    }
+    EXPECT_TRUE(!warm || Save(db, 1, QString(5000, u'w')) == 1);
 }
 
 // The change without faults: its result, the file after it and how many calls it makes, up to

@@ -119,6 +119,12 @@ TEST_F(LocalDatabaseTest, GrownMemosMoveKeepingSlotAndOrderAndFreeTheirOldBlocks
     EXPECT_EQ(Body(0), QString(3000, 'a'));
     EXPECT_EQ(Body(1), "short");
     EXPECT_TRUE(CheckLocalDatabase(db).problems.isEmpty());
+
+    // Writes that would spill out of a record or the index, or name no memo, are refused.
+    EXPECT_EQ(db.WriteRecord(1, MemoHeader{}, QByteArray(4097, 'x')), CLocalDatabase::kNotWritable); // Free(2, 0)
+    EXPECT_FALSE(db.WriteEntry(CLocalDatabase::kSlotCount, InUse(2, 0)));
+    EXPECT_EQ(db.DeleteRecord(2), 0);
+    EXPECT_EQ(Save("x", 2), 0);
 }
 
 TEST_F(LocalDatabaseTest, ShrunkMovedAndDeletedRecordsLeaveNoOldTextInTheFile)
@@ -140,7 +146,7 @@ TEST_F(LocalDatabaseTest, ShrunkMovedAndDeletedRecordsLeaveNoOldTextInTheFile)
     EXPECT_EQ(Body(0), QString(9000, 'e'));
 }
 
-TEST_F(LocalDatabaseTest, FreedBlocksAreReusedOnExactFitOrWhenTwoBlocksLarger)
+TEST_F(LocalDatabaseTest, FreedBlocksAreReusedOnExactFitOrWhenTwoBlocksLargerAndANewMemoGoesLastUntilReopened)
 {
     CLocalDatabase& db = Reopen();
     Save(QString(3 * 2048, 'x')); // 4 blocks at 0
@@ -151,19 +157,11 @@ TEST_F(LocalDatabaseTest, FreedBlocksAreReusedOnExactFitOrWhenTwoBlocksLarger)
     EXPECT_EQ(db.FindSlot(1), 0);          // 2 blocks: the smallest larger entry is 2 larger
     EXPECT_EQ(db.FindSlot(2 * kBlock), 3); // 3 blocks: 4 and 5 are too close, append
     EXPECT_EQ(db.FindSlot(4 * kBlock), 1); // exact fit
-}
-
-TEST_F(LocalDatabaseTest, NewMemoGoesLastUntilReopenOrdersBySlot)
-{
-    CLocalDatabase& db = Reopen();
-    for (const char* body : {"A", "B", "C"})
-        Save(body);
-    ASSERT_EQ(db.DeleteRecord(0), 1);
-    Save("D"); // reuses slot 0
-    EXPECT_EQ(db.SlotAt(2), 0);
+    Save("D"); // into slot 0, shown last until the file is opened again
+    EXPECT_EQ(db.SlotAt(1), 0);
     Reopen();
     EXPECT_EQ(Body(0), "D");
-    EXPECT_EQ(Body(2), "C");
+    EXPECT_EQ(Body(1), "z");
 }
 
 TEST_F(LocalDatabaseTest, ASecondWriterIsRefusedWhileReadersShareTheFileAndWaitForSaves)
@@ -202,20 +200,18 @@ TEST_F(LocalDatabaseTest, ASecondWriterIsRefusedWhileReadersShareTheFileAndWaitF
     EXPECT_EQ(second.Open(), CLocalDatabase::kOk);
 }
 
-TEST_F(LocalDatabaseTest, ShortOrTextFilesHoldNoRecords)
+TEST_F(LocalDatabaseTest, ShortTextAndDamagedFilesReadAsFailure)
 {
-
     WriteBytes(m_path, QByteArray(kMiB - 1, 'x'));
     EXPECT_EQ(CLocalDatabase(m_path).Open(), CLocalDatabase::kIndexTooShort);
     WriteBytes(m_path, QByteArray("Memo text, line after line.\n").repeated(40000));
     EXPECT_EQ(Reopen().Count(), 0);
-    QString body = "untouched";
-    EXPECT_EQ(m_db->LoadCurrent(body), 0);
-    EXPECT_TRUE(body.isEmpty());
-}
+    QString text = "untouched";
+    EXPECT_EQ(m_db->LoadCurrent(text), 0);
+    EXPECT_TRUE(text.isEmpty());
 
-TEST_F(LocalDatabaseTest, DamagedRecordsReadAsFailure)
-{
+    m_db.reset();
+    QFile::remove(m_path);
     Reopen();
     for (int i = 0; i < 5; ++i)
         Save("memo");
@@ -277,17 +273,6 @@ TEST_F(LocalDatabaseTest, RecordsNeverEndAtOrBeyondFourGibibytes)
     EXPECT_EQ(Reopen().FileSize(), CLocalDatabase::kMaxFileBytes - 3 * kBlock);
     EXPECT_EQ(Save("ends one block below the limit"), 1);
     EXPECT_EQ(m_db->Entry(1).EndOffset(), CLocalDatabase::kMaxFileBytes - kBlock);
-}
-
-TEST_F(LocalDatabaseTest, RefusesWritesThatWouldSpillOrLeaveTheIndex)
-{
-    CLocalDatabase& db = Reopen();
-    Save("a");
-    ASSERT_EQ(db.DeleteRecord(0), 1);
-    EXPECT_EQ(db.DeleteRecord(0), 0);
-    EXPECT_EQ(db.WriteRecord(0, MemoHeader{}, QByteArray(4097, 'x')), CLocalDatabase::kNotWritable);
-    EXPECT_FALSE(db.WriteEntry(CLocalDatabase::kSlotCount, InUse(2, 0)));
-    EXPECT_EQ(Save("x", 0), 0);
 }
 
 // Two rewrites in one transaction, cut after the first is written in place: a half-saved file.

@@ -2,28 +2,15 @@
 // and the exits for files that are no message.
 #include "msg_builder.h"
 #include "support/temp_files.h"
+#include "tools/tool_run.h"
 
 #include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QProcess>
-#include <gtest/gtest.h>
 
 namespace {
 
-struct ToolRun {
-    int exitCode = -1; // -1 when the tool crashed
-    QByteArray out;
-    QString err;
-};
-
 ToolRun RunTool(const QStringList& arguments)
 {
-    QProcess process;
-    process.start(QStringLiteral(QUIREL_MAIL_PATH), arguments);
-    EXPECT_TRUE(process.waitForFinished());
-    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1, process.readAllStandardOutput(),
-            QString::fromUtf8(process.readAllStandardError())};
+    return RunProgram(QStringLiteral(QUIREL_MAIL_PATH), arguments);
 }
 
 TEST(QuirelMailTest, PrintsTheMessageAndExtractsItsAttachments)
@@ -37,13 +24,11 @@ TEST(QuirelMailTest, PrintsTheMessageAndExtractsItsAttachments)
     const QString target = folder.Path("new/deeper");
     const ToolRun run = RunTool({folder.Path("m.msg"), "--extract", target});
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
-    const QJsonObject json = QJsonDocument::fromJson(run.out).object();
-    EXPECT_EQ(json, QJsonObject({{"sender_address", "from@example.jp"}, {"sender_name", "差出人"},
+    EXPECT_EQ(JsonLine(run.out), QJsonObject({{"sender_address", "from@example.jp"}, {"sender_name", "差出人"},
                                  {"recipient_address", "to@example.jp"}, {"recipient_name", "宛先"},
                                  {"subject", "件名"}, {"body", "本文\r\n"}, {"message_id", "<id@example.jp>"},
                                  {"attachments", QJsonArray({"a.txt", "a (2).txt"})}}));
     EXPECT_EQ(ReadBytes(target + "/a (2).txt"), "two");
-
 }
 
 TEST(QuirelMailTest, FilesThatAreNoMessageExitWithOneLine)

@@ -9,12 +9,6 @@
 using testing::ElementsAre;
 using testing::IsEmpty;
 
-namespace {
-
-const QString kConnectionLost =
-    QStringLiteral("データベースへの接続が確認できません。VPNで正常に接続されているか、Brindle Hubが動作しているか確認してください。");
-
-} // namespace
 
 class ServerStoreFaultTest : public ServerStoreTest {
 protected:
@@ -25,7 +19,8 @@ protected:
         QString error;
         ASSERT_TRUE(server->Start(error)) << error.toStdString();
         store.SetTimeouts({2, 2, 2});
-        Prepare(server->Address());
+        OpenAccount(QStringLiteral("t_"), server->Address());
+        LogIn();
         ASSERT_EQ(store.CreateTable(QStringLiteral("memo")), 1);
         store.SetTableName(QStringLiteral("memo"));
     }

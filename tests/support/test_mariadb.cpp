@@ -69,8 +69,11 @@ bool ProcessIsGone(pid_t pid)
     return close >= 0 && line.mid(close + 2, 1) == "Z";
 }
 
-void WaitUntilGone(pid_t pid)
+// Sends `signal` (after SIGCONT, so that a paused server acts on it) and waits until it is gone.
+void EndProcess(pid_t pid, int signal)
 {
+    kill(pid, SIGCONT);
+    kill(pid, signal);
     QElapsedTimer waited;
     waited.start();
     while (!ProcessIsGone(pid) && waited.elapsed() < kStartWaitMs)
@@ -138,21 +141,11 @@ bool TestMariaDbServer::Restart(QString& error)
 bool TestMariaDbServer::Launch(QString& error)
 {
     const QString data = DataFolder(m_folder);
-    const QStringList arguments{
-        QStringLiteral("--no-defaults"), // must come first
-        QStringLiteral("--datadir=") + data,
-        QStringLiteral("--port=%1").arg(m_port),
-        QStringLiteral("--bind-address=127.0.0.1"),
-        QStringLiteral("--socket=") + SocketPath(),
-        QStringLiteral("--pid-file=") + data + QStringLiteral("/mariadbd.pid"),
-        QStringLiteral("--log-error=") + m_folder + QStringLiteral("/error.log"),
-        QStringLiteral("--user=") + CurrentUserName(),
-        QStringLiteral("--skip-name-resolve"),
-        QStringLiteral("--log-output=TABLE"),
-        QStringLiteral("--general-log=1"),
-        QStringLiteral("--max-allowed-packet=64M"),
-        QStringLiteral("--innodb-buffer-pool-size=16M"),
-    };
+    const QStringList arguments{"--no-defaults", // must come first
+        "--datadir=" + data, QStringLiteral("--port=%1").arg(m_port), "--bind-address=127.0.0.1",
+        "--socket=" + SocketPath(), "--pid-file=" + data + "/mariadbd.pid", "--log-error=" + m_folder + "/error.log",
+        "--user=" + CurrentUserName(), "--skip-name-resolve", "--log-output=TABLE", "--general-log=1",
+        "--max-allowed-packet=64M", "--innodb-buffer-pool-size=16M"};
     std::vector<QByteArray> bytes{QByteArray("/usr/sbin/mariadbd")};
     for (const QString& argument : arguments)
         bytes.push_back(argument.toLocal8Bit());
@@ -219,13 +212,10 @@ void TestMariaDbServer::Signal(int signal)
         kill(m_pid, signal);
 }
 
-void TestMariaDbServer::Stop()
+void TestMariaDbServer::End(int signal)
 {
-    if (m_pid <= 0)
-        return;
-    Resume();
-    Signal(SIGTERM);
-    WaitUntilGone(m_pid);
+    if (m_pid > 0)
+        EndProcess(m_pid, signal);
     m_pid = 0;
 }
 
@@ -234,25 +224,6 @@ void TestMariaDbServer::RemoveSocketFolder()
     if (!m_socketFolder.isEmpty())
         QDir(m_socketFolder).removeRecursively();
     m_socketFolder.clear();
-}
-
-void TestMariaDbServer::Kill()
-{
-    if (m_pid <= 0)
-        return;
-    Signal(SIGKILL);
-    WaitUntilGone(m_pid);
-    m_pid = 0;
-}
-
-void TestMariaDbServer::Pause()
-{
-    Signal(SIGSTOP);
-}
-
-void TestMariaDbServer::Resume()
-{
-    Signal(SIGCONT);
 }
 
 QString TestMariaDbServer::StatePath(const QString& folder)
@@ -277,11 +248,8 @@ void TestMariaDbServer::StopFromState(const QString& folder)
         return;
     const auto pid = pid_t(QSettings(path, QSettings::IniFormat).value("pid").toLongLong());
     QFile::remove(path);
-    if (pid > 0) {
-        kill(pid, SIGCONT);
-        kill(pid, SIGTERM);
-        WaitUntilGone(pid);
-    }
+    if (pid > 0)
+        EndProcess(pid, SIGTERM);
 }
 
 std::optional<MariaDbAddress> SharedMariaDb()
@@ -309,14 +277,19 @@ MariaDbAdmin::~MariaDbAdmin()
         mysql_close(m_mysql);
 }
 
+bool MariaDbAdmin::Query(const QByteArray& statement)
+{
+    if (m_mysql && mysql_real_query(m_mysql, statement.constData(), statement.size()) == 0)
+        return true;
+    std::fprintf(stderr, "admin statement failed: %s\n  %s\n", m_mysql ? mysql_error(m_mysql) : "not connected",
+                 statement.left(200).constData());
+    return false;
+}
+
 bool MariaDbAdmin::Exec(const QByteArray& statement)
 {
-    if (!m_mysql)
+    if (!Query(statement))
         return false;
-    if (mysql_real_query(m_mysql, statement.constData(), statement.size()) != 0) {
-        std::fprintf(stderr, "admin statement failed: %s\n  %s\n", mysql_error(m_mysql), statement.left(200).constData());
-        return false;
-    }
     if (MYSQL_RES* result = mysql_store_result(m_mysql))
         mysql_free_result(result);
     return true;
@@ -325,12 +298,8 @@ bool MariaDbAdmin::Exec(const QByteArray& statement)
 QList<QList<QByteArray>> MariaDbAdmin::Rows(const QByteArray& statement)
 {
     QList<QList<QByteArray>> rows;
-    if (!m_mysql)
+    if (!Query(statement))
         return rows;
-    if (mysql_real_query(m_mysql, statement.constData(), statement.size()) != 0) {
-        std::fprintf(stderr, "admin query failed: %s\n", mysql_error(m_mysql));
-        return rows;
-    }
     MYSQL_RES* result = mysql_store_result(m_mysql);
     if (!result)
         return rows;

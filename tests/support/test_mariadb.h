@@ -14,6 +14,7 @@
 #include <QByteArray>
 #include <QList>
 #include <QString>
+#include <csignal>
 #include <optional>
 #include <sys/types.h>
 
@@ -44,11 +45,11 @@ public:
     // Runs the server again on the same data folder and port (after Kill or Stop).
     bool Restart(QString& error);
     // SIGTERM, then waits until the process is gone.
-    void Stop();
+    void Stop() { End(SIGTERM); }
     // Faults: SIGKILL (waits until gone), SIGSTOP and SIGCONT.
-    void Kill();
-    void Pause();
-    void Resume();
+    void Kill() { End(SIGKILL); }
+    void Pause() { Signal(SIGSTOP); }
+    void Resume() { Signal(SIGCONT); }
     // Leaves the server running when this object dies (the fixture's setup).
     void Release() { m_released = true; }
 
@@ -64,6 +65,7 @@ public:
 private:
     bool Launch(QString& error);
     void Signal(int signal);
+    void End(int signal);
     // The socket lives in the data folder unless that path is too long for a socket address;
     // then in a private folder under /tmp, kept across restarts and removed with this object.
     QString SocketPath();
@@ -100,5 +102,7 @@ public:
     QList<QByteArray> StatementsOf(const QString& user);
 
 private:
+    bool Query(const QByteArray& statement);
+
     st_mysql* m_mysql = nullptr;
 };

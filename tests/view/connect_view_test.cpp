@@ -11,7 +11,7 @@
 #include "editor/view/quirel_view.h"
 #include "store/server_store.h"
 #include "support/temp_files.h"
-#include "support/test_mariadb.h"
+#include "support/test_account.h"
 
 #include <QLineEdit>
 #include <QListWidget>
@@ -57,22 +57,20 @@ TEST(ConnectViewTest, TheTableDialogEndsOnADoubleClickOrCreatesOnceTheNameBoxIsO
 
 TEST(ConnectViewTest, TheOpenServerCommandSwitchesTheWindowAndItsTimerPingsTheConnection)
 {
-    const std::optional<MariaDbAddress> address = SharedMariaDb();
-    ASSERT_TRUE(address) << "no shared server: run through ctest, or `mariadb_fixture start` first";
-    MariaDbAdmin admin(*address);
-    const MariaDbAccount account = admin.CreateAccount(u"v_open_server"_s);
-    const QString host = u"%1:%2"_s.arg(address->host).arg(address->port);
+    TestAccount server;
+    server.OpenSharedAccount(u"v_"_s);
+    ASSERT_FALSE(HasFatalFailure());
     TempFolder folder;
     ScriptedPrompts prompts;
     ScriptedConnectPrompts dialogs(prompts);
     CMainFrame frame(&prompts);
     frame.SetConnectPrompts(dialogs, {folder.Path({}), kProbePingCommand});
     QSettings().remove(u"Brindle Hub"_s);
-    dialogs.logins = {ServerLogin{host, account.user, account.password}};
+    dialogs.logins = {ServerLogin{server.HostField(), server.account.user, server.account.password}};
     dialogs.tableDialogs = {{kPressCreate, TypeName(u"memo"_s), kPressCreate}};
     prompts.answers = {kAnswerYes};
     frame.RunCommand(kOpenServer);
-    EXPECT_EQ(frame.windowTitle(), u"127.0.0.1:v_open_server:memo データ数 0 - Quirel"_s);
+    EXPECT_EQ(frame.windowTitle(), u"127.0.0.1:%1:memo データ数 0 - Quirel"_s.arg(server.account.user));
     EXPECT_FALSE(frame.SearchBar()->EncodingButton()->isEnabled());
     EXPECT_TRUE(frame.SearchBar()->DatabaseSearchEnabled());
     frame.UpdateCommandStates();
@@ -82,14 +80,13 @@ TEST(ConnectViewTest, TheOpenServerCommandSwitchesTheWindowAndItsTimerPingsTheCo
 
     auto* store = dynamic_cast<CServerStore*>(frame.Document().Store());
     ASSERT_TRUE(store);
-    ASSERT_TRUE(admin.Exec("KILL " + QByteArray::number(quint64(store->ThreadId()))));
+    ASSERT_TRUE(server.admin->Exec("KILL " + QByteArray::number(quint64(store->ThreadId()))));
     prompts.shown.clear();
     prompts.answers = {kAnswerOk};
     frame.View()->SetKeepAliveInterval(200);
     EXPECT_TRUE(QTest::qWaitFor([&prompts] { return !prompts.shown.isEmpty(); }, 5000));
     frame.View()->SetKeepAliveInterval(30 * 60 * 1000);
-    EXPECT_EQ(prompts.shown, QStringList({u"データベースへの接続が確認できません。VPNで正常に接続されているか、"
-                                          u"Brindle Hubが動作しているか確認してください。"_s}));
+    EXPECT_EQ(prompts.shown, QStringList({kConnectionLost}));
     EXPECT_TRUE(prompts.Finished() && dialogs.Finished());
 }
 

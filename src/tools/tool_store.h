@@ -1,0 +1,69 @@
+// What quirel-db's commands need of a store, whether a local database file or a server table,
+// and the tool's way of reporting: every failure is one line on standard error that starts with
+// "quirel-db: ", and a non-zero exit (2 for a usage error, 1 otherwise).
+#pragma once
+
+#include "document/memo_store.h"
+
+#include <QJsonValue>
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <cstdio>
+#include <functional>
+
+enum ExitCode { kSuccess = 0, kFailure = 1, kUsage = 2 };
+
+inline void WriteLine(FILE* stream, const QString& text)
+{
+    const QByteArray bytes = text.toUtf8() + '\n';
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
+}
+
+// Tabs and line breaks would split a list line (or an error line).
+inline QString OneLine(QString text)
+{
+    for (QChar& c : text) {
+        if (c == u'\t' || c == u'\n' || c == u'\r')
+            c = u' ';
+    }
+    return text;
+}
+
+inline int Fail(const QString& message, int code = kFailure)
+{
+    WriteLine(stderr, QStringLiteral("quirel-db: ") + OneLine(message));
+    return code;
+}
+
+// One field of a memo as `export` (key) and `show` (label) print it.
+struct MemoField {
+    const char* key;
+    const char* label;
+    QJsonValue value; // a string or an integer
+};
+
+// Memo numbers are positions in a local file and nIDs in a server table.
+class ToolStore {
+public:
+    virtual ~ToolStore() = default;
+
+    // Every memo in display order: its list columns (`list` reads no bodies), or its fields
+    // and body. A memo that cannot be read is named on standard error and skipped; a memo read
+    // with a warning is named and still visited. Either makes the result kFailure.
+    virtual int ListMemos(const std::function<void(const QStringList&)>& line) = 0;
+    virtual int ExportMemos(const std::function<void(const QList<MemoField>&, const QString&)>& memo) = 0;
+
+    // The editor's store, for saves and deletes.
+    virtual MemoStore& Store() = 0;
+    // Makes memo `number` current in Store(); kFailure with a message when there is no such memo.
+    virtual int SelectMemo(int number) = 0;
+    // The fields of Store()'s current memo, and a warning about its header (empty when sound).
+    // Fields are empty after a message when they cannot be read.
+    virtual QList<MemoField> CurrentFields() = 0;
+    virtual QString CurrentWarning() = 0;
+    // The line that names the memo Store() has just added.
+    virtual QString AddedLine() = 0;
+    // Why Store() has just failed to save, for the error line.
+    virtual QString WhyNotStored() = 0;
+};
