@@ -93,7 +93,7 @@ MailOutcome MailRegistration::StoreMessage(const QString& path, const OutlookMes
 
     const QString target = AttachmentFolder(root, memo.attachId);
     if (!QDir().mkpath(target))
-        return {path, MailOutcome::kCopyFailed, target};
+        return {path, MailOutcome::kCopyFailed, message.attachmentNames.first()};
     for (const QString& name : message.attachmentNames) {
         const QString copy = target + u'/' + name;
         // The folder is new; should a file be there all the same, the attachment replaces it.
