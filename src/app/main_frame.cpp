@@ -13,6 +13,8 @@
 #include "editor/view/quirel_view.h"
 #include "import/ren_import_command.h"
 #include "import/view/ren_import_widget.h"
+#include "mail/view/attach_dialog.h"
+#include "mail/view/message_drop_view.h"
 
 #include <QClipboard>
 #include <QCloseEvent>
@@ -160,7 +162,7 @@ constexpr int kViewCommands[] = {
 };
 
 // Commands whose features come later: they are in the menu and say so when chosen.
-constexpr int kNotYetAvailable[] = {kTitleList, kAttachmentFolder, kSendMail};
+constexpr int kNotYetAvailable[] = {kTitleList, kSendMail};
 
 bool IsViewCommand(int command)
 {
@@ -302,6 +304,7 @@ void CMainFrame::CreateMenus()
     connect(m_fileMenu, &QMenu::aboutToShow, this, &CMainFrame::UpdateRecentFileEntries);
     Action(kToolBar)->setCheckable(true);
     Action(kStatusBar)->setCheckable(true);
+    Action(kAttachmentFolder)->setCheckable(true);
 }
 
 void CMainFrame::CreateToolBar()
@@ -402,6 +405,7 @@ void CMainFrame::UpdateCommandStates()
             it.value()->setEnabled(CommandEnabled(it.key()));
     Action(kToolBar)->setChecked(!m_toolBar->isHidden());
     Action(kStatusBar)->setChecked(!statusBar()->isHidden());
+    Action(kAttachmentFolder)->setChecked(m_doc->IsDatabaseOpen() && m_doc->CurrentHeader().attachCount > 0);
 }
 
 // Store commands. Moves and a new memo first run the save check; commands that leave the
@@ -437,6 +441,10 @@ bool CMainFrame::RunDocumentCommand(int command)
     }
     case kDeleteMemo:
         doc.DeleteCurrentMemo();
+        return true;
+    case kAttachmentFolder:
+        RunAttachmentFolderCommand(doc, m_prompts, this);
+        UpdateCommandStates(); // the check mark follows the count
         return true;
     case kNewMemo:
     case kFirst:
@@ -655,6 +663,8 @@ void CMainFrame::closeEvent(QCloseEvent* event)
 
 void CMainFrame::dragEnterEvent(QDragEnterEvent* event)
 {
+    if (AcceptMessageDrag(event))
+        return;
     const QList<QUrl> urls = event->mimeData()->urls();
     if (std::ranges::any_of(urls, &QUrl::isLocalFile))
         event->acceptProposedAction();
@@ -662,6 +672,8 @@ void CMainFrame::dragEnterEvent(QDragEnterEvent* event)
 
 void CMainFrame::dropEvent(QDropEvent* event)
 {
+    if (TakeMessageDrop(event, *m_doc, m_prompts, this))
+        return;
     const QList<QUrl> urls = event->mimeData()->urls();
     const auto file = std::ranges::find_if(urls, &QUrl::isLocalFile);
     if (file == urls.end())

@@ -32,15 +32,19 @@ constexpr Entry kEntries[] = {
     {kMsgReconfirmDropTable, u"データベースファイル(%1,登録件数%2件)の削除を実行します。本当によろしいですか？"},
     {kMsgConfirmCreateTable,
      u"通常、データベースファイルは１つ作成すれば十分です。\n新規にデータベースファイル(%1)を作成しますか？"},
+    {kMsgDropNeedsServerTable,
+     u"データをドロップできるのは Outlook のメッセージのみで、Brindle Hub 上のデータベースファイルが開いている必要があります。"},
     {kMsgLocalDatabaseNotice,
      u"Nubrick は通常データをBrindle Hubに置き、クライアント・サーバー型のデータベースソフトとして使います。"
      u"ローカルデータベースでは一部機能が利用できないだけではなく、本来の性能を発揮できません。"
      u"ローカルデータベースを使う場合は OK をクリックしてください。"},
+    {kMsgStoreForAttachments, u"添付フォルダを使うには、データを保存する必要があります。保存しますか？"},
     {kMsgShowAgain, u"このメッセージを次回も表示しますか？"},
     {kMsgMailNotice,
      u"添付ファイルも含めメールメッセージを作成します。OutlookなどMAPIに対応している場合のみ利用できます。"
      u"メールソフトによってはご利用いただけません。\n\n"
      u"注意：UNICODE でのみ定義された文字を含む場合は文字を変換できないことがあります。\n"},
+    {kMsgShareConnectFailed, u"Brindle Hub に接続ができませんでした。"},
 };
 
 } // namespace

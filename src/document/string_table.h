@@ -19,9 +19,12 @@ enum MessageId : int {
     kMsgConfirmDropTable = 115,
     kMsgReconfirmDropTable = 116,
     kMsgConfirmCreateTable = 117,
+    kMsgDropNeedsServerTable = 118,
     kMsgLocalDatabaseNotice = 119,
+    kMsgStoreForAttachments = 120,
     kMsgShowAgain = 121,
     kMsgMailNotice = 122,
+    kMsgShareConnectFailed = 150,
 };
 
 // The string table entry; empty for an id without one.

@@ -6,7 +6,8 @@
 // Invariants: every statement of memo_sql.h goes out only while connected; values between
 // quotes are escaped on this connection; a table name reaches a statement only after
 // IsPlainTableName accepted it; a save never sends text the utf8 columns cannot hold (see
-// storable_text.h). The password lives only in this object and is overwritten when it dies.
+// storable_text.h). The password lives only in this object and is overwritten when it dies;
+// it leaves only through GetShareLogin, to mount the share of the attachment folders.
 //
 // Results follow the store's convention: 1 success, 0 failure; counts and ids -1 on failure,
 // navigation -2 when there is no neighbour. UpdateRecord gives -2 when no row matched (another
@@ -59,6 +60,14 @@ public:
     QString GetDisplayName() const;
     // \\host\database\Quirel\table and \\host (host without its port).
     void GetAttachmentPaths(QString& tableRoot, QString& shareRoot) const;
+    // The login that opens the host's share: the host without its port, the database (the
+    // user name) and the password.
+    void GetShareLogin(QString& host, QString& database, QString& password) const
+    {
+        host = m_hostName;
+        database = m_database;
+        password = m_password;
+    }
     // The client library's mysql_ping: 0 alive, non-zero lost (also when not connected).
     int Ping();
     // Message 112 on the 1st, 4th, 7th ... call in this process.

@@ -13,6 +13,7 @@
 #include "document/log_font_text.h"
 #include "tools/import_command.h"
 #include "platform/settings.h"
+#include "tools/add_mail_command.h"
 #include "tools/server_tool_store.h"
 #include "tools/tool_store.h"
 
@@ -48,6 +49,8 @@ Commands:
   export STORE                       every memo as one JSON object a line
   check STORE                        look for damage in a file; exit 1 when any is found
   import STORE FILE.ren              import a tagged text export as new memos
+  add-mail mariadb://USER@HOST[:PORT]/TABLE FILES...
+                                     register .msg and .eml files as memos of the table
   --help                             show this text
 )";
 
@@ -455,6 +458,8 @@ constexpr CommandShape kCommands[] = {
 
 int Run(const QStringList& arguments)
 {
+    if (arguments.size() > 1 && arguments[1] == QLatin1StringView("add-mail"))
+        return AddMailCommand(arguments.mid(2));
     QCommandLineParser parser;
     const QCommandLineOption help(QStringList{"h", "help"});
     const QCommandLineOption title("title", QString(), "T");

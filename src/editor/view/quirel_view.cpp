@@ -441,10 +441,11 @@ void CQuirelView::StartSelectionDrag()
 }
 
 // Text dropped into the memo. Files from a file manager carry their paths as text too: those
-// are left to the main window, which opens them.
+// are left to the main window, which opens them or registers them as messages.
 static bool IsTextDrop(const QMimeData* data)
 {
-    if (!data->hasText())
+    // A mail client's message is registered by the main window, not pasted.
+    if (!data->hasText() || data->hasFormat(QStringLiteral("message/rfc822")))
         return false;
     const QList<QUrl> urls = data->urls();
     return std::none_of(urls.begin(), urls.end(), [](const QUrl& url) { return url.isLocalFile(); });
