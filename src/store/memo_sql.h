@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 
 namespace MemoSql {
@@ -47,5 +48,14 @@ QByteArray ThreadUser(unsigned long threadId);
 QByteArray KillThread(unsigned long threadId);
 // Reads nID of a row with this AttachID.
 QByteArray FindAttachId(const QString& table, const QByteArray& attachId);
+
+// --- list pages ---
+// Reads nID, Title, CreatedAt, TheDateTime of up to `rows` rows from topId on, in nID order.
+QByteArray ListPage(const QString& table, int topId, int rows);
+// Reads nID of the |n| rows after (n > 0) or before (n < 0) fromId, nearest first.
+QByteArray PageBoundaryId(const QString& table, int fromId, int n);
+// Reads nID, Title, CreatedAt, TheDateTime of the rows where every word occurs in MainData,
+// Title or TheKeys (LIKE '%word%'; words escaped, % and _ left as wildcards).
+QByteArray SearchPage(const QString& table, const QList<QByteArray>& escapedWords);
 
 } // namespace MemoSql
