@@ -43,9 +43,10 @@ bool CPageFile::Write(const QString& html, QString* error) const
 {
     const QByteArray bytes = html.toUtf8();
     QSaveFile file(m_path);
-    // A write that the disk cuts short leaves QSaveFile without an error, so the count is
-    // checked; a failed one discards the sibling and keeps the previous page.
-    if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit())
+    // A buffered write that the disk cuts short leaves QSaveFile without an error, so the page
+    // goes out unbuffered and the count is checked; a failure discards the sibling and keeps
+    // the previous page.
+    if (file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) && file.write(bytes) == bytes.size() && file.commit())
         return true;
     if (error)
         *error = file.errorString();
