@@ -1,6 +1,8 @@
 // The list window: every link form of a page arrives whole from a click, the click leaves the
 // page as it was, and the window keeps its page while hidden.
+#include "browser/list_requests.h"
 #include "browser/view/sabrel_list.h"
+#include "document/quirel_doc_fixture.h"
 #include "support/temp_files.h"
 
 #include <QSignalSpy>
@@ -77,6 +79,35 @@ TEST(SabrelListTest, EveryLinkFormArrivesWholeAndAClickLeavesThePage)
     WriteBytes(path, "<html>\n<body>\nfresh\n</html>\n");
     QTest::keyClick(list.Browser(), Qt::Key_Return);
     EXPECT_EQ(list.Browser()->toPlainText().trimmed(), u"fresh"_s);
+}
+
+class SabrelListDocumentTest : public QuirelDocTest {};
+
+TEST_F(SabrelListDocumentTest, AClickOnARecordMovesTheDocumentAndAPagingClickShowsTheNextPage)
+{
+    QStringList bodies;
+    for (int i = 1; i <= 31; ++i)
+        bodies << u"body %1"_s.arg(i);
+    OpenDatabase(bodies);
+    CListPages pages(doc, prompts, folder.Path(u"pages"_s));
+    QWidget owner;
+    CSabrelList list(&owner);
+    QObject::connect(&list, &CSabrelList::LinkClicked, [&](const ListLink& link) {
+        if (pages.Follow(link) == CListPages::Outcome::kShowPage)
+            list.Navigate(pages.PagePath());
+    });
+    ASSERT_EQ(pages.TitleList(0), CListPages::Outcome::kShowPage);
+    ASSERT_TRUE(list.Navigate(pages.PagePath()));
+    list.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&list));
+    const QString shown = list.Browser()->toHtml();
+
+    ClickAnchor(list.Browser(), u"[ memo 2 ]"_s);
+    QTRY_COMPARE(doc.TextStore().WholeText(), u"body 2"_s);
+    EXPECT_EQ(list.Browser()->toHtml(), shown);
+    ClickAnchor(list.Browser(), u"[次]"_s);
+    QTRY_VERIFY(list.Browser()->toPlainText().contains(u"[31] [ memo 31 ]"_s));
+    EXPECT_EQ(doc.TextStore().WholeText(), u"body 2"_s);
 }
 
 TEST(SabrelListTest, OnlyUnquotedHrefValuesAreQuoted)
