@@ -70,35 +70,41 @@ ListPage LocalTitleListPage(CLocalDatabase& database, int top)
     return page;
 }
 
-ListPage LocalSearchPage(CLocalDatabase& database, const QString& text)
+bool FindLocalMemos(CLocalDatabase& database, const QString& text,
+                    const std::function<void(int position, int slot, const MemoHeader& header, const QString& body)>& hit)
 {
     QStringList words = SplitSearchWords(text);
     for (QString& word : words)
         LowerAscii(word);
-    ListPage page;
-    page.html = PageHead();
     MemoHeader header;
     QString body;
     QString haystack;
     for (int i = 0; i < database.Count(); ++i) {
         const int slot = database.SlotAt(i);
-        if (database.ReadRecord(slot, header, body) == CLocalDatabase::kDamaged) {
-            page.cut = true;
-            break;
-        }
+        if (database.ReadRecord(slot, header, body) == CLocalDatabase::kDamaged)
+            return false;
         haystack = body;
         haystack += u' ';
         haystack += header.theKeys;
         LowerAscii(haystack);
-        const bool matches = std::all_of(words.cbegin(), words.cend(),
-                                         [&](const QString& word) { return haystack.contains(word); });
-        if (!matches)
-            continue;
-        page.html += QStringLiteral("<tr>\n<td>\n") + RecordAnchor(RecordLink(slot, i), RecordTitle(header.title))
-                     + QStringLiteral("</td>\n</tr>\n<tr>\n<td><small>\n") + SearchSnippet(body, words.first())
+        if (std::all_of(words.cbegin(), words.cend(), [&](const QString& word) { return haystack.contains(word); }))
+            hit(i, slot, header, body);
+    }
+    return true;
+}
+
+ListPage LocalSearchPage(CLocalDatabase& database, const QString& text)
+{
+    QString firstWord = SplitSearchWords(text).first();
+    LowerAscii(firstWord);
+    ListPage page;
+    page.html = PageHead();
+    page.cut = !FindLocalMemos(database, text, [&](int position, int slot, const MemoHeader& header, const QString& body) {
+        page.html += QStringLiteral("<tr>\n<td>\n") + RecordAnchor(RecordLink(slot, position), RecordTitle(header.title))
+                     + QStringLiteral("</td>\n</tr>\n<tr>\n<td><small>\n") + SearchSnippet(body, firstWord)
                      + QStringLiteral("<br/><br/></small></td>\n</tr>\n");
         ++page.rows;
-    }
+    });
     page.html += QStringLiteral("</table>\n</body>\n</html>\n");
     return page;
 }

@@ -11,8 +11,10 @@
 #include "browser/page_markup.h"
 
 #include <QString>
+#include <functional>
 
 class CLocalDatabase;
+struct MemoHeader;
 
 // The title list from display position `top` (negative as 0, past the end as the last record).
 ListPage LocalTitleListPage(CLocalDatabase& database, int top);
@@ -21,6 +23,11 @@ ListPage LocalTitleListPage(CLocalDatabase& database, int top);
 // when each ASCII-lowercased word occurs in the ASCII-lowercased body + " " + keywords, taken
 // literally; the title is not searched.
 ListPage LocalSearchPage(CLocalDatabase& database, const QString& text);
+
+// The walk of the search page: calls `hit` for each matching record in display order. False
+// when a record could not be read; the walk stops there.
+bool FindLocalMemos(CLocalDatabase& database, const QString& text,
+                    const std::function<void(int position, int slot, const MemoHeader& header, const QString& body)>& hit);
 
 // The excerpt shown under a search hit: up to 90 units either side of the first occurrence of
 // `word` in the body (case-sensitive; the first 89 units when absent), cleaned of line feeds,

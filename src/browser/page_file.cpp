@@ -39,10 +39,10 @@ CPageFile::~CPageFile()
     QFile::remove(m_path);
 }
 
-bool CPageFile::Write(const QString& html, QString* error) const
+bool WritePageFile(const QString& path, const QString& html, QString* error)
 {
     const QByteArray bytes = html.toUtf8();
-    QSaveFile file(m_path);
+    QSaveFile file(path);
     // A buffered write that the disk cuts short leaves QSaveFile without an error, so the page
     // goes out unbuffered and the count is checked; a failure discards the sibling and keeps
     // the previous page.

@@ -8,6 +8,10 @@
 
 #include <QString>
 
+// Writes `html` as UTF-8 without a byte order mark to a sibling of `path` and renames it over
+// `path`. False (`error` says why) when the old file is kept.
+bool WritePageFile(const QString& path, const QString& html, QString* error = nullptr);
+
 class CPageFile {
 public:
     // A new name in `folder` (made if missing); the default folder when empty.
@@ -17,8 +21,7 @@ public:
     CPageFile& operator=(const CPageFile&) = delete;
 
     const QString& Path() const { return m_path; }
-    // UTF-8 without a byte order mark. False (`error` says why) when the old page is kept.
-    bool Write(const QString& html, QString* error = nullptr) const;
+    bool Write(const QString& html, QString* error = nullptr) const { return WritePageFile(m_path, html, error); }
 
     // The runtime folder's "quirel-pages".
     static QString DefaultFolder();

@@ -12,6 +12,7 @@
 #include "document/local_memo_store.h"
 #include "document/log_font_text.h"
 #include "platform/settings.h"
+#include "tools/page_commands.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -495,6 +496,8 @@ constexpr CommandShape kCommands[] = {
 
 int Run(const QStringList& arguments)
 {
+    if (IsPageCommand(arguments))
+        return RunPageCommand(arguments);
     QCommandLineParser parser;
     const QCommandLineOption help(QStringList{"h", "help"});
     const QCommandLineOption title("title", QString(), "T");
