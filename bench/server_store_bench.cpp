@@ -8,6 +8,9 @@
 //     bodies, so every save writes.
 // (c) OpenTable: connect, list the tables and count the chosen one, against OpenTableDirect
 //     (the same statements on a new connection, without the store).
+// (d) ListPage: a title list page from the middle of the table (five statements), against
+//     SelectOne; SearchPage: a two-character search, against SearchPageDirect (the same SELECT
+//     sent through the client library and its rows fetched).
 // After the run it prints each ratio of medians (real and CPU time) beside its goal.
 #include "document/memo_header.h"
 #include "document/user_prompts.h"
@@ -262,6 +265,50 @@ void OpenTableDirect(benchmark::State& state)
 }
 BENCHMARK(OpenTableDirect)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly();
 
+void ListPage(benchmark::State& state)
+{
+    PrintedPrompts prompts;
+    if (!Server().ok)
+        return state.SkipWithError("no server");
+    const auto store = ConnectStore(prompts, Server().memos);
+    ::ListPage page;
+    for (auto _ : state) {
+        if (store->BuildListPage(kMemos / 2, page) != kListPageRows)
+            return state.SkipWithError("page failed");
+    }
+}
+BENCHMARK(ListPage)->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly();
+
+const QString kSearchWords = QStringLiteral("かき");
+
+void SearchPage(benchmark::State& state)
+{
+    PrintedPrompts prompts;
+    if (!Server().ok)
+        return state.SkipWithError("no server");
+    const auto store = ConnectStore(prompts, Server().memos);
+    ::ListPage page;
+    for (auto _ : state) {
+        if (store->BuildSearchPage(kSearchWords, page) <= 0)
+            return state.SkipWithError("search failed");
+    }
+}
+BENCHMARK(SearchPage)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly();
+
+void SearchPageDirect(benchmark::State& state)
+{
+    MYSQL* mysql = Server().ok ? ConnectDirect(Server().memos) : nullptr;
+    if (!mysql)
+        return state.SkipWithError("no server");
+    const QByteArray statement = MemoSql::SearchPage(kTable, {kSearchWords.toUtf8()});
+    for (auto _ : state) {
+        if (!ReadDirect(mysql, statement))
+            return state.SkipWithError("search failed");
+    }
+    mysql_close(mysql);
+}
+BENCHMARK(SearchPageDirect)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly();
+
 // Keeps each benchmark's median times for the ratios printed at the end.
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
@@ -301,6 +348,8 @@ int main(int argc, char** argv)
     reporter.PrintRatio("NextMemo", "NextMemoDirect", 1.15);
     reporter.PrintRatio("Save1MB", "Save1MBDirect", 1.2);
     reporter.PrintRatio("OpenTable", "OpenTableDirect", 1.5);
+    reporter.PrintRatio("ListPage", "SelectOne", 6);
+    reporter.PrintRatio("SearchPage", "SearchPageDirect", 1.2);
     benchmark::Shutdown();
     Server().server.reset();
     return 0;
