@@ -7,6 +7,7 @@
 // Each runs 7 times; the ratios of the medians are printed at the end, beside their goals.
 // The folder is made under QUIREL_BENCH_DIR, else the temporary folder: use a real disk.
 #include "document/local_database.h"
+#include "ratio_reporter.h"
 
 #include <QByteArray>
 #include <QDir>
@@ -116,30 +117,6 @@ BENCHMARK(Overwrite4KiB)->Repetitions(kRepetitions)->Iterations(kIterations)->Un
 BENCHMARK(RewriteMemo)->Repetitions(kRepetitions)->Iterations(kIterations)->Unit(benchmark::kMicrosecond);
 BENCHMARK(Write1MB)->Repetitions(kRepetitions)->Iterations(kIterations)->Unit(benchmark::kMicrosecond);
 BENCHMARK(Rewrite1MB)->Repetitions(kRepetitions)->Iterations(kIterations)->Unit(benchmark::kMicrosecond);
-
-// Keeps the median real time of each benchmark for the ratios printed at the end.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        for (const Run& run : runs) {
-            if (run.aggregate_name == "median")
-                m_medians[run.run_name.function_name] = run.GetAdjustedRealTime();
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
-    void PrintRatio(const char* what, const char* baseline, double goal) const
-    {
-        const auto a = m_medians.find(what);
-        const auto b = m_medians.find(baseline);
-        if (a != m_medians.end() && b != m_medians.end())
-            std::printf("%s / %s: %.2f (%.0f us / %.0f us; goal: at most %.1f)\n", what, baseline,
-                        a->second / b->second, a->second, b->second, goal);
-    }
-
-private:
-    std::map<std::string, double> m_medians;
-};
 
 } // namespace
 

@@ -8,6 +8,9 @@
 //     bodies, so every save writes.
 // (c) OpenTable: connect, list the tables and count the chosen one, against OpenTableDirect
 //     (the same statements on a new connection, without the store).
+// (d) ListPage: a title list page from the middle of the table (five statements), against
+//     SelectOne and ListPageDirect (the five statements through the client library); SearchPage: a two-character search, against SearchPageDirect (the same SELECT
+//     sent through the client library and its rows fetched).
 // After the run it prints each ratio of medians (real and CPU time) beside its goal.
 #include "document/memo_header.h"
 #include "document/user_prompts.h"
@@ -251,6 +254,93 @@ void OpenTableDirect(benchmark::State& state)
 }
 BENCHMARK(OpenTableDirect)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly();
 
+void ListPage(benchmark::State& state)
+{
+    PrintedPrompts prompts;
+    if (!Server().ok)
+        return state.SkipWithError("no server");
+    const auto store = ConnectStore(prompts, Server().memos);
+    ::ListPage page;
+    for (auto _ : state) {
+        if (store->BuildListPage(kMemos / 2, page) != kListPageRows)
+            return state.SkipWithError("page failed");
+    }
+}
+BENCHMARK(ListPage)->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly();
+
+// The same five statements sent and read through the client library: what the server needs.
+void ListPageDirect(benchmark::State& state)
+{
+    MYSQL* mysql = Server().ok ? ConnectDirect(Server().memos) : nullptr;
+    if (!mysql)
+        return state.SkipWithError("no server");
+    const QByteArray statements[] = {MemoSql::EdgeId(kTable, true), MemoSql::EdgeId(kTable, false),
+                                     MemoSql::ListPage(kTable, kMemos / 2, kListPageRows),
+                                     MemoSql::PageBoundaryId(kTable, kMemos / 2, -kListPageRows),
+                                     MemoSql::PageBoundaryId(kTable, kMemos / 2 + kListPageRows - 1, 1)};
+    for (auto _ : state) {
+        for (const QByteArray& statement : statements)
+            ReadDirect(mysql, statement);
+    }
+    mysql_close(mysql);
+}
+BENCHMARK(ListPageDirect)->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly();
+
+const QString kSearchWords = QStringLiteral("かき");
+
+void SearchPage(benchmark::State& state)
+{
+    PrintedPrompts prompts;
+    if (!Server().ok)
+        return state.SkipWithError("no server");
+    const auto store = ConnectStore(prompts, Server().memos);
+    ::ListPage page;
+    for (auto _ : state) {
+        if (store->BuildSearchPage(kSearchWords, page) <= 0)
+            return state.SkipWithError("search failed");
+    }
+}
+BENCHMARK(SearchPage)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly();
+
+void SearchPageDirect(benchmark::State& state)
+{
+    MYSQL* mysql = Server().ok ? ConnectDirect(Server().memos) : nullptr;
+    if (!mysql)
+        return state.SkipWithError("no server");
+    const QByteArray statement = MemoSql::SearchPage(kTable, {kSearchWords.toUtf8()});
+    for (auto _ : state) {
+        if (!ReadDirect(mysql, statement))
+            return state.SkipWithError("search failed");
+    }
+    mysql_close(mysql);
+}
+BENCHMARK(SearchPageDirect)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly();
+
+// Keeps each benchmark's median times for the ratios printed at the end.
+class RatioReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override
+    {
+        for (const Run& run : runs) {
+            if (run.aggregate_name == "median")
+                m_times[run.run_name.function_name] = {run.GetAdjustedRealTime(), run.GetAdjustedCPUTime()};
+        }
+        ConsoleReporter::ReportRuns(runs);
+    }
+    void PrintRatio(const char* figure, const char* baseline, double goal) const
+    {
+        const auto a = m_times.find(figure);
+        const auto b = m_times.find(baseline);
+        if (a == m_times.end() || b == m_times.end())
+            return;
+        std::printf("%s / %s: %.2f real, %.2f CPU (goal: at most %.2f)\n", figure, baseline,
+                    a->second.first / b->second.first, a->second.second / b->second.second, goal);
+    }
+
+private:
+    std::map<std::string, std::pair<double, double>> m_times; // real, CPU
+};
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -265,6 +355,9 @@ int main(int argc, char** argv)
     reporter.PrintRatio("NextMemo", "NextMemoDirect", 1.15);
     reporter.PrintRatio("Save1MB", "Save1MBDirect", 1.2);
     reporter.PrintRatio("OpenTable", "OpenTableDirect", 1.5);
+    reporter.PrintRatio("ListPage", "SelectOne", 6);
+    reporter.PrintRatio("ListPage", "ListPageDirect", 1.2);
+    reporter.PrintRatio("SearchPage", "SearchPageDirect", 1.2);
     benchmark::Shutdown();
     Server().server.reset();
     return 0;

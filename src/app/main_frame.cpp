@@ -6,6 +6,7 @@
 #include "app/search_dialog_bar.h"
 #include "app/text_cut.h"
 #include "app/widget_prompts.h"
+#include "browser/view/sabrel_list.h"
 #include "connect/view/widget_connect_prompts.h"
 #include "document/quirel_doc.h"
 #include "document/text_file.h"
@@ -162,7 +163,7 @@ constexpr int kViewCommands[] = {
 };
 
 // Commands whose features come later: they are in the menu and say so when chosen.
-constexpr int kNotYetAvailable[] = {kTitleList, kSendMail};
+constexpr int kNotYetAvailable[] = {kSendMail};
 
 bool IsViewCommand(int command)
 {
@@ -218,6 +219,7 @@ CMainFrame::CMainFrame(UserPrompts* prompts, QWidget* parent)
       m_ownPrompts(prompts ? nullptr : std::make_unique<WidgetPrompts>(this)),
       m_prompts(prompts ? *prompts : *m_ownPrompts),
       m_doc(std::make_unique<CQuirelDoc>(m_prompts, *this)),
+      m_listPages(std::make_unique<CListPages>(*m_doc, m_prompts)),
       m_ownConnectPrompts(std::make_unique<WidgetConnectPrompts>(this)),
       m_connector(std::make_unique<ServerConnector>(*m_doc, m_prompts, *m_ownConnectPrompts,
                                                     ConnectEnvironment{QCoreApplication::applicationDirPath()})),
@@ -239,6 +241,9 @@ CMainFrame::CMainFrame(UserPrompts* prompts, QWidget* parent)
     });
     connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this, &CMainFrame::UpdatePasteState);
     connect(m_view, &CQuirelView::KeepAliveTick, this, [this] { m_connector->KeepAlive(); });
+    m_listWindow = new CSabrelList(m_view);
+    connect(m_listWindow, &CSabrelList::LinkClicked, this,
+            [this](const ListLink& link) { ShowListOutcome(m_listPages->Follow(link)); });
     m_doc->SetServerShortcutOpener([this](const ServerShortcut& shortcut) {
         return m_connector->OpenServerShortcut(shortcut);
     });
@@ -335,7 +340,8 @@ void CMainFrame::CreateSearchBar()
     band->addWidget(m_searchBar);
     // Enter is handled once the search box's own handling is over (a posted message).
     connect(m_searchBar, &CSearchDialogBar::EnterPressed, this, &CMainFrame::OnSearchEnter, Qt::QueuedConnection);
-    connect(m_searchBar, &CSearchDialogBar::DatabaseSearchRequested, this, &CMainFrame::TellNotAvailableYet);
+    connect(m_searchBar, &CSearchDialogBar::DatabaseSearchRequested, this,
+            [this](const QString& words) { ShowListOutcome(m_listPages->Search(words)); });
     connect(m_searchBar->EncodingButton(), &QPushButton::clicked, this, &CMainFrame::ChangeEncoding);
 }
 
@@ -483,6 +489,9 @@ bool CMainFrame::RunFrameCommand(int command)
     case kOpenServer:
         m_connector->OnOpenServerDb();
         return true;
+    case kTitleList:
+        ShowListOutcome(m_listPages->TitleList(CListPages::kFromCurrent));
+        return true;
     case PrintCommand::kPrint:
         RunPrint(this, m_doc->TextStore(), m_view->Format());
         return true;
@@ -596,6 +605,25 @@ void CMainFrame::OnSearchEnter()
         m_searchBar->SearchDatabase();
     else
         m_searchBar->FindDown();
+}
+
+void CMainFrame::ShowListOutcome(CListPages::Outcome outcome)
+{
+    switch (outcome) {
+    case CListPages::Outcome::kShowPage:
+        m_listWindow->Navigate(m_listPages->PagePath());
+        m_listWindow->show();
+        m_listWindow->raise();
+        m_listWindow->activateWindow();
+        m_listWindow->setFocus();
+        break;
+    case CListPages::Outcome::kMemoOpened:
+        m_view->Refresh();
+        break;
+    case CListPages::Outcome::kNone:
+        m_view->setFocus();
+        break;
+    }
 }
 
 void CMainFrame::UpdateRecentFileEntries()

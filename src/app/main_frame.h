@@ -13,6 +13,7 @@
 #pragma once
 
 #include "app/recent_file_list.h"
+#include "browser/list_requests.h"
 #include "connect/server_connector.h"
 #include "document/document_views.h"
 
@@ -22,6 +23,7 @@
 
 class CQuirelDoc;
 class CQuirelView;
+class CSabrelList;
 class CSearchDialogBar;
 class ConnectPrompts;
 class QLabel;
@@ -129,13 +131,18 @@ private:
     void PutSelectedWordIntoSearchBox();
     // Enter in the search box: 検索 while it is enabled, otherwise ↓.
     void OnSearchEnter();
+    // After a list request: a fresh page goes into the list window,
+    // which takes the focus; with nothing to show the view keeps it.
+    void ShowListOutcome(CListPages::Outcome outcome);
 
     std::unique_ptr<UserPrompts> m_ownPrompts;
     UserPrompts& m_prompts;
     std::unique_ptr<CQuirelDoc> m_doc;
+    std::unique_ptr<CListPages> m_listPages; // the view's page file and list requests
     std::unique_ptr<ConnectPrompts> m_ownConnectPrompts;
     std::unique_ptr<ServerConnector> m_connector;
     CQuirelView* m_view = nullptr;
+    CSabrelList* m_listWindow = nullptr; // owned by the view
     CSearchDialogBar* m_searchBar = nullptr;
     QToolBar* m_toolBar = nullptr;
     QMenu* m_fileMenu = nullptr;

@@ -3,6 +3,7 @@
 
 #include "app/main_frame.h"
 #include "app/option_dialog.h"
+#include "browser/page_file.h"
 #include "document/quirel_doc.h"
 #include "document/user_prompts.h"
 #include "editor/view/quirel_view.h"
@@ -27,6 +28,7 @@ bool CQuirelApp::InitInstance(const QStringList& arguments)
 {
     InitSettingsIdentity();
     QCoreApplication::setApplicationVersion(kVersion);
+    CPageFile::RemoveStale(); // list pages left by a run that crashed
 
     m_frame = std::make_unique<CMainFrame>(m_prompts);
     QObject::connect(m_frame.get(), &CMainFrame::ApplicationCommand, m_frame.get(),

@@ -16,6 +16,7 @@ constexpr Entry kEntries[] = {
     {kMsgCreateLocalDatabase, u"指定したローカルデータベースファイルは存在しません。新規に作成しますか？"},
     {kMsgCannotOpenLocalDatabase, u"ローカルデータベースファイルを開けませんでした。"},
     {kMsgSaveFontAsDefault, u"このフォントを初期値として保存しますか？"},
+    {kMsgReadError, u"読み込みエラーが発生しました。処理を中止します。"},
     {kMsgDeleteMemo, u"表示中のデータを削除しますか？"},
     {kMsgCannotConnectServer,
      u"Brindle Hub への接続ができません。VPN 接続が確立されているか、IDやPasswordを確認してください。"},

@@ -10,6 +10,7 @@ enum MessageId : int {
     kMsgCreateLocalDatabase = 103,
     kMsgCannotOpenLocalDatabase = 104,
     kMsgSaveFontAsDefault = 106,
+    kMsgReadError = 108,
     kMsgDeleteMemo = 109,
     kMsgCannotConnectServer = 110,
     kMsgTableCreateFailed = 111,

@@ -147,4 +147,30 @@ QByteArray MailIds(const QString& table, std::optional<int> nID)
            + " order by nID";
 }
 
+// --- list pages ---
+
+QByteArray ListPage(const QString& table, int topId, int rows)
+{
+    return "select nID,Title, CreatedAt, TheDateTime from " + table.toUtf8() + " where nID >= " + Number(topId)
+           + " order by nID limit " + Number(rows);
+}
+
+QByteArray PageBoundaryId(const QString& table, int fromId, int n)
+{
+    return "select nID from " + table.toUtf8()
+           + (n > 0 ? " where nID > " + Number(fromId) + " order by nID      limit " + Number(n)
+                    : " where nID < " + Number(fromId) + " order by nID desc limit " + Number(-qint64(n)));
+}
+
+QByteArray SearchPage(const QString& table, const QList<QByteArray>& escapedWords)
+{
+    QByteArray condition;
+    for (const QByteArray& word : escapedWords) {
+        if (!condition.isEmpty())
+            condition += " and ";
+        condition += "(MainData like '%" + word + "%' or Title like '%" + word + "%' or TheKeys like '%" + word + "%')";
+    }
+    return "select nID,Title, CreatedAt, TheDateTime from " + table.toUtf8() + " where " + condition;
+}
+
 } // namespace MemoSql

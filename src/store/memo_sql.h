@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 #include <optional>
 
@@ -54,5 +55,14 @@ QByteArray FindAttachId(const QString& table, const QByteArray& attachId);
 QByteArray ListWithBodyLengths(const QString& table);
 // Reads nID and MailID of every row in nID order, or of the row with `nID`.
 QByteArray MailIds(const QString& table, std::optional<int> nID = std::nullopt);
+
+// --- list pages ---
+// Reads nID, Title, CreatedAt, TheDateTime of up to `rows` rows from topId on, in nID order.
+QByteArray ListPage(const QString& table, int topId, int rows);
+// Reads nID of the |n| rows after (n > 0) or before (n < 0) fromId, nearest first.
+QByteArray PageBoundaryId(const QString& table, int fromId, int n);
+// Reads nID, Title, CreatedAt, TheDateTime of the rows where every word occurs in MainData,
+// Title or TheKeys (LIKE '%word%'; words escaped, % and _ left as wildcards).
+QByteArray SearchPage(const QString& table, const QList<QByteArray>& escapedWords);
 
 } // namespace MemoSql

@@ -20,6 +20,7 @@
 // first: a row that landed meanwhile is then updated instead of inserted again.
 #pragma once
 
+#include "browser/page_markup.h"
 #include "document/memo_header.h"
 #include "document/memo_store.h"
 
@@ -108,6 +109,20 @@ public:
     int GetNeighbourId(int fromId, int forward);
     // The smallest (first 1) or largest (0) nID; -1 empty table or failure.
     int GetEdgeId(int first);
+
+    // --- list pages (server_pages.cpp) ---
+    // Pages list memos as links "nID=-N" and pages as "?TopNum=-N", in nID order, 30 a page.
+    // The title list from topId (-1: the first memo): the rows (0 to 30) and the page with its
+    // link line before and after; -1 not connected or failure (`page` untouched).
+    int BuildListPage(int topId, ListPage& page);
+    // Every memo holding all words of `text` (split as search_words.h says) in MainData, Title
+    // or TheKeys, in the server's order, without link line: the hits or -1 (`page` untouched).
+    int BuildSearchPage(const QString& text, ListPage& page);
+    // The link line of a page showing first..last in a table holding minId..maxId.
+    QString BuildPageLinks(int first, int last, int minId, int maxId);
+    // The nID n rows after (n > 0) or -n rows before fromId, the farthest there is when fewer;
+    // -1 none or failure.
+    int GetPageBoundaryId(int n, int fromId);
 
     // --- the document's view (MemoStore) ---
     QString DisplayName() const override { return GetDisplayName(); }

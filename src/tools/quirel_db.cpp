@@ -16,6 +16,7 @@
 #include "tools/add_mail_command.h"
 #include "tools/server_tool_store.h"
 #include "tools/tool_store.h"
+#include "tools/page_commands.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -460,6 +461,8 @@ int Run(const QStringList& arguments)
 {
     if (arguments.size() > 1 && arguments[1] == QLatin1StringView("add-mail"))
         return AddMailCommand(arguments.mid(2));
+    if (IsPageCommand(arguments))
+        return RunPageCommand(arguments);
     QCommandLineParser parser;
     const QCommandLineOption help(QStringList{"h", "help"});
     const QCommandLineOption title("title", QString(), "T");

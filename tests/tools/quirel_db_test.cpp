@@ -236,3 +236,34 @@ TEST_F(QuirelDbTest, AHostileIndexIsReportedWithoutReadingItsBlocks)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(QuirelDbTest, PageAndSearchGiveTheListWindowsPagesAndTheHits)
+{
+    ASSERT_EQ(RunTool({"create", m_path}).exitCode, 0);
+    ASSERT_EQ(RunTool({"add", m_path, "--title", "a<b>"}, "Foo bar").exitCode, 0);
+    ASSERT_EQ(RunTool({"add", m_path, "--title", "tab\there"}, "foo only").exitCode, 0);
+    const ToolRun first = RunTool({"page", m_path});
+    EXPECT_EQ(first.exitCode, 0) << first.err.toStdString();
+    EXPECT_TRUE(first.out.startsWith("<html>\n<head>\n<meta charset=\"UTF-8\" />\n</head>\n<body>\n<table border=0>\n"
+                                     "<tr>\n<td>\n[前] [次]</td>\n</tr>\n<tr>\n<td>\n[1] <b><a href=FAT=0&ID=0 target=Quirel>[ a&lt;b&gt; ]</b>\n"));
+    const QString out = m_folder.Path("page.html");
+    ASSERT_EQ(RunTool({"page", m_path, "--top", "1", "-o", out}).exitCode, 0);
+    EXPECT_TRUE(QString::fromUtf8(ReadBytes(out)).contains("[2] <b><a href=FAT=1&ID=1 target=Quirel>[ tab\there ]</b>"));
+    const ToolRun found = RunTool({"page", m_path, "--search", "BAR\u3000foo  "});
+    EXPECT_TRUE(found.out.contains("<small>\nFoo <b>bar</b>...<br/><br/>")) << found.out.toStdString();
+    EXPECT_FALSE(found.out.contains("[ tab"));
+
+    EXPECT_EQ(RunTool({"search", m_path, "foo"}).out, "0\ta<b>\n1\ttab here\n");
+    EXPECT_EQ(RunTool({"search", m_path, "foo", "bar"}).out, "0\ta<b>\n");
+    for (const QStringList& refused : {QStringList{"search", m_path, "\u3000", " "}, {"page", m_path, "--search", "  "}}) {
+        const ToolRun run = RunTool(refused);
+        EXPECT_EQ(run.exitCode, 1);
+        EXPECT_TRUE(run.out.isEmpty());
+        EXPECT_EQ(run.err, "quirel-db: no search words\n");
+    }
+    EXPECT_EQ(RunTool({"page", m_path, "--top", "1", "--search", "x"}).exitCode, 2);
+}
+
+} // namespace

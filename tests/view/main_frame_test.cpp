@@ -7,6 +7,8 @@
 #include "app/save_dialog.h"
 #include "app/search_dialog_bar.h"
 #include "app/widget_prompts.h"
+#include "browser/view/sabrel_list.h"
+#include "document/local_database.h"
 #include "document/quirel_doc.h"
 #include "document/scripted_prompts.h"
 #include "document/string_table.h"
@@ -22,6 +24,7 @@
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTextBrowser>
 #include <QSettings>
 #include <QTest>
 #include <QToolBar>
@@ -222,10 +225,23 @@ TEST_F(MainFrameTest, EnterFindsNextInTextModeAndSearchesTheDatabaseOtherwise)
 
     frame.Document().OnNewDocument();
     OpenNewDatabase();
-    prompts.answers = {kAnswerOk};
+    auto* list = frame.View()->findChild<CSabrelList*>();
     QTest::keyClick(box, Qt::Key_Return);
     QCoreApplication::processEvents();
-    EXPECT_EQ(prompts.shown.last(), QStringLiteral("この機能はまだ利用できません。"));
+    EXPECT_FALSE(list->isVisible()) << "nothing found: no list";
+
+    // 検索 and the title list command show the list window with a fresh page.
+    MemoHeader header;
+    ResetMemoHeader(header);
+    ASSERT_EQ(frame.Document().LocalDatabase()->SaveRecord(-1, header, "xx abc"), 1);
+    QTest::keyClick(box, Qt::Key_Return);
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(list->isVisible());
+    EXPECT_TRUE(list->Browser()->toPlainText().contains("[ No title ]"));
+    list->hide();
+    frame.RunCommand(kTitleList);
+    EXPECT_TRUE(list->isVisible());
+    EXPECT_TRUE(list->Browser()->toPlainText().contains("[1] [ No title ]"));
 }
 
 TEST_F(MainFrameTest, ClosingWithUnsavedWorkAsksAndCancelKeepsTheWindow)
