@@ -316,31 +316,6 @@ void SearchPageDirect(benchmark::State& state)
 }
 BENCHMARK(SearchPageDirect)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly();
 
-// Keeps each benchmark's median times for the ratios printed at the end.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        for (const Run& run : runs) {
-            if (run.aggregate_name == "median")
-                m_times[run.run_name.function_name] = {run.GetAdjustedRealTime(), run.GetAdjustedCPUTime()};
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
-    void PrintRatio(const char* figure, const char* baseline, double goal) const
-    {
-        const auto a = m_times.find(figure);
-        const auto b = m_times.find(baseline);
-        if (a == m_times.end() || b == m_times.end())
-            return;
-        std::printf("%s / %s: %.2f real, %.2f CPU (goal: at most %.2f)\n", figure, baseline,
-                    a->second.first / b->second.first, a->second.second / b->second.second, goal);
-    }
-
-private:
-    std::map<std::string, std::pair<double, double>> m_times; // real, CPU
-};
-
 } // namespace
 
 int main(int argc, char** argv)
