@@ -51,16 +51,16 @@ QString BodyText(QByteArrayView area)
     return text;
 }
 
-// A header block of a record with `blocks` blocks; its BodyBytes must fit the body area.
-bool ParseHeader(QByteArrayView block, uint16_t blocks, MemoHeader& out)
+qint64 BodyArea(uint16_t blocks)
 {
-    MemoHeader header;
-    if (!MemoHeader::FromBytes(block, header))
-        return false;
-    if (header.bodyBytes < 0 || header.bodyBytes > (blocks - 1) * CLocalDatabase::kBlockBytes)
-        return false;
-    out = header;
-    return true;
+    return (qint64(blocks) - 1) * CLocalDatabase::kBlockBytes;
+}
+
+// `bytes` is the start of a body area, read up to two bytes past `at` where the area has them;
+// a character that ends the area's bytes early lies outside the area and counts as NUL.
+bool NulAt(QByteArrayView bytes, qint64 at)
+{
+    return at + 2 > bytes.size() || (bytes[at] == 0 && bytes[at + 1] == 0);
 }
 
 // Seeded from the clock at full resolution: two databases opened within one second (a script
@@ -278,29 +278,81 @@ int CLocalDatabase::MoveRecord(int slot, const SlotEntry& old, int totalBlocks, 
     return slot;
 }
 
-bool CLocalDatabase::ReadRecord(int slot, MemoHeader& header, QString& body)
+unsigned CLocalDatabase::HeaderFlaws(const MemoHeader& header, uint16_t blocks)
 {
-    const SlotEntry entry = Entry(slot);
-    QByteArray record;
-    MemoHeader parsed;
-    if (!IsRecord(entry) || !ReadAt(entry.Offset(), entry.blocks * kBlockBytes, record)
-        || !ParseHeader(QByteArrayView(record).first(MemoHeader::kBytes), entry.blocks, parsed))
-        return false;
-    header = parsed;
-    body = BodyText(QByteArrayView(record).sliced(MemoHeader::kBytes));
-    return true;
+    unsigned flaws = 0;
+    if (header.mark != MemoHeader::kMark)
+        flaws |= kWrongMark;
+    if (header.headerSize != MemoHeader::kBytes)
+        flaws |= kWrongHeaderSize;
+    if (header.endMark != MemoHeader::kEndMark)
+        flaws |= kWrongEndMark;
+    if (header.bodyBytes < 0 || header.bodyBytes > BodyArea(blocks))
+        flaws |= kBodyBytesOutsideArea;
+    if (header.bodyBytes % 2 != 0)
+        flaws |= kBodyBytesOdd;
+    return flaws;
 }
 
-bool CLocalDatabase::ReadHeader(int slot, MemoHeader& header)
+CLocalDatabase::ReadResult CLocalDatabase::ReadRecord(int slot, MemoHeader& header, QString& body)
+{
+    MemoHeader read;
+    const ReadResult result = ReadHeader(slot, read);
+    if (result == kDamaged)
+        return kDamaged;
+    // Only the body and the character after it: the text must end there, and the stale rest
+    // of a shrunken record's area is never read.
+    const SlotEntry entry = Entry(slot);
+    QByteArray bytes;
+    if (!ReadAt(entry.Offset() + MemoHeader::kBytes, std::min<qint64>(read.bodyBytes + 2, BodyArea(entry.blocks)), bytes)
+        || !NulAt(bytes, read.bodyBytes))
+        return kDamaged;
+    header = read;
+    body = BodyText(QByteArrayView(bytes).first(read.bodyBytes));
+    return result;
+}
+
+CLocalDatabase::ReadResult CLocalDatabase::ReadHeader(int slot, MemoHeader& header)
 {
     QByteArray block;
-    return ReadHeaderBlock(slot, block) && ParseHeader(block, Entry(slot).blocks, header);
+    MemoHeader read;
+    if (!ReadHeaderBlock(slot, block) || !MemoHeader::FromBytes(block, read))
+        return kDamaged;
+    const unsigned flaws = HeaderFlaws(read, Entry(slot).blocks);
+    if (flaws & ~kMarkFlaws)
+        return kDamaged;
+    header = read;
+    return flaws == 0 ? kRead : kReadWithWrongMarks;
 }
 
 bool CLocalDatabase::ReadHeaderBlock(int slot, QByteArray& block)
 {
     const SlotEntry entry = Entry(slot);
     return IsRecord(entry) && ReadAt(entry.Offset(), MemoHeader::kBytes, block);
+}
+
+bool CLocalDatabase::EndsAtBodyBytes(int slot, int32_t bodyBytes)
+{
+    const SlotEntry entry = Entry(slot);
+    if (!IsRecord(entry))
+        return false;
+    if (bodyBytes < 0 || bodyBytes + 2 > BodyArea(entry.blocks))
+        return true;
+    QByteArray character;
+    return ReadAt(entry.Offset() + MemoHeader::kBytes + bodyBytes, 2, character) && NulAt(character, 0);
+}
+
+void CLocalDatabase::SalvageRecord(const SlotEntry& entry, MemoHeader& header, QString& body)
+{
+    body.clear();
+    const qint64 inFile = std::min(entry.EndOffset(), FileSize()) - entry.Offset();
+    QByteArray bytes;
+    if (!m_open || entry.state != SlotEntry::kInUse || inFile < MemoHeader::kBytes || !ReadAt(entry.Offset(), inFile, bytes)
+        || !MemoHeader::FromBytes(bytes, header)) {
+        ResetMemoHeader(header);
+        return;
+    }
+    body = BodyText(QByteArrayView(bytes).sliced(MemoHeader::kBytes));
 }
 
 int CLocalDatabase::SaveRecord(int position, MemoHeader& header, const QString& body)
@@ -350,11 +402,15 @@ int CLocalDatabase::DeleteRecord(int position)
 int CLocalDatabase::LoadCurrent(QString& body)
 {
     const int slot = SlotAt(m_currentPosition);
-    if (slot >= 0 && ReadRecord(slot, m_currentHeader, body))
+    if (slot < 0) {
+        ResetMemoHeader(m_currentHeader);
+        body.clear();
+        return 0;
+    }
+    if (ReadRecord(slot, m_currentHeader, body) != kDamaged)
         return 1;
-    ResetMemoHeader(m_currentHeader);
-    body.clear();
-    return slot >= 0 ? -1 : 0;
+    SalvageRecord(Entry(slot), m_currentHeader, body);
+    return -1;
 }
 
 int CLocalDatabase::SlotAt(int position) const

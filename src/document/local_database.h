@@ -80,11 +80,33 @@ public:
     // the slot or a WriteResult. A refused record writes nothing.
     int WriteRecord(int slot, const MemoHeader& header, QByteArrayView body);
 
-    // Read a State 1 record; false (outputs untouched) when the entry or the record is damaged.
-    bool ReadRecord(int slot, MemoHeader& header, QString& body);
-    bool ReadHeader(int slot, MemoHeader& header);
+    // How a record reads. Its body runs to its first NUL, bounded by the body area, as other
+    // programs read it. A wrong Mark, HeaderSize or EndMark leaves the body readable (read with
+    // a warning); an entry or a BodyBytes that cannot be right makes the record damaged.
+    // kDamaged is 0, so a result tests as "could be read".
+    enum ReadResult { kDamaged = 0, kRead = 1, kReadWithWrongMarks = 2 };
+    // Flaws of a record that reads and the check find.
+    enum RecordFlaw : unsigned {
+        kWrongMark = 1u << 0,
+        kWrongHeaderSize = 1u << 1,
+        kWrongEndMark = 1u << 2,
+        kBodyBytesOutsideArea = 1u << 3, // negative or past the body area
+        kBodyBytesOdd = 1u << 4,
+        kTextPastBodyBytes = 1u << 5, // the character at BodyBytes, inside the area, is not NUL
+    };
+    static constexpr unsigned kMarkFlaws = kWrongMark | kWrongHeaderSize | kWrongEndMark;
+    // The flaws a header shows by itself in a record of `blocks` blocks (all but kTextPastBodyBytes).
+    static unsigned HeaderFlaws(const MemoHeader& header, uint16_t blocks);
+
+    // Reads a State 1 record; outputs untouched when it is damaged.
+    ReadResult ReadRecord(int slot, MemoHeader& header, QString& body);
+    // The header alone, judged by its own flaws; the body is not read.
+    ReadResult ReadHeader(int slot, MemoHeader& header);
     // The raw header block of a State 1 record whose blocks lie inside the file.
     bool ReadHeaderBlock(int slot, QByteArray& block);
+    // False when the character at `bodyBytes` lies inside the record's body area and is not NUL
+    // (or cannot be read): text past the body would show to readers that stop at the first NUL.
+    bool EndsAtBodyBytes(int slot, int32_t bodyBytes);
 
     // Saves `body` with `header` at an order position, or as a new memo for -1 (which gets a new
     // AttachID and becomes current). On success `header` holds what was stored; 1 or 0.
@@ -115,6 +137,9 @@ public:
 
 private:
     bool IsRecord(const SlotEntry& entry) const;
+    // Whatever of a damaged record lies in the file: the header (a new memo's when its block
+    // cannot be read) and the body area up to its first NUL.
+    void SalvageRecord(const SlotEntry& entry, MemoHeader& header, QString& body);
     bool ReadAt(qint64 offset, qint64 size, QByteArray& out);
     bool WriteRecordAt(uint32_t firstBlock, int totalBlocks, const MemoHeader& header, QByteArrayView body);
     int MoveRecord(int slot, const SlotEntry& old, int totalBlocks, const MemoHeader& header, QByteArrayView body);

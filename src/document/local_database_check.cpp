@@ -1,23 +1,12 @@
 #include "local_database_check.h"
 
+#include <QFileInfo>
 #include <QtEndian>
 #include <algorithm>
-#include <vector>
 
 namespace {
 
-// String fields of the header image: where they lie and how many UTF-16 units they hold.
-struct StringField {
-    const char* name;
-    qsizetype offset;
-    qsizetype units;
-};
-constexpr StringField kStringFields[] = {
-    {"Title", 12, 128},     {"TheKeys", 268, 1280},         {"CreatedAt", 2828, 20},
-    {"TheDateTime", 2868, 20}, {"font face name", 2940, 32}, {"AttachID", 3012, 25},
-};
-
-bool HasTerminator(const QByteArray& block, const StringField& field)
+bool HasTerminator(const QByteArray& block, const MemoHeaderStringField& field)
 {
     for (qsizetype unit = 0; unit < field.units; ++unit) {
         if (qFromLittleEndian<char16_t>(block.constData() + field.offset + 2 * unit) == 0)
@@ -32,7 +21,20 @@ struct Extent {
     qint64 end;
 };
 
-void CheckHeader(CLocalDatabase& database, int slot, const SlotEntry& entry, QStringList& problems)
+// The blocks named by State 1 and 2 entries, sorted by first block.
+std::vector<Extent> SortedExtents(const CLocalDatabase& database)
+{
+    std::vector<Extent> extents;
+    for (int slot = 0; slot < CLocalDatabase::kSlotCount; ++slot) {
+        const SlotEntry entry = database.Entry(slot);
+        if ((entry.state == SlotEntry::kInUse || entry.state == SlotEntry::kFree) && entry.blocks > 0)
+            extents.push_back(Extent{slot, entry.firstBlock, qint64(entry.firstBlock) + entry.blocks});
+    }
+    std::sort(extents.begin(), extents.end(), [](const Extent& a, const Extent& b) { return a.first < b.first; });
+    return extents;
+}
+
+void CheckRecord(CLocalDatabase& database, int slot, const SlotEntry& entry, QStringList& problems)
 {
     const QString where = QStringLiteral("slot %1: ").arg(slot);
     QByteArray block;
@@ -41,26 +43,33 @@ void CheckHeader(CLocalDatabase& database, int slot, const SlotEntry& entry, QSt
         problems << where + QStringLiteral("the header block cannot be read");
         return;
     }
-    if (header.mark != MemoHeader::kMark)
+    const unsigned flaws = CLocalDatabase::HeaderFlaws(header, entry.blocks);
+    if (flaws & CLocalDatabase::kWrongMark)
         problems << where + QStringLiteral("header mark is %1, not %2").arg(header.mark).arg(MemoHeader::kMark);
-    if (header.endMark != MemoHeader::kEndMark)
+    if (flaws & CLocalDatabase::kWrongEndMark)
         problems << where + QStringLiteral("end mark is %1, not %2").arg(header.endMark).arg(MemoHeader::kEndMark);
-    if (header.headerSize != MemoHeader::kBytes)
+    if (flaws & CLocalDatabase::kWrongHeaderSize)
         problems << where + QStringLiteral("HeaderSize is %1, not %2").arg(header.headerSize).arg(MemoHeader::kBytes);
-    const qint64 bodyArea = (entry.blocks - 1) * CLocalDatabase::kBlockBytes;
-    if (header.bodyBytes < 0 || header.bodyBytes > bodyArea)
-        problems << where + QStringLiteral("BodyBytes %1 does not fit its body area of %2 bytes").arg(header.bodyBytes).arg(bodyArea);
-    for (const StringField& field : kStringFields) {
+    if (flaws & CLocalDatabase::kBodyBytesOutsideArea) {
+        problems << where + QStringLiteral("BodyBytes %1 does not fit its body area of %2 bytes")
+                                .arg(header.bodyBytes)
+                                .arg((entry.blocks - 1) * CLocalDatabase::kBlockBytes);
+    } else if (flaws & CLocalDatabase::kBodyBytesOdd) {
+        problems << where + QStringLiteral("BodyBytes %1 is odd, not a whole number of characters").arg(header.bodyBytes);
+    } else if (!database.EndsAtBodyBytes(slot, header.bodyBytes)) {
+        problems << where + QStringLiteral("the character at BodyBytes %1 is not NUL, so readers show text past the body")
+                                .arg(header.bodyBytes);
+    }
+    for (const MemoHeaderStringField& field : MemoHeaderStringFields()) {
         if (!HasTerminator(block, field))
             problems << where + QStringLiteral("%1 has no terminator").arg(QLatin1StringView(field.name));
     }
 }
 
-// Sorted by first block, an extent that starts before the furthest end seen so far shares
-// blocks with the extent that reached that end.
-void CheckSharedBlocks(std::vector<Extent> extents, QStringList& problems)
+// An extent that starts before the furthest end seen so far shares blocks with the extent that
+// reached that end.
+void CheckSharedBlocks(const std::vector<Extent>& extents, QStringList& problems)
 {
-    std::sort(extents.begin(), extents.end(), [](const Extent& a, const Extent& b) { return a.first < b.first; });
     const Extent* furthest = nullptr;
     for (const Extent& extent : extents) {
         if (furthest && extent.first < furthest->end) {
@@ -76,10 +85,40 @@ void CheckSharedBlocks(std::vector<Extent> extents, QStringList& problems)
 
 } // namespace
 
+std::vector<bool> SlotsDamagedInIndex(const CLocalDatabase& database)
+{
+    std::vector<bool> damaged(CLocalDatabase::kSlotCount, false);
+    for (int slot = 0; slot < CLocalDatabase::kSlotCount; ++slot) {
+        const SlotEntry entry = database.Entry(slot);
+        if ((entry.state == SlotEntry::kInUse || entry.state == SlotEntry::kFree)
+            && (entry.blocks < 2 || entry.EndOffset() > database.FileSize()))
+            damaged[size_t(slot)] = true;
+    }
+    // In first-block order an extent shares blocks with an earlier one exactly when it starts
+    // before their furthest end, and with a later one exactly when the next one starts before
+    // its own end.
+    const std::vector<Extent> extents = SortedExtents(database);
+    qint64 furthestEnd = 0;
+    for (size_t i = 0; i < extents.size(); ++i) {
+        const Extent& extent = extents[i];
+        if ((i > 0 && extent.first < furthestEnd) || (i + 1 < extents.size() && extents[i + 1].first < extent.end))
+            damaged[size_t(extent.slot)] = true;
+        furthestEnd = std::max(furthestEnd, extent.end);
+    }
+    return damaged;
+}
+
+QString JournalPathFor(const QString& databasePath)
+{
+    const QString suffix = QStringLiteral(".qrl");
+    return (databasePath.endsWith(suffix, Qt::CaseInsensitive) ? databasePath.chopped(suffix.size()) : databasePath)
+        + QStringLiteral(".qrj");
+}
+
 LocalDatabaseCheck CheckLocalDatabase(CLocalDatabase& database)
 {
     LocalDatabaseCheck result;
-    std::vector<Extent> extents;
+    const std::vector<bool> damagedInIndex = SlotsDamagedInIndex(database);
     for (int slot = 0; slot < CLocalDatabase::kSlotCount; ++slot) {
         const SlotEntry entry = database.Entry(slot);
         if (entry.state == SlotEntry::kUnused)
@@ -91,8 +130,8 @@ LocalDatabaseCheck CheckLocalDatabase(CLocalDatabase& database)
         }
         (entry.state == SlotEntry::kInUse ? result.records : result.freeEntries) += 1;
         result.namedBlocks += entry.blocks;
-        if (entry.blocks > 0)
-            extents.push_back(Extent{slot, entry.firstBlock, qint64(entry.firstBlock) + entry.blocks});
+        if (slot == CLocalDatabase::kSlotCount - 1)
+            result.problems << where + QStringLiteral("the last slot is never allocated, yet its state is %1").arg(entry.state);
         if (entry.blocks < 2) {
             result.problems << where + QStringLiteral("%1 blocks, fewer than a record needs").arg(entry.blocks);
             continue;
@@ -103,9 +142,13 @@ LocalDatabaseCheck CheckLocalDatabase(CLocalDatabase& database)
                                            .arg(qint64(entry.firstBlock) + entry.blocks - 1);
             continue;
         }
-        if (entry.state == SlotEntry::kInUse)
-            CheckHeader(database, slot, entry, result.problems);
+        // Records sharing blocks are reported below, from the index alone.
+        if (entry.state == SlotEntry::kInUse && !damagedInIndex[size_t(slot)])
+            CheckRecord(database, slot, entry, result.problems);
     }
-    CheckSharedBlocks(std::move(extents), result.problems);
+    CheckSharedBlocks(SortedExtents(database), result.problems);
+    const QString journal = JournalPathFor(database.Path());
+    if (QFileInfo::exists(journal))
+        result.problems << QStringLiteral("journal %1 is still there: a save was interrupted").arg(journal);
     return result;
 }

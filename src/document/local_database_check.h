@@ -1,12 +1,15 @@
 // The consistency check of an open local database file, as `quirel-db check` runs it: entry
-// states, blocks inside the file, no block named by two entries, and for every record its header
-// marks, HeaderSize, BodyBytes within the record and the terminators of its string fields.
-// It only reads; each problem is one self-contained line of text.
+// states, blocks inside the file, no block named by two entries, the last slot unused, for
+// every record its header marks, HeaderSize, a BodyBytes that is even, fits its area and ends
+// the text, the terminators of its string fields, and no journal left by an interrupted save.
+// It only reads, each record's header and one character at most once, and never the records
+// whose entries alone show damage; each problem is one self-contained line of text.
 #pragma once
 
 #include "document/local_database.h"
 
 #include <QStringList>
+#include <vector>
 
 struct LocalDatabaseCheck {
     QStringList problems;
@@ -16,3 +19,12 @@ struct LocalDatabaseCheck {
 };
 
 LocalDatabaseCheck CheckLocalDatabase(CLocalDatabase& database);
+
+// Per slot: its State 1 or 2 entry alone shows damage (fewer than two blocks, blocks past the
+// end of the file, or blocks that another entry also names). Found from the index without
+// reading any record, so that readers skip them and a hostile index costs no reads.
+std::vector<bool> SlotsDamagedInIndex(const CLocalDatabase& database);
+
+// The journal an interrupted save leaves beside a database file: its ".qrl" suffix replaced by
+// ".qrj", or ".qrj" appended to any other path. Never ".qrl": such paths open as databases.
+QString JournalPathFor(const QString& databasePath);

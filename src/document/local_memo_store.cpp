@@ -33,17 +33,27 @@ void LocalMemoStore::Jump(bool first)
 QString LocalMemoStore::LoadCurrent()
 {
     QString body;
-    m_database->LoadCurrent(body);
+    m_damagedPosition = m_database->LoadCurrent(body) == -1 ? CurrentRecord() : -1;
     return body;
+}
+
+bool LocalMemoStore::CurrentIsDamaged() const
+{
+    return m_damagedPosition >= 0 && m_damagedPosition == CurrentRecord();
 }
 
 bool LocalMemoStore::SaveCurrent(const QString& body)
 {
+    if (CurrentIsDamaged())
+        return false;
     MemoHeader header = CurrentHeader();
     return m_database->SaveRecord(CurrentRecord(), header, body) == 1;
 }
 
 bool LocalMemoStore::DeleteCurrent()
 {
-    return m_database->DeleteRecord(CurrentRecord()) == 1;
+    if (m_database->DeleteRecord(CurrentRecord()) != 1)
+        return false;
+    m_damagedPosition = -1; // later positions moved down
+    return true;
 }

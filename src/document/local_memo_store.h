@@ -1,5 +1,6 @@
 // LocalMemoStore: a local database file as the document's MemoStore. The current record is a
 // position in the file's order list; it owns the open CLocalDatabase and with it the file lock.
+// A record that LoadCurrent found damaged is never saved over while it stays current.
 #pragma once
 
 #include "document/local_database.h"
@@ -23,9 +24,11 @@ public:
     void Step(bool next) override;
     void Jump(bool first) override;
     QString LoadCurrent() override;
+    bool CurrentIsDamaged() const override;
     bool SaveCurrent(const QString& body) override;
     bool DeleteCurrent() override;
 
 private:
     std::unique_ptr<CLocalDatabase> m_database;
+    int m_damagedPosition = -1; // the position LoadCurrent last found damaged
 };

@@ -30,6 +30,15 @@ constexpr qsizetype kAttachIdAt = 3012;
 constexpr qsizetype kAttachCountAt = 3064;
 constexpr qsizetype kEndMarkAt = 4092;
 
+constexpr MemoHeaderStringField kStringFields[] = {
+    {"Title", kTitleAt, MemoHeader::kTitleChars + 1},
+    {"TheKeys", kKeysAt, MemoHeader::kKeysChars + 1},
+    {"CreatedAt", kCreatedAtAt, MemoHeader::kDateChars + 1},
+    {"TheDateTime", kTheDateTimeAt, MemoHeader::kDateChars + 1},
+    {"font face name", kFontAt + kFaceNameAt, LogFontW::kFaceUnits},
+    {"AttachID", kAttachIdAt, MemoHeader::kAttachIdChars + 1},
+};
+
 void PutInt32(char* image, qsizetype at, int32_t value)
 {
     qToLittleEndian<int32_t>(value, image + at);
@@ -135,6 +144,11 @@ bool MemoHeader::FromBytes(QByteArrayView bytes, MemoHeader& out)
     header.endMark = GetInt32(p, kEndMarkAt);
     out = std::move(header);
     return true;
+}
+
+std::span<const MemoHeaderStringField> MemoHeaderStringFields()
+{
+    return kStringFields;
 }
 
 QString MemoTimeStamp(const QDateTime& localTime)

@@ -12,6 +12,7 @@
 #include <QDateTime>
 #include <QString>
 #include <cstdint>
+#include <span>
 
 // The platform's LOGFONTW, 92 bytes: five 32-bit fields, eight byte fields, a 32-unit face name.
 struct LogFontW {
@@ -72,6 +73,16 @@ struct MemoHeader {
 
     friend bool operator==(const MemoHeader&, const MemoHeader&) = default;
 };
+
+// A string field of the 4096-byte image, for checks of raw header blocks: its name, where it
+// lies and how many UTF-16 units it holds (the terminator's unit included).
+struct MemoHeaderStringField {
+    const char* name;
+    qsizetype offset;
+    qsizetype units;
+};
+// Title, TheKeys, CreatedAt, TheDateTime, the font's face name and AttachID, in image order.
+std::span<const MemoHeaderStringField> MemoHeaderStringFields();
 
 // Fills a header with a new memo's defaults: marks, the local time in both time stamps, kind 4,
 // the default font from the settings (or the built-in fallback) and the extra values 9 and 1.

@@ -1,9 +1,14 @@
-// quirel-db: the command-line tool for local memo database files, for users who back up,
-// inspect or repair their memos outside the editor.
-// Only `create` and `add` may make a file; the other commands refuse a missing path. Every
-// failure is one line on standard error and a non-zero exit (2 for a usage error, 1 otherwise).
+// quirel-db: the command-line tool for memo stores, for users who script, back up, inspect or
+// repair their memos outside the editor.
+// Each command is a function over ToolStore, the little a command needs of a store; a local
+// database file is one kind of store. Reading commands open a file read-only, so they work on a
+// read-only file and beside the editor; writing commands save and delete through the editor's
+// own MemoStore path. Only `create`, `add` and `put` write, and only `create` and `add` may make
+// a file. Every failure is one line on standard error and a non-zero exit (2 for a usage error,
+// 1 otherwise).
 #include "document/local_database.h"
 #include "document/local_database_check.h"
+#include "document/local_memo_store.h"
 #include "document/log_font_text.h"
 #include "platform/settings.h"
 
@@ -13,23 +18,32 @@
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QStringDecoder>
+#include <algorithm>
 #include <cstdio>
 #include <functional>
+#include <memory>
+#include <optional>
 
 namespace {
 
 enum ExitCode { kSuccess = 0, kFailure = 1, kUsage = 2 };
 
-const char kUsageText[] = R"(Usage: quirel-db COMMAND PATH [ARGUMENTS]
+const char kUsageText[] = R"(Usage: quirel-db COMMAND STORE [ARGUMENTS]
+
+STORE is a local database file (*.qrl).
 
 Commands:
-  create PATH                        make a new, empty database file
-  list PATH                          one memo a line: position, slot, title, created,
-                                     updated, body characters (tab separated)
-  show PATH POSITION                 the header fields of one memo, a blank line, its body
-  add PATH [--title T] [--keys K]    store standard input (UTF-8) as a new memo
-  export PATH                        every memo as one JSON object a line
-  check PATH                         look for damage; exit 1 when any is found
+  create STORE                       make a new, empty database file
+  list STORE                         one memo a line: position, slot, title, created,
+                                     updated, stored characters (tab separated)
+  show STORE N                       the fields of memo N, a blank line, its body
+  add STORE [--title T] [--keys K]   store standard input (UTF-8) as a new memo
+  put STORE N [--title T] [--keys K] replace memo N's body with standard input; title and
+                                     keys are kept unless given
+  delete STORE N                     delete memo N
+  export STORE                       every memo as one JSON object a line
+  check STORE                        look for damage; exit 1 when any is found
   --help                             show this text
 )";
 
@@ -50,20 +64,6 @@ int UsageError(const QString& message)
     return Fail(message + QStringLiteral(" (see quirel-db --help)"), kUsage);
 }
 
-QString OpenErrorText(int code)
-{
-    switch (code) {
-    case CLocalDatabase::kExists:
-        return QStringLiteral("a file already exists there");
-    case CLocalDatabase::kCannotCreate:
-        return QStringLiteral("the file cannot be created");
-    case CLocalDatabase::kIndexTooShort:
-        return QStringLiteral("not a memo database (shorter than its 1 MiB index)");
-    default:
-        return QStringLiteral("cannot be opened (it may be open in another program)");
-    }
-}
-
 // Tabs and line breaks would split a list line.
 QString OneLine(QString text)
 {
@@ -74,97 +74,332 @@ QString OneLine(QString text)
     return text;
 }
 
-int DamagedRecord(int position, int slot)
-{
-    return Fail(QStringLiteral("memo at position %1 (slot %2) is damaged and cannot be read").arg(position).arg(slot));
-}
+// One field of a memo as `export` (key) and `show` (label) print it.
+struct MemoField {
+    QString key;
+    QString label;
+    QJsonValue value;
+};
 
-// Calls `visit` for every readable memo in order; damaged ones are reported and make it fail.
-int ForEachMemo(CLocalDatabase& database,
-                const std::function<void(int position, int slot, const MemoHeader&, const QString&)>& visit)
-{
-    int status = kSuccess;
-    for (int position = 0; position < database.Count(); ++position) {
-        const int slot = database.SlotAt(position);
-        MemoHeader header;
-        QString body;
-        if (database.ReadRecord(slot, header, body))
-            visit(position, slot, header, body);
-        else
-            status = DamagedRecord(position, slot);
+// What the commands need of a store. Memo numbers are positions in a local file.
+class ToolStore {
+public:
+    virtual ~ToolStore() = default;
+
+    // Every memo in display order: its list columns (`list` reads headers only), or its fields
+    // and body. A memo that cannot be read is named on standard error and skipped; a memo read
+    // with a warning is named and still visited. Either makes the result kFailure.
+    virtual int ListMemos(const std::function<void(const QStringList&)>& line) = 0;
+    virtual int ExportMemos(const std::function<void(const QList<MemoField>&, const QString&)>& memo) = 0;
+
+    // The editor's store, for saves and deletes.
+    virtual MemoStore& Store() = 0;
+    // Makes memo `number` current in Store(); kFailure with a message when there is no such memo.
+    virtual int SelectMemo(int number) = 0;
+    // The fields of Store()'s current memo, and a warning about its header (empty when sound).
+    virtual QList<MemoField> CurrentFields() = 0;
+    virtual QString CurrentWarning() = 0;
+    // The line that names the memo Store() has just added.
+    virtual QString AddedLine() = 0;
+};
+
+class LocalToolStore : public ToolStore {
+public:
+    explicit LocalToolStore(std::unique_ptr<CLocalDatabase> database)
+        : m_store(std::move(database))
+    {
     }
-    return status;
-}
 
-int List(CLocalDatabase& database)
-{
-    return ForEachMemo(database, [](int position, int slot, const MemoHeader& header, const QString& body) {
-        const QStringList fields{QString::number(position), QString::number(slot), OneLine(header.title),
-                                 OneLine(header.createdAt), OneLine(header.theDateTime), QString::number(body.size())};
-        WriteLine(stdout, fields.join(u'\t'));
-    });
-}
+    int ListMemos(const std::function<void(const QStringList&)>& line) override
+    {
+        return ForEachMemo(false, [&](int position, int slot, const MemoHeader& header, const QString&) {
+            line({QString::number(position), QString::number(slot), OneLine(header.title), OneLine(header.createdAt),
+                  OneLine(header.theDateTime), QString::number(header.bodyBytes / 2)});
+        });
+    }
 
-int Export(CLocalDatabase& database)
-{
-    return ForEachMemo(database, [](int position, int slot, const MemoHeader& header, const QString& body) {
-        const QJsonObject memo{
-            {"position", position},          {"slot", slot},
-            {"title", header.title},         {"keys", header.theKeys},
-            {"created", header.createdAt},   {"updated", header.theDateTime},
-            {"font", LogFontText(header)},   {"attachId", header.attachId},
-            {"attachCount", header.attachCount}, {"body", body},
+    int ExportMemos(const std::function<void(const QList<MemoField>&, const QString&)>& memo) override
+    {
+        return ForEachMemo(true, [&](int position, int slot, const MemoHeader& header, const QString& body) {
+            memo(Fields(position, slot, header), body);
+        });
+    }
+
+    MemoStore& Store() override { return m_store; }
+
+    int SelectMemo(int position) override
+    {
+        const int count = Database().Count();
+        if (position < 0 || position >= count)
+            return Fail(QStringLiteral("no memo at position %1 (the file holds %2)").arg(position).arg(count));
+        Database().SetCurrentPosition(position);
+        return kSuccess;
+    }
+
+    QList<MemoField> CurrentFields() override
+    {
+        const int position = Database().CurrentPosition();
+        return Fields(position, Database().SlotAt(position), Database().CurrentHeader());
+    }
+
+    QString CurrentWarning() override
+    {
+        const int position = Database().CurrentPosition();
+        const int slot = Database().SlotAt(position);
+        const unsigned flaws = CLocalDatabase::HeaderFlaws(Database().CurrentHeader(), Database().Entry(slot).blocks);
+        return flaws & CLocalDatabase::kMarkFlaws ? WrongMarksText(position, slot) : QString();
+    }
+
+    QString AddedLine() override
+    {
+        const int position = Database().CurrentPosition();
+        return QStringLiteral("added memo at position %1 (slot %2)").arg(position).arg(Database().SlotAt(position));
+    }
+
+private:
+    CLocalDatabase& Database() { return m_store.Database(); }
+
+    static QList<MemoField> Fields(int position, int slot, const MemoHeader& header)
+    {
+        return {
+            {"position", "Position", position},          {"slot", "Slot", slot},
+            {"title", "Title", header.title},            {"keys", "Keys", header.theKeys},
+            {"created", "Created", header.createdAt},    {"updated", "Updated", header.theDateTime},
+            {"font", "Font", LogFontText(header)},       {"attachId", "AttachID", header.attachId},
+            {"attachCount", "AttachCount", header.attachCount},
         };
+    }
+
+    static QString WrongMarksText(int position, int slot)
+    {
+        return QStringLiteral("memo at position %1 (slot %2) has a wrong Mark, HeaderSize or EndMark; its body may "
+                              "still be intact")
+            .arg(position)
+            .arg(slot);
+    }
+
+    // Records whose entries alone show damage are skipped before any read, so that a hostile
+    // index cannot make the walk read one block over and over.
+    int ForEachMemo(bool withBodies,
+                    const std::function<void(int position, int slot, const MemoHeader&, const QString&)>& visit)
+    {
+        const std::vector<bool> damagedInIndex = SlotsDamagedInIndex(Database());
+        int status = kSuccess;
+        for (int position = 0; position < Database().Count(); ++position) {
+            const int slot = Database().SlotAt(position);
+            MemoHeader header;
+            QString body;
+            const CLocalDatabase::ReadResult read = damagedInIndex[size_t(slot)] ? CLocalDatabase::kDamaged
+                : withBodies ? Database().ReadRecord(slot, header, body)
+                             : Database().ReadHeader(slot, header);
+            if (read == CLocalDatabase::kDamaged) {
+                status = Fail(QStringLiteral("memo at position %1 (slot %2) is damaged and cannot be read").arg(position).arg(slot));
+                continue;
+            }
+            if (read == CLocalDatabase::kReadWithWrongMarks)
+                status = Fail(WrongMarksText(position, slot));
+            visit(position, slot, header, body);
+        }
+        return status;
+    }
+
+    LocalMemoStore m_store;
+};
+
+// Why STORE could not be opened or created, as one message.
+QString OpenFailureText(const QString& path, int code, CLocalDatabase::OpenFailure failure)
+{
+    const QString prefix = path + QStringLiteral(": ");
+    switch (failure) {
+    case CLocalDatabase::OpenFailure::kMissing:
+        return prefix + QStringLiteral("no such file");
+    case CLocalDatabase::OpenFailure::kNoPermission:
+        return prefix + QStringLiteral("cannot be opened: permission denied");
+    case CLocalDatabase::OpenFailure::kLocked:
+        return prefix + QStringLiteral("cannot be opened: locked by another process");
+    case CLocalDatabase::OpenFailure::kNotDatabase:
+        return prefix + QStringLiteral("not a memo database (shorter than its 1 MiB index)");
+    case CLocalDatabase::OpenFailure::kJournal:
+        return prefix + QStringLiteral("cannot be opened: an interrupted save left the journal %1, which cannot be rolled back here")
+                            .arg(JournalPathFor(path));
+    case CLocalDatabase::OpenFailure::kIo:
+        return prefix + QStringLiteral("cannot be opened: the file cannot be read");
+    case CLocalDatabase::OpenFailure::kNone:
+        break;
+    }
+    switch (code) {
+    case CLocalDatabase::kExists:
+        return prefix + QStringLiteral("a file already exists there");
+    case CLocalDatabase::kCannotCreate:
+        return prefix + QStringLiteral("the file cannot be created");
+    default:
+        return prefix + QStringLiteral("cannot be opened");
+    }
+}
+
+enum class Access { kRead, kWrite, kWriteOrCreate };
+
+// Opens STORE for a command; null after a message when it cannot be opened.
+std::unique_ptr<ToolStore> OpenStore(const QString& store, Access access, CLocalDatabase*& file)
+{
+    if (store.startsWith(QStringLiteral("mariadb://"))) {
+        Fail(QStringLiteral("server stores are not supported yet: ") + store);
+        return nullptr;
+    }
+    if (access == Access::kWrite && !QFileInfo::exists(store)) {
+        Fail(OpenFailureText(store, CLocalDatabase::kCannotOpen, CLocalDatabase::OpenFailure::kMissing));
+        return nullptr;
+    }
+    auto database = std::make_unique<CLocalDatabase>(store);
+    const int opened = database->Open(access == Access::kRead ? CLocalDatabase::OpenMode::kReadOnly
+                                                              : CLocalDatabase::OpenMode::kReadWrite);
+    if (opened != CLocalDatabase::kOk) {
+        Fail(OpenFailureText(store, opened, database->LastOpenFailure()));
+        return nullptr;
+    }
+    file = database.get();
+    return std::make_unique<LocalToolStore>(std::move(database));
+}
+
+// The first byte of the first sequence that is not UTF-8, or -1. Fed one byte at a time, the
+// decoder reports an error at the byte that breaks a sequence; the sequence began after the last
+// byte that completed a character.
+qsizetype InvalidUtf8Offset(QByteArrayView bytes)
+{
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString whole = decoder.decode(bytes);
+    if (!decoder.hasError())
+        return -1;
+    QStringDecoder stepper(QStringDecoder::Utf8);
+    qsizetype sequenceStart = 0;
+    for (qsizetype at = 0; at < bytes.size(); ++at) {
+        const QString decoded = stepper(bytes.sliced(at, 1));
+        if (stepper.hasError())
+            break;
+        if (!decoded.isEmpty())
+            sequenceStart = at + 1;
+    }
+    return sequenceStart; // also an unfinished sequence at the end
+}
+
+// Standard input as a memo body (UTF-8; CR LF read as LF). Nothing with a NUL or a byte that is
+// not UTF-8 is taken: the NUL would end the text for every reader of the file.
+std::optional<QString> ReadBody()
+{
+    QFile input;
+    if (!input.open(stdin, QIODevice::ReadOnly)) {
+        Fail(QStringLiteral("cannot read standard input"));
+        return std::nullopt;
+    }
+    const QByteArray bytes = input.readAll();
+    if (const qsizetype nul = bytes.indexOf('\0'); nul >= 0) {
+        Fail(QStringLiteral("standard input holds a NUL character at byte %1; nothing was stored").arg(nul));
+        return std::nullopt;
+    }
+    if (const qsizetype bad = InvalidUtf8Offset(bytes); bad >= 0) {
+        Fail(QStringLiteral("standard input is not UTF-8 at byte %1; nothing was stored").arg(bad));
+        return std::nullopt;
+    }
+    QString body = QString::fromUtf8(bytes);
+    body.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    return body;
+}
+
+// --title and --keys as given; a text longer than its header field is refused, never cut.
+struct HeaderTexts {
+    std::optional<QString> title;
+    std::optional<QString> keys;
+
+    bool Fit() const
+    {
+        QString refusal;
+        if (title && title->size() > MemoHeader::kTitleChars)
+            refusal = QStringLiteral("the title has %1 characters; at most %2 fit").arg(title->size()).arg(MemoHeader::kTitleChars);
+        else if (keys && keys->size() > MemoHeader::kKeysChars)
+            refusal = QStringLiteral("the keys have %1 characters; at most %2 fit").arg(keys->size()).arg(MemoHeader::kKeysChars);
+        if (!refusal.isEmpty())
+            Fail(refusal + QStringLiteral("; nothing was stored"));
+        return refusal.isEmpty();
+    }
+    void ApplyTo(MemoStore& store) const
+    {
+        MemoHeader header = store.CurrentHeader();
+        header.title = title.value_or(header.title);
+        header.theKeys = keys.value_or(header.theKeys);
+        store.SetCurrentHeader(header);
+    }
+};
+
+int List(ToolStore& store)
+{
+    return store.ListMemos([](const QStringList& columns) { WriteLine(stdout, columns.join(u'\t')); });
+}
+
+int Export(ToolStore& store)
+{
+    return store.ExportMemos([](const QList<MemoField>& fields, const QString& body) {
+        QJsonObject memo;
+        for (const MemoField& field : fields)
+            memo.insert(field.key, field.value);
+        memo.insert(QStringLiteral("body"), body);
         const QByteArray line = QJsonDocument(memo).toJson(QJsonDocument::Compact) + '\n';
         std::fwrite(line.constData(), 1, size_t(line.size()), stdout);
     });
 }
 
-int Show(CLocalDatabase& database, int position)
+int DamagedMemo(int number)
 {
-    if (position < 0 || position >= database.Count())
-        return Fail(QStringLiteral("no memo at position %1 (the file holds %2)").arg(position).arg(database.Count()));
-    database.SetCurrentPosition(position);
-    QString body;
-    if (database.LoadCurrent(body) != 1)
-        return DamagedRecord(position, database.SlotAt(position));
-    const MemoHeader& header = database.CurrentHeader();
-    const QStringList lines{
-        QStringLiteral("Position: %1").arg(position),
-        QStringLiteral("Slot: %1").arg(database.SlotAt(position)),
-        QStringLiteral("Title: ") + header.title,
-        QStringLiteral("Keys: ") + header.theKeys,
-        QStringLiteral("Created: ") + header.createdAt,
-        QStringLiteral("Updated: ") + header.theDateTime,
-        QStringLiteral("Font: ") + LogFontText(header),
-        QStringLiteral("AttachID: ") + header.attachId,
-        QStringLiteral("AttachCount: %1").arg(header.attachCount),
-        QString(),
-        body,
-    };
+    return Fail(QStringLiteral("memo %1 is damaged and cannot be read whole").arg(number));
+}
+
+int Show(ToolStore& store, int number)
+{
+    if (store.SelectMemo(number) != kSuccess)
+        return kFailure;
+    const QString body = store.Store().LoadCurrent();
+    if (store.Store().CurrentIsDamaged())
+        return DamagedMemo(number);
+    QStringList lines;
+    for (const MemoField& field : store.CurrentFields())
+        lines << field.label + QStringLiteral(": ") + field.value.toVariant().toString();
+    lines << QString() << body;
     WriteLine(stdout, lines.join(u'\n'));
+    const QString warning = store.CurrentWarning();
+    return warning.isEmpty() ? kSuccess : Fail(warning);
+}
+
+// The first save of a new memo, as the editor makes it.
+int Add(ToolStore& store, const QString& body, const HeaderTexts& texts)
+{
+    MemoStore& memos = store.Store();
+    memos.BeginNew();
+    texts.ApplyTo(memos);
+    if (!memos.SaveCurrent(body))
+        return Fail(QStringLiteral("the memo cannot be stored (the file is full or cannot be written)"));
+    WriteLine(stdout, store.AddedLine());
     return kSuccess;
 }
 
-// A first save of a new memo with the body read from standard input.
-int Add(CLocalDatabase& database, const QString& title, const QString& keys)
+// The editor's Save over memo `number`: loaded first, so that a damaged record is refused.
+int Put(ToolStore& store, int number, const QString& body, const HeaderTexts& texts)
 {
-    QFile input;
-    if (!input.open(stdin, QIODevice::ReadOnly))
-        return Fail(QStringLiteral("cannot read standard input"));
-    QString body = QString::fromUtf8(input.readAll());
-    body.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-
-    MemoHeader header;
-    ResetMemoHeader(header);
-    header.title = title.left(MemoHeader::kTitleChars);
-    header.theKeys = keys.left(MemoHeader::kKeysChars);
-    if (!database.SaveRecord(-1, header, body))
-        return Fail(QStringLiteral("the memo cannot be stored (the file is full or cannot be written)"));
-    WriteLine(stdout, QStringLiteral("added memo at position %1 (slot %2)")
-                          .arg(database.CurrentPosition())
-                          .arg(database.SlotAt(database.CurrentPosition())));
+    if (store.SelectMemo(number) != kSuccess)
+        return kFailure;
+    MemoStore& memos = store.Store();
+    memos.LoadCurrent();
+    if (memos.CurrentIsDamaged())
+        return Fail(QStringLiteral("memo %1 is damaged; it is not overwritten (store the text with 'add')").arg(number));
+    texts.ApplyTo(memos);
+    if (!memos.SaveCurrent(body))
+        return Fail(QStringLiteral("memo %1 cannot be stored (the file is full or cannot be written)").arg(number));
     return kSuccess;
+}
+
+int Delete(ToolStore& store, int number)
+{
+    if (store.SelectMemo(number) != kSuccess)
+        return kFailure;
+    return store.Store().DeleteCurrent() ? kSuccess : Fail(QStringLiteral("memo %1 cannot be deleted").arg(number));
 }
 
 int Check(CLocalDatabase& database)
@@ -181,6 +416,19 @@ int Check(CLocalDatabase& database)
                           .arg(database.FileSize()));
     return kSuccess;
 }
+
+// The commands, the number of arguments after the command and their names for messages.
+struct CommandShape {
+    const char* name;
+    const char* arguments;
+    bool takesNumber;
+    bool takesHeaderTexts;
+};
+constexpr CommandShape kCommands[] = {
+    {"create", "STORE", false, false}, {"list", "STORE", false, false},  {"show", "STORE N", true, false},
+    {"add", "STORE", false, true},     {"put", "STORE N", true, true},   {"delete", "STORE N", true, false},
+    {"export", "STORE", false, false}, {"check", "STORE", false, false},
+};
 
 int Run(const QStringList& arguments)
 {
@@ -200,40 +448,57 @@ int Run(const QStringList& arguments)
     if (positional.isEmpty())
         return UsageError(QStringLiteral("no command given"));
     const QString command = positional[0];
-    static const QStringList kCommands{"create", "list", "show", "add", "export", "check"};
-    if (!kCommands.contains(command))
+    const auto shape = std::find_if(std::begin(kCommands), std::end(kCommands),
+                                    [&](const CommandShape& c) { return command == QLatin1StringView(c.name); });
+    if (shape == std::end(kCommands))
         return UsageError(QStringLiteral("unknown command '%1'").arg(command));
-    const qsizetype expected = command == "show" ? 3 : 2;
-    if (positional.size() != expected)
-        return UsageError(QStringLiteral("'%1' takes %2").arg(command, expected == 3 ? "PATH POSITION" : "PATH"));
-    if (command != "add" && (parser.isSet(title) || parser.isSet(keys)))
-        return UsageError(QStringLiteral("--title and --keys belong to 'add'"));
-    bool positionOk = true;
-    const int position = expected == 3 ? positional[2].toInt(&positionOk) : 0;
-    if (!positionOk)
-        return UsageError(QStringLiteral("'%1' is not a position").arg(positional[2]));
+    if (positional.size() != (shape->takesNumber ? 3 : 2))
+        return UsageError(QStringLiteral("'%1' takes %2").arg(command, QLatin1StringView(shape->arguments)));
+    if (!shape->takesHeaderTexts && (parser.isSet(title) || parser.isSet(keys)))
+        return UsageError(QStringLiteral("--title and --keys belong to 'add' and 'put'"));
+    bool numberOk = true;
+    const int number = shape->takesNumber ? positional[2].toInt(&numberOk) : 0;
+    if (!numberOk)
+        return UsageError(QStringLiteral("'%1' is not a memo number").arg(positional[2]));
 
     const QString path = positional[1];
-    CLocalDatabase database(path);
     if (command == "create") {
-        const int created = database.CreateFile();
-        return created == CLocalDatabase::kOk ? kSuccess : Fail(path + QStringLiteral(": ") + OpenErrorText(created));
+        const int created = CLocalDatabase(path).CreateFile();
+        return created == CLocalDatabase::kOk ? kSuccess : Fail(OpenFailureText(path, created, {}));
     }
-    if (command != "add" && !QFileInfo::exists(path))
-        return Fail(path + QStringLiteral(": no such file"));
-    const int opened = database.Open();
-    if (opened != CLocalDatabase::kOk)
-        return Fail(path + QStringLiteral(": ") + OpenErrorText(opened));
 
+    // The body and the header texts are taken whole before the store is opened: a refused
+    // input stores nothing and never holds the file.
+    HeaderTexts texts;
+    std::optional<QString> body;
+    if (shape->takesHeaderTexts) {
+        if (parser.isSet(title))
+            texts.title = parser.value(title);
+        if (parser.isSet(keys))
+            texts.keys = parser.value(keys);
+        if (!texts.Fit() || !(body = ReadBody()))
+            return kFailure;
+    }
+
+    const bool writes = command == "add" || command == "put" || command == "delete";
+    CLocalDatabase* file = nullptr;
+    const std::unique_ptr<ToolStore> store =
+        OpenStore(path, !writes ? Access::kRead : command == "add" ? Access::kWriteOrCreate : Access::kWrite, file);
+    if (!store)
+        return kFailure;
     if (command == "list")
-        return List(database);
+        return List(*store);
     if (command == "show")
-        return Show(database, position);
-    if (command == "add")
-        return Add(database, parser.value(title), parser.value(keys));
+        return Show(*store, number);
     if (command == "export")
-        return Export(database);
-    return Check(database);
+        return Export(*store);
+    if (command == "add")
+        return Add(*store, *body, texts);
+    if (command == "put")
+        return Put(*store, number, *body, texts);
+    if (command == "delete")
+        return Delete(*store, number);
+    return Check(*file);
 }
 
 } // namespace
