@@ -41,35 +41,16 @@ bool IsDatabasePath(const QString& path)
     return path.endsWith(QStringLiteral(".qrl"), Qt::CaseInsensitive);
 }
 
-// Why a database file could not be opened, for the command line.
-QString OpenFailureReason(CLocalDatabase::OpenFailure failure)
-{
-    using Failure = CLocalDatabase::OpenFailure;
-    switch (failure) {
-    case Failure::kMissing:
-        return QStringLiteral("no such file");
-    case Failure::kNoPermission:
-        return QStringLiteral("permission denied");
-    case Failure::kLocked:
-        return QStringLiteral("locked by another program");
-    case Failure::kNotDatabase:
-        return QStringLiteral("not a memo database");
-    case Failure::kJournal:
-        return QStringLiteral("an unfinished save could not be rolled back");
-    case Failure::kNone:
-    case Failure::kIo:
-        break;
-    }
-    return QStringLiteral("cannot be read");
-}
-
 // The memo at `position` of a database file into the store; its font, or a message on failure.
 // Printing only reads: it works on a file the user may not write and never creates one.
 std::optional<LogFontW> LoadMemo(const QString& path, int position, CTextStore& store, QString& message)
 {
     CLocalDatabase database(path);
     if (database.Open(CLocalDatabase::OpenMode::kReadOnly) != CLocalDatabase::kOk) {
-        message = path + QStringLiteral(": ") + OpenFailureReason(database.LastOpenFailure());
+        const CLocalDatabase::OpenFailure failure = database.LastOpenFailure();
+        message = path + (failure == CLocalDatabase::OpenFailure::kMissing        ? QStringLiteral(": no such file")
+                          : failure == CLocalDatabase::OpenFailure::kNotDatabase ? QStringLiteral(": not a memo database")
+                                                                                 : QStringLiteral(": cannot be opened"));
         return std::nullopt;
     }
     if (position < 0 || position >= database.Count()) {

@@ -406,7 +406,7 @@ bool CQuirelDoc::SaveCurrentMemo()
         return false;
     }
     bool saved = false;
-    if (m_store->CurrentRecord() != -1 && m_store->CurrentIsDamaged()) {
+    if (m_store->CurrentIsDamaged()) {
         // Writing over the record would destroy what could not be read of it.
         if (m_prompts.Ask(DamagedMemoSaveQuestion(), PromptButtons::kYesNo) != kAnswerYes)
             return false;
