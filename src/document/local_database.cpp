@@ -63,6 +63,14 @@ bool NulAt(QByteArrayView bytes, qint64 at)
     return at + 2 > bytes.size() || (bytes[at] == 0 && bytes[at + 1] == 0);
 }
 
+// A header's own flaws: marks alone leave the record readable, any other flaw damages it.
+CLocalDatabase::ReadResult Verdict(unsigned flaws)
+{
+    return (flaws & ~CLocalDatabase::kMarkFlaws) ? CLocalDatabase::kDamaged
+        : flaws != 0                              ? CLocalDatabase::kReadWithWrongMarks
+                                                  : CLocalDatabase::kRead;
+}
+
 // Seeded from the clock at full resolution: two databases opened within one second (a script
 // adding memos one by one) must not hand out the same attachment folder names.
 void SeedRandomFromTime()
@@ -296,20 +304,25 @@ unsigned CLocalDatabase::HeaderFlaws(const MemoHeader& header, uint16_t blocks)
 
 CLocalDatabase::ReadResult CLocalDatabase::ReadRecord(int slot, MemoHeader& header, QString& body)
 {
-    MemoHeader read;
-    const ReadResult result = ReadHeader(slot, read);
-    if (result == kDamaged)
-        return kDamaged;
-    // Only the body and the character after it: the text must end there, and the stale rest
-    // of a shrunken record's area is never read.
+    // The header and the first body block in one read; the rest of a longer body, up to the
+    // character after it, in a second. The stale rest of a shrunken record's area is not read.
     const SlotEntry entry = Entry(slot);
-    QByteArray bytes;
-    if (!ReadAt(entry.Offset() + MemoHeader::kBytes, std::min<qint64>(read.bodyBytes + 2, BodyArea(entry.blocks)), bytes)
-        || !NulAt(bytes, read.bodyBytes))
+    QByteArray record;
+    MemoHeader read;
+    if (!IsRecord(entry) || !ReadAt(entry.Offset(), 2 * kBlockBytes, record) || !MemoHeader::FromBytes(record, read))
+        return kDamaged;
+    const unsigned flaws = HeaderFlaws(read, entry.blocks);
+    const qint64 end = MemoHeader::kBytes + std::min<qint64>(read.bodyBytes + 2, BodyArea(entry.blocks));
+    QByteArray rest;
+    if (Verdict(flaws) == kDamaged || (end > record.size() && !ReadAt(entry.Offset() + record.size(), end - record.size(), rest)))
+        return kDamaged;
+    record += rest;
+    const QByteArrayView area = QByteArrayView(record).sliced(MemoHeader::kBytes);
+    if (!NulAt(area, read.bodyBytes))
         return kDamaged;
     header = read;
-    body = BodyText(QByteArrayView(bytes).first(read.bodyBytes));
-    return result;
+    body = BodyText(area.first(read.bodyBytes));
+    return Verdict(flaws);
 }
 
 CLocalDatabase::ReadResult CLocalDatabase::ReadHeader(int slot, MemoHeader& header)
@@ -318,11 +331,10 @@ CLocalDatabase::ReadResult CLocalDatabase::ReadHeader(int slot, MemoHeader& head
     MemoHeader read;
     if (!ReadHeaderBlock(slot, block) || !MemoHeader::FromBytes(block, read))
         return kDamaged;
-    const unsigned flaws = HeaderFlaws(read, Entry(slot).blocks);
-    if (flaws & ~kMarkFlaws)
-        return kDamaged;
-    header = read;
-    return flaws == 0 ? kRead : kReadWithWrongMarks;
+    const ReadResult result = Verdict(HeaderFlaws(read, Entry(slot).blocks));
+    if (result != kDamaged)
+        header = read;
+    return result;
 }
 
 bool CLocalDatabase::ReadHeaderBlock(int slot, QByteArray& block)

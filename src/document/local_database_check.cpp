@@ -1,5 +1,6 @@
 #include "local_database_check.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QtEndian>
 #include <algorithm>
@@ -21,17 +22,38 @@ struct Extent {
     qint64 end;
 };
 
-// The blocks named by State 1 and 2 entries, sorted by first block.
-std::vector<Extent> SortedExtents(const CLocalDatabase& database)
-{
+// The blocks that State 1 and 2 entries name, sorted by first block, and the slots whose
+// entries alone show damage, in one pass over the index.
+struct IndexExtents {
     std::vector<Extent> extents;
+    std::vector<bool> damaged = std::vector<bool>(CLocalDatabase::kSlotCount, false);
+};
+
+IndexExtents ReadExtents(const CLocalDatabase& database)
+{
+    IndexExtents index;
     for (int slot = 0; slot < CLocalDatabase::kSlotCount; ++slot) {
         const SlotEntry entry = database.Entry(slot);
-        if ((entry.state == SlotEntry::kInUse || entry.state == SlotEntry::kFree) && entry.blocks > 0)
-            extents.push_back(Extent{slot, entry.firstBlock, qint64(entry.firstBlock) + entry.blocks});
+        if (entry.state != SlotEntry::kInUse && entry.state != SlotEntry::kFree)
+            continue;
+        if (entry.blocks < 2 || entry.EndOffset() > database.FileSize())
+            index.damaged[size_t(slot)] = true;
+        if (entry.blocks > 0)
+            index.extents.push_back(Extent{slot, entry.firstBlock, qint64(entry.firstBlock) + entry.blocks});
     }
+    std::vector<Extent>& extents = index.extents;
     std::sort(extents.begin(), extents.end(), [](const Extent& a, const Extent& b) { return a.first < b.first; });
-    return extents;
+    // In first-block order an extent shares blocks with an earlier one exactly when it starts
+    // before their furthest end, and with a later one exactly when the next one starts before
+    // its own end.
+    qint64 furthestEnd = 0;
+    for (size_t i = 0; i < extents.size(); ++i) {
+        const Extent& extent = extents[i];
+        if ((i > 0 && extent.first < furthestEnd) || (i + 1 < extents.size() && extents[i + 1].first < extent.end))
+            index.damaged[size_t(extent.slot)] = true;
+        furthestEnd = std::max(furthestEnd, extent.end);
+    }
+    return index;
 }
 
 void CheckRecord(CLocalDatabase& database, int slot, const SlotEntry& entry, QStringList& problems)
@@ -87,38 +109,23 @@ void CheckSharedBlocks(const std::vector<Extent>& extents, QStringList& problems
 
 std::vector<bool> SlotsDamagedInIndex(const CLocalDatabase& database)
 {
-    std::vector<bool> damaged(CLocalDatabase::kSlotCount, false);
-    for (int slot = 0; slot < CLocalDatabase::kSlotCount; ++slot) {
-        const SlotEntry entry = database.Entry(slot);
-        if ((entry.state == SlotEntry::kInUse || entry.state == SlotEntry::kFree)
-            && (entry.blocks < 2 || entry.EndOffset() > database.FileSize()))
-            damaged[size_t(slot)] = true;
-    }
-    // In first-block order an extent shares blocks with an earlier one exactly when it starts
-    // before their furthest end, and with a later one exactly when the next one starts before
-    // its own end.
-    const std::vector<Extent> extents = SortedExtents(database);
-    qint64 furthestEnd = 0;
-    for (size_t i = 0; i < extents.size(); ++i) {
-        const Extent& extent = extents[i];
-        if ((i > 0 && extent.first < furthestEnd) || (i + 1 < extents.size() && extents[i + 1].first < extent.end))
-            damaged[size_t(extent.slot)] = true;
-        furthestEnd = std::max(furthestEnd, extent.end);
-    }
-    return damaged;
+    return ReadExtents(database).damaged;
 }
 
 QString JournalPathFor(const QString& databasePath)
 {
-    const QString suffix = QStringLiteral(".qrl");
-    return (databasePath.endsWith(suffix, Qt::CaseInsensitive) ? databasePath.chopped(suffix.size()) : databasePath)
-        + QStringLiteral(".qrj");
+    const QFileInfo info(databasePath);
+    QString name = info.fileName();
+    name.replace(QStringLiteral(".qrl"), QStringLiteral(".qrj"), Qt::CaseInsensitive);
+    if (name == info.fileName())
+        name += QStringLiteral(".qrj");
+    return info.dir().filePath(name);
 }
 
 LocalDatabaseCheck CheckLocalDatabase(CLocalDatabase& database)
 {
     LocalDatabaseCheck result;
-    const std::vector<bool> damagedInIndex = SlotsDamagedInIndex(database);
+    const IndexExtents index = ReadExtents(database);
     for (int slot = 0; slot < CLocalDatabase::kSlotCount; ++slot) {
         const SlotEntry entry = database.Entry(slot);
         if (entry.state == SlotEntry::kUnused)
@@ -143,10 +150,10 @@ LocalDatabaseCheck CheckLocalDatabase(CLocalDatabase& database)
             continue;
         }
         // Records sharing blocks are reported below, from the index alone.
-        if (entry.state == SlotEntry::kInUse && !damagedInIndex[size_t(slot)])
+        if (entry.state == SlotEntry::kInUse && !index.damaged[size_t(slot)])
             CheckRecord(database, slot, entry, result.problems);
     }
-    CheckSharedBlocks(SortedExtents(database), result.problems);
+    CheckSharedBlocks(index.extents, result.problems);
     const QString journal = JournalPathFor(database.Path());
     if (QFileInfo::exists(journal))
         result.problems << QStringLiteral("journal %1 is still there: a save was interrupted").arg(journal);

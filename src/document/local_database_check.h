@@ -25,6 +25,7 @@ LocalDatabaseCheck CheckLocalDatabase(CLocalDatabase& database);
 // reading any record, so that readers skip them and a hostile index costs no reads.
 std::vector<bool> SlotsDamagedInIndex(const CLocalDatabase& database);
 
-// The journal an interrupted save leaves beside a database file: its ".qrl" suffix replaced by
-// ".qrj", or ".qrj" appended to any other path. Never ".qrl": such paths open as databases.
+// The journal an interrupted save leaves beside a database file: the file name with ".qrl"
+// replaced by ".qrj" ("Memo.qrl" -> "Memo.qrj"), or with ".qrj" appended when it holds no
+// ".qrl". The name never holds ".qrl", because every such path opens as a database.
 QString JournalPathFor(const QString& databasePath);

@@ -1,5 +1,6 @@
-// quirel-db run as a separate process: every command's output, the error exits, and the lock
-// that keeps it out of a file the editor holds open.
+// quirel-db run as a separate process: every command's output, the error exits, refused input
+// that stores nothing, readers beside the editor and on read-only files, and damaged or hostile
+// files that are reported without being read over and over.
 #include "document/local_database.h"
 #include "support/temp_files.h"
 
@@ -29,25 +30,28 @@ ToolRun RunTool(const QStringList& arguments, const QByteArray& input = {})
             QString::fromUtf8(process.readAllStandardOutput()), QString::fromUtf8(process.readAllStandardError())};
 }
 
+QJsonObject JsonLine(const QString& line)
+{
+    return QJsonDocument::fromJson(line.toUtf8()).object();
+}
+
 class QuirelDbTest : public testing::Test {
 protected:
     TempFolder m_folder;
     QString m_path = m_folder.Path("Memo.qrl");
 };
 
-TEST_F(QuirelDbTest, AddedMemosListShowAndExport)
+TEST_F(QuirelDbTest, AddedMemosListShowExportAndAreReplacedAndDeletedAsInTheEditor)
 {
     ASSERT_EQ(RunTool({"create", m_path}).exitCode, 0);
     const ToolRun added = RunTool({"add", m_path, "--title", "買い物", "--keys", "家\tk"}, "牛乳\r\n卵\nパン");
-    EXPECT_EQ(added.exitCode, 0) << added.err.toStdString();
-    ASSERT_EQ(RunTool({"add", m_path, "--title", QString(200, 'T')}).exitCode, 0);
+    EXPECT_EQ(added.out, "added memo at position 0 (slot 0)\n") << added.err.toStdString();
+    ASSERT_EQ(RunTool({"add", m_path, "--title", QString(127, 'T')}, "second").exitCode, 0);
 
     const QStringList lines = RunTool({"list", m_path}).out.split('\n');
     ASSERT_EQ(lines.size(), 3);
-    const QStringList first = lines[0].split('\t');
-    ASSERT_EQ(first.size(), 6);
-    EXPECT_EQ(first.mid(0, 3), QStringList({"0", "0", "買い物"}));
-    EXPECT_EQ(first[5], "7");
+    EXPECT_EQ(lines[0].split('\t').mid(0, 3), QStringList({"0", "0", "買い物"}));
+    EXPECT_EQ(lines[0].split('\t').value(5), "7");
     EXPECT_EQ(lines[1].split('\t').value(2).size(), MemoHeader::kTitleChars);
 
     const QString shown = RunTool({"show", m_path, "0"}).out;
@@ -55,17 +59,31 @@ TEST_F(QuirelDbTest, AddedMemosListShowAndExport)
     EXPECT_TRUE(shown.contains("\nFont: //0,9,1,-16,"));
     EXPECT_TRUE(shown.endsWith("AttachCount: 0\n\n牛乳\n卵\nパン\n"));
 
-    const QStringList exported = RunTool({"export", m_path}).out.split('\n', Qt::SkipEmptyParts);
+    QStringList exported = RunTool({"export", m_path}).out.split('\n', Qt::SkipEmptyParts);
     ASSERT_EQ(exported.size(), 2);
-    const QJsonObject memo = QJsonDocument::fromJson(exported[0].toUtf8()).object();
+    const QJsonObject memo = JsonLine(exported[0]);
     EXPECT_EQ(memo["body"].toString(), "牛乳\n卵\nパン");
     EXPECT_EQ(memo["keys"].toString(), "家\tk");
     EXPECT_EQ(memo["slot"].toInt(), 0);
-    EXPECT_EQ(memo["attachCount"].toInt(), 0);
-    const QString otherId = QJsonDocument::fromJson(exported[1].toUtf8()).object()["attachId"].toString();
     EXPECT_EQ(memo["attachId"].toString().size(), MemoHeader::kAttachIdChars);
-    EXPECT_NE(memo["attachId"].toString(), otherId); // two processes within one second
-    EXPECT_EQ(RunTool({"check", m_path}).exitCode, 0);
+    EXPECT_NE(memo["attachId"], JsonLine(exported[1])["attachId"]); // two processes within one second
+
+    // put keeps the title and keys it is not given; a grown body moves, the memo keeps its place.
+    ASSERT_EQ(RunTool({"put", m_path, "0", "--keys", "新"}, QByteArray(5000, 'x')).exitCode, 0);
+    ASSERT_EQ(RunTool({"put", m_path, "1"}, "short").exitCode, 0);
+    exported = RunTool({"export", m_path}).out.split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(exported.size(), 2);
+    EXPECT_EQ(JsonLine(exported[0])["body"].toString(), QString(5000, 'x'));
+    EXPECT_EQ(JsonLine(exported[0])["title"].toString(), "買い物");
+    EXPECT_EQ(JsonLine(exported[0])["keys"].toString(), "新");
+    EXPECT_EQ(JsonLine(exported[0])["attachId"], memo["attachId"]);
+    EXPECT_EQ(JsonLine(exported[1])["body"].toString(), "short");
+
+    EXPECT_EQ(RunTool({"delete", m_path, "0"}).exitCode, 0);
+    EXPECT_EQ(RunTool({"delete", m_path, "1"}).exitCode, 1);
+    EXPECT_EQ(RunTool({"put", m_path, "1"}, "x").exitCode, 1);
+    EXPECT_EQ(RunTool({"list", m_path}).out.split('\t').value(1), "1");
+    EXPECT_TRUE(RunTool({"check", m_path}).out.endsWith(": no problems found\n"));
 }
 
 TEST_F(QuirelDbTest, BadArgumentsAndFilesExitWithOneLine)
@@ -75,51 +93,140 @@ TEST_F(QuirelDbTest, BadArgumentsAndFilesExitWithOneLine)
         int exitCode;
     } cases[] = {
         {{}, 2}, {{"frobnicate", m_path}, 2}, {{"list"}, 2}, {{"show", m_path, "first"}, 2},
-        {{"list", m_path, "--title", "x"}, 2}, {{"list", m_path}, 1}, {{"show", m_path, "0"}, 1},
-        {{"export", m_path}, 1}, {{"check", m_path}, 1},
+        {{"put", m_path}, 2}, {{"delete", m_path, "0", "1"}, 2}, {{"list", m_path, "--title", "x"}, 2},
+        {{"list", m_path}, 1}, {{"show", m_path, "0"}, 1}, {{"export", m_path}, 1}, {{"check", m_path}, 1},
+        {{"put", m_path, "0"}, 1}, {{"delete", m_path, "0"}, 1}, {{"list", "mariadb://u@127.0.0.1/memo"}, 1},
     };
     for (const auto& c : cases) {
         const ToolRun run = RunTool(c.arguments);
         EXPECT_EQ(run.exitCode, c.exitCode) << c.arguments.join(' ').toStdString();
         EXPECT_EQ(run.err.count('\n'), 1) << run.err.toStdString();
     }
-    EXPECT_FALSE(QFile::exists(m_path)); // reading commands never create the file
+    EXPECT_FALSE(QFile::exists(m_path)); // only create and add make a file
 
     ASSERT_EQ(RunTool({"create", m_path}).exitCode, 0);
-    EXPECT_EQ(RunTool({"create", m_path}).exitCode, 1);
-    EXPECT_EQ(RunTool({"show", m_path, "0"}).exitCode, 1);
+    EXPECT_EQ(RunTool({"create", m_path}).err, "quirel-db: " + m_path + ": a file already exists there\n");
+    EXPECT_EQ(RunTool({"show", m_path, "0"}).err, "quirel-db: no memo at position 0 (the file holds 0)\n");
     WriteBytes(m_path, "not a database");
     EXPECT_TRUE(RunTool({"list", m_path}).err.contains("not a memo database"));
-    EXPECT_TRUE(RunTool({"--help"}).out.startsWith("Usage: quirel-db"));
+    const QString usage = RunTool({"--help"}).out;
+    EXPECT_TRUE(usage.startsWith("Usage: quirel-db"));
+    EXPECT_TRUE(usage.contains("\n  put STORE N [--title T] [--keys K]") && usage.contains("\n  delete STORE N"));
 
     WriteBytes(m_path, QByteArray(CLocalDatabase::kIndexBytes, '\0'));
     CLocalDatabase held(m_path); // as the editor holds it
     ASSERT_EQ(held.Open(), CLocalDatabase::kOk);
     const ToolRun run = RunTool({"add", m_path}, "text");
     EXPECT_EQ(run.exitCode, 1);
-    EXPECT_TRUE(run.err.contains("cannot be opened"));
+    EXPECT_EQ(run.err, "quirel-db: " + m_path + ": cannot be opened: locked by another process\n");
     EXPECT_EQ(held.FileSize(), CLocalDatabase::kIndexBytes);
 }
 
-TEST_F(QuirelDbTest, CheckAndListReportSharedAndDamagedRecords)
+TEST_F(QuirelDbTest, AddAndPutRefuseNulInvalidUtf8AndOverlongFieldsStoringNothing)
+{
+    ASSERT_EQ(RunTool({"add", m_path}, "kept").exitCode, 0);
+    const QByteArray before = ReadBytes(m_path);
+    const struct {
+        QByteArray input;
+        QStringList options;
+        QString error;
+    } cases[] = {
+        {QByteArray("ab\0cd", 5), {}, "standard input holds a NUL character at byte 2"},
+        {"\xe3\x81\x82\xff", {}, "standard input is not UTF-8 at byte 3"},
+        {"a\xe3\x81" "b", {}, "standard input is not UTF-8 at byte 1"},
+        {"ok\xe3\x81", {}, "standard input is not UTF-8 at byte 2"}, // cut off at the end
+        {"x\xed\xa0\x80", {}, "standard input is not UTF-8 at byte 1"}, // an encoded surrogate
+        {"fine", {"--title", QString(128, 'T')}, "the title has 128 characters; at most 127 fit"},
+        {"fine", {"--keys", QString(1280, 'K')}, "the keys have 1280 characters; at most 1279 fit"},
+    };
+    for (const auto& c : cases) {
+        for (const QStringList& command : {QStringList{"add", m_path}, QStringList{"put", m_path, "0"}}) {
+            const ToolRun run = RunTool(command + c.options, c.input);
+            EXPECT_EQ(run.exitCode, 1) << c.input.toHex().toStdString();
+            EXPECT_EQ(run.err, "quirel-db: " + c.error + "; nothing was stored\n");
+        }
+    }
+    EXPECT_EQ(ReadBytes(m_path), before);
+}
+
+TEST_F(QuirelDbTest, ReadersWorkOnAReadOnlyFileAndBesideTheEditor)
+{
+    ASSERT_EQ(RunTool({"add", m_path, "--title", "t"}, "body").exitCode, 0);
+    const auto expectReadable = [&](const char* situation) {
+        SCOPED_TRACE(situation);
+        EXPECT_EQ(RunTool({"list", m_path}).out.split('\t').value(2), "t");
+        EXPECT_TRUE(RunTool({"show", m_path, "0"}).out.endsWith("\n\nbody\n"));
+        EXPECT_EQ(JsonLine(RunTool({"export", m_path}).out)["body"].toString(), "body");
+        EXPECT_EQ(RunTool({"check", m_path}).exitCode, 0);
+    };
+    {
+        CLocalDatabase editor(m_path);
+        ASSERT_EQ(editor.Open(), CLocalDatabase::kOk);
+        expectReadable("while the editor holds the file");
+    }
+    ASSERT_TRUE(QFile::setPermissions(m_path, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+    expectReadable("read-only file");
+}
+
+TEST_F(QuirelDbTest, DamagedAndSharedRecordsAreReportedAndTheRestStillListed)
 {
     ASSERT_EQ(RunTool({"create", m_path}).exitCode, 0);
-    for (const char* body : {"one", "two", "three"})
+    for (const char* body : {"one", "two", "three", "four"})
         ASSERT_EQ(RunTool({"add", m_path}, body).exitCode, 0);
-    // Slot 1 now names slot 0's blocks; slot 2 points past the end of the file.
+    // Slot 1 now names slot 0's blocks; slot 2 points past the end of the file; slot 3's text
+    // runs past its BodyBytes.
     QByteArray file = ReadBytes(m_path);
     SlotEntry{SlotEntry::kInUse, 2, 0}.ToBytes(file.data() + 8);
     SlotEntry{SlotEntry::kInUse, 2, 99}.ToBytes(file.data() + 16);
+    file[CLocalDatabase::kIndexBytes + 6 * CLocalDatabase::kBlockBytes + 8] = 2;
     WriteBytes(m_path, file);
     const ToolRun check = RunTool({"check", m_path});
     EXPECT_EQ(check.exitCode, 1);
     EXPECT_EQ(check.out, "slot 2: blocks 99 to 100 lie beyond the end of the file\n"
+                         "slot 3: the character at BodyBytes 2 is not NUL, so readers show text past the body\n"
                          "slots 0 and 1 share block 0\n");
 
-    const ToolRun list = RunTool({"list", m_path});
-    EXPECT_EQ(list.exitCode, 1);
-    EXPECT_EQ(list.out.count('\n'), 2);
-    EXPECT_TRUE(list.err.contains("position 2 (slot 2) is damaged"));
+    for (const char* command : {"list", "export"}) {
+        const ToolRun run = RunTool({command, m_path});
+        EXPECT_EQ(run.exitCode, 1);
+        EXPECT_EQ(run.err.count("is damaged"), command == QString("list") ? 3 : 4) << command;
+        EXPECT_TRUE(run.err.contains("position 2 (slot 2) is damaged"));
+        EXPECT_EQ(run.out.count('\n'), command == QString("list") ? 1 : 0) << command;
+    }
+    EXPECT_EQ(RunTool({"show", m_path, "3"}).err, "quirel-db: memo 3 is damaged and cannot be read whole\n");
+    EXPECT_EQ(RunTool({"put", m_path, "3"}, "over it").exitCode, 1);
+    EXPECT_EQ(ReadBytes(m_path), file);
+}
+
+// 131 070 slots naming the same 65 535 blocks of a sparse file, beside one sound memo: found from
+// the index, so the commands finish at once instead of reading 268 MB for every slot.
+TEST_F(QuirelDbTest, AHostileIndexIsReportedWithoutReadingItsBlocks)
+{
+    constexpr int kSlots = CLocalDatabase::kSlotCount - 1;
+    QByteArray index(CLocalDatabase::kIndexBytes, '\0');
+    for (int slot = 1; slot < kSlots; ++slot)
+        SlotEntry{SlotEntry::kInUse, 0xFFFF, 0}.ToBytes(index.data() + slot * SlotEntry::kBytes);
+    SlotEntry{SlotEntry::kInUse, 2, 0xFFFF}.ToBytes(index.data());
+    MemoHeader header;
+    ResetMemoHeader(header);
+    header.title = "sound";
+    WriteBytes(m_path, index);
+    QFile file(m_path);
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(file.seek(CLocalDatabase::kIndexBytes + 0xFFFF * CLocalDatabase::kBlockBytes));
+    file.write(header.ToBytes() + QByteArray(CLocalDatabase::kBlockBytes, '\0'));
+    file.close();
+
+    for (const char* command : {"list", "export", "check"}) {
+        const ToolRun run = RunTool({command, m_path});
+        EXPECT_EQ(run.exitCode, 1) << command;
+        const QString& report = command == QString("check") ? run.out : run.err;
+        EXPECT_EQ(report.count('\n'), command == QString("check") ? kSlots - 2 : kSlots - 1) << command;
+        if (command != QString("check")) {
+            EXPECT_EQ(run.out.count('\n'), 1) << command;
+            EXPECT_TRUE(run.out.contains("sound")) << command;
+        }
+    }
 }
 
 } // namespace

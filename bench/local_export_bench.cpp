@@ -1,0 +1,122 @@
+// `quirel-db export` of a local database of 20 000 memos against reading the same file with one
+// sequential read.
+// (a) ReadWholeFile: open the file, one read of all its bytes into a buffer, close.
+// (b) Export: the built quirel-db run on the file, its JSON lines sent to the null device.
+// Both are timed in real time (the export runs in a child process) with the file in the page
+// cache; after the run the ratio of their medians is printed (goal: at most 2).
+#include "document/local_database.h"
+#include "platform/settings.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <map>
+#include <random>
+
+namespace {
+
+constexpr int kMemos = 20000;
+
+// Memos of 200 to 2000 characters of kana, kanji and ASCII in lines, saved as the editor saves.
+const QString& DatabasePath()
+{
+    static const QTemporaryDir dir(QDir("/dev/shm").exists() ? QStringLiteral("/dev/shm/quirel-bench-XXXXXX")
+                                                             : QDir::tempPath() + QStringLiteral("/quirel-bench-XXXXXX"));
+    static const QString path = [] {
+        const QString file = dir.filePath(QStringLiteral("Memo.qrl"));
+        CLocalDatabase database(file);
+        if (database.Open() != CLocalDatabase::kOk)
+            std::abort();
+        std::mt19937 random(20261207); // the raw engine's output is fixed by the standard
+        for (int memo = 0; memo < kMemos; ++memo) {
+            QString body;
+            for (int n = 200 + int(random() % 1801); n > 0; --n) {
+                const unsigned kind = random() % 100;
+                body += kind < 50 ? QChar(char16_t(0x3041 + random() % 83))
+                    : kind < 75   ? QChar(char16_t(0x4E00 + random() % 3000))
+                    : kind < 97   ? QChar(char16_t('a' + random() % 26))
+                                  : QChar(u'\n');
+            }
+            MemoHeader header;
+            ResetMemoHeader(header);
+            header.title = body.left(40);
+            if (database.SaveRecord(-1, header, body) != 1)
+                std::abort();
+        }
+        return file;
+    }();
+    return path;
+}
+
+void ReadWholeFile(benchmark::State& state)
+{
+    const QString& path = DatabasePath();
+    QByteArray buffer(QFile(path).size(), Qt::Uninitialized);
+    for (auto _ : state) {
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered) || file.read(buffer.data(), buffer.size()) != buffer.size())
+            state.SkipWithError("the file cannot be read");
+        benchmark::DoNotOptimize(buffer.data());
+    }
+    state.SetBytesProcessed(state.iterations() * buffer.size());
+}
+BENCHMARK(ReadWholeFile)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void Export(benchmark::State& state)
+{
+    const QString& path = DatabasePath();
+    for (auto _ : state) {
+        QProcess process;
+        process.setStandardOutputFile(QProcess::nullDevice());
+        process.start(QStringLiteral(QUIREL_DB_PATH), {QStringLiteral("export"), path});
+        if (!process.waitForFinished(-1) || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
+            state.SkipWithError("export failed");
+    }
+    state.SetBytesProcessed(state.iterations() * QFile(path).size());
+}
+BENCHMARK(Export)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// Keeps each benchmark's real time per iteration (the median when repeated) for the ratio.
+class RatioReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override
+    {
+        for (const Run& run : runs) {
+            if (run.aggregate_name.empty() || run.aggregate_name == "median")
+                m_times[run.run_name.function_name] = run.GetAdjustedRealTime();
+        }
+        ConsoleReporter::ReportRuns(runs);
+    }
+    void PrintRatio() const
+    {
+        const auto read = m_times.find("ReadWholeFile");
+        const auto exported = m_times.find("Export");
+        if (read != m_times.end() && exported != m_times.end())
+            std::printf("export / one sequential read of the file: %.2f (goal: at most 2)\n", exported->second / read->second);
+    }
+
+private:
+    std::map<std::string, double> m_times;
+};
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    InitSettingsIdentity();
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    DatabasePath(); // made before timing starts
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    reporter.PrintRatio();
+    benchmark::Shutdown();
+    return 0;
+}
