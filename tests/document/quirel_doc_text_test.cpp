@@ -80,7 +80,8 @@ TEST_F(QuirelDocTest, AWritableFileInAFolderWithoutRoomForATemporaryFileIsWritte
 {
     const QString path = folder.Path(u"in place.txt"_s);
     WriteBytes(path, "previous\r\n");
-    ASSERT_TRUE(QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther | QFile::WriteOther));
+    ASSERT_TRUE(QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::WriteGroup
+                                                | QFile::ReadOther | QFile::WriteOther));
     ASSERT_TRUE(UnprivilegedUser::MakeReadOnly(folder.Path(u""_s)));
     const UnprivilegedUser user;
     if (!user.Binds())
