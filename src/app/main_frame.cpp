@@ -679,6 +679,11 @@ void CMainFrame::AddRecentFile(const QString& path)
     m_recentFiles.Add(path);
 }
 
+void CMainFrame::ShowStatusMessage(const QString& text)
+{
+    statusBar()->showMessage(text);
+}
+
 // ---- Window events
 
 void CMainFrame::closeEvent(QCloseEvent* event)

@@ -103,6 +103,7 @@ public:
     void OnModeChanged(bool databaseOpen) override;
     void OnTitleChanged(const QString& title) override;
     void AddRecentFile(const QString& path) override;
+    void ShowStatusMessage(const QString& text) override;
 
 Q_SIGNALS:
     // A command none of view, document and frame carries out (open text file, options).

@@ -42,19 +42,15 @@ bool IsDatabasePath(const QString& path)
 }
 
 // The memo at `position` of a database file into the store; its font, or a message on failure.
+// Printing only reads: it works on a file the user may not write and never creates one.
 std::optional<LogFontW> LoadMemo(const QString& path, int position, CTextStore& store, QString& message)
 {
-    // Opening creates a missing file; printing must not.
-    if (!QFileInfo::exists(path)) {
-        message = path + QStringLiteral(": no such file");
-        return std::nullopt;
-    }
     CLocalDatabase database(path);
-    const int opened = database.Open();
-    if (opened != CLocalDatabase::kOk) {
-        message = path + (opened == CLocalDatabase::kIndexTooShort
-                              ? QStringLiteral(": not a memo database")
-                              : QStringLiteral(": cannot be opened (it may be open in another program)"));
+    if (database.Open(CLocalDatabase::OpenMode::kReadOnly) != CLocalDatabase::kOk) {
+        const CLocalDatabase::OpenFailure failure = database.LastOpenFailure();
+        message = path + (failure == CLocalDatabase::OpenFailure::kMissing        ? QStringLiteral(": no such file")
+                          : failure == CLocalDatabase::OpenFailure::kNotDatabase ? QStringLiteral(": not a memo database")
+                                                                                 : QStringLiteral(": cannot be opened"));
         return std::nullopt;
     }
     if (position < 0 || position >= database.Count()) {

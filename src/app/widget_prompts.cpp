@@ -84,11 +84,12 @@ QStringList QtNameFilters(const QString& filter)
 
 WidgetPrompts::WidgetPrompts(QWidget* parent) : m_parent(parent) {}
 
-int WidgetPrompts::Ask(const QString& text, PromptButtons buttons)
+int WidgetPrompts::Ask(const QString& text, PromptButtons buttons, const QString& detail)
 {
     const std::span<const BoxButton> shown = ButtonsOf(buttons);
     QMessageBox box(shown.size() == 1 ? QMessageBox::Information : QMessageBox::Question,
                     QCoreApplication::applicationName(), text, QMessageBox::NoButton, m_parent);
+    box.setDetailedText(detail);
     std::vector<std::pair<QAbstractButton*, int>> answers;
     for (const BoxButton& button : shown)
         answers.emplace_back(box.addButton(QString::fromUtf16(button.text), button.role), button.answer);

@@ -22,7 +22,7 @@ public:
     // Boxes and dialogs open over `parent` (none: over no window).
     explicit WidgetPrompts(QWidget* parent = nullptr);
 
-    int Ask(const QString& text, PromptButtons buttons) override;
+    int Ask(const QString& text, PromptButtons buttons, const QString& detail = {}) override;
     int RunSaveDialog(MemoHeader& header, bool goOnEnabled) override;
     std::optional<QString> ChooseOpenFile(const FileDialogRequest& request) override;
     std::optional<QString> ChooseSaveFile(const FileDialogRequest& request) override;

@@ -25,4 +25,6 @@ public:
     // The window caption's document title.
     virtual void OnTitleChanged(const QString& title) = 0;
     virtual void AddRecentFile(const QString& path) = 0;
+    // A notice that needs no answer, shown in the status bar's message pane.
+    virtual void ShowStatusMessage(const QString& text) = 0;
 };

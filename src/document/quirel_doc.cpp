@@ -58,6 +58,12 @@ CLocalDatabase* CQuirelDoc::LocalDatabase() const
     return local ? &local->Database() : nullptr;
 }
 
+bool CQuirelDoc::IsReadOnly() const
+{
+    const CLocalDatabase* database = LocalDatabase();
+    return database && database->IsReadOnly();
+}
+
 bool CQuirelDoc::IsModified() const
 {
     return m_modified || m_textStore->Edited();
@@ -198,9 +204,13 @@ bool CQuirelDoc::LoadTextFile(const QString& path)
 bool CQuirelDoc::WriteText(const QString& path)
 {
     QString error;
-    if (WriteTextFile(*m_textStore, path, m_ansi, &error))
+    bool inPlace = false;
+    if (WriteTextFile(*m_textStore, path, m_ansi, &error, &inPlace)) {
+        if (inPlace)
+            m_views.ShowStatusMessage(TextFileWrittenInPlaceText(path));
         return true;
-    Tell(TextFileWriteFailedText(path, error));
+    }
+    Tell(inPlace ? TextFileIncompleteText(path, error) : TextFileWriteFailedText(path, error));
     return false;
 }
 
@@ -222,26 +232,34 @@ bool CQuirelDoc::OpenLocalDatabase(const QString& path)
         if (m_prompts.Ask(MessageText(kMsgCreateLocalDatabase), PromptButtons::kYesNoCancel) != kAnswerYes)
             return false;
         if (CLocalDatabase(target).CreateFile() != CLocalDatabase::kOk) {
-            Tell(MessageText(kMsgCannotOpenLocalDatabase));
+            Tell(MessageText(kMsgCannotOpenLocalDatabase), DatabaseCreateFailedText());
             return false;
         }
     }
-    if (!AttachLocalDatabase(target)) {
-        Tell(MessageText(kMsgCannotOpenLocalDatabase));
+    CLocalDatabase::OpenFailure failure{};
+    if (!AttachLocalDatabase(target, &failure)) {
+        Tell(MessageText(kMsgCannotOpenLocalDatabase), OpenFailureText(failure));
         return false;
     }
     return true;
 }
 
-bool CQuirelDoc::AttachLocalDatabase(const QString& path)
+bool CQuirelDoc::AttachLocalDatabase(const QString& path, CLocalDatabase::OpenFailure* failure)
 {
     OnNewDocument();
     // An open local file is released first: the file to open may be the same one.
     if (LocalDatabase())
         CloseStore();
     auto database = std::make_unique<CLocalDatabase>(path);
-    if (database->Open() != CLocalDatabase::kOk)
+    int opened = database->Open(CLocalDatabase::OpenMode::kReadWrite);
+    // A file the user may only read is still shown; saves into it are refused.
+    if (opened != CLocalDatabase::kOk && database->LastOpenFailure() == CLocalDatabase::OpenFailure::kNoPermission)
+        opened = database->Open(CLocalDatabase::OpenMode::kReadOnly);
+    if (opened != CLocalDatabase::kOk) {
+        if (failure)
+            *failure = database->LastOpenFailure();
         return false;
+    }
     CloseStore();
     m_store = std::make_unique<LocalMemoStore>(std::move(database));
     SetPathName(path);
@@ -282,6 +300,8 @@ void CQuirelDoc::UpdateStoreTitle()
         return;
     const StoreStatus status = GetStoreStatus();
     m_title = QStringLiteral("%1 %2 ").arg(status.name, status.countText);
+    if (IsReadOnly())
+        m_title += ReadOnlyTitleMark() + u' ';
     m_views.OnTitleChanged(m_title);
 }
 
@@ -378,21 +398,58 @@ void CQuirelDoc::JumpMemo(bool first)
 
 void CQuirelDoc::ReloadCurrentMemo()
 {
-    if (m_store)
-        ReplaceTextStore(std::make_unique<CTextStore>(m_store->LoadCurrent()), kHintLoaded);
+    if (!m_store)
+        return;
+    ReplaceTextStore(std::make_unique<CTextStore>(m_store->LoadCurrent()), kHintLoaded);
+    if (m_store->CurrentIsDamaged())
+        m_views.ShowStatusMessage(DamagedMemoShownText());
 }
 
 bool CQuirelDoc::SaveCurrentMemo()
 {
     if (!m_store)
         return true;
-    const bool saved = m_store->SaveCurrent(m_textStore->WholeText());
+    const QString body = m_textStore->WholeText();
+    // Other programs end a stored body at its first NUL: what follows would be lost unseen.
+    if (body.contains(QChar(0))) {
+        Tell(MemoNulRefusedText());
+        return false;
+    }
+    if (IsReadOnly()) {
+        Tell(ReadOnlySaveRefusedText());
+        return false;
+    }
+    bool saved = false;
+    if (m_store->CurrentIsDamaged()) {
+        // Writing over the record would destroy what could not be read of it.
+        if (m_prompts.Ask(DamagedMemoSaveQuestion(), PromptButtons::kYesNo) != kAnswerYes)
+            return false;
+        saved = SaveAsNewMemo(body);
+    } else {
+        saved = m_store->SaveCurrent(body);
+    }
     if (saved)
         ClearModified();
     else
         Tell(MemoSaveFailedText());
     UpdateStoreTitle();
     return saved;
+}
+
+// A fresh header keeps no marks or time stamps of the damaged one, and the new memo gets its
+// own attachment folder when it is stored.
+bool CQuirelDoc::SaveAsNewMemo(const QString& body)
+{
+    const MemoHeader shown = m_store->CurrentHeader();
+    m_store->BeginNew();
+    MemoHeader header = m_store->CurrentHeader();
+    header.title = shown.title;
+    header.theKeys = shown.theKeys;
+    header.font = shown.font;
+    header.fontExtraB = shown.fontExtraB;
+    header.fontExtraC = shown.fontExtraC;
+    m_store->SetCurrentHeader(header);
+    return m_store->SaveCurrent(body);
 }
 
 CQuirelDoc::SaveDialogOutcome CQuirelDoc::RunSaveDialog(bool goOnEnabled)
@@ -444,6 +501,10 @@ bool CQuirelDoc::DeleteCurrentMemo()
 {
     if (!m_store || m_store->CurrentRecord() == -1)
         return false;
+    if (IsReadOnly()) {
+        Tell(ReadOnlyDeleteRefusedText());
+        return false;
+    }
     if (m_prompts.Ask(MessageText(kMsgDeleteMemo), PromptButtons::kYesNo) != kAnswerYes)
         return false;
     if (!m_store->DeleteCurrent()) {
@@ -486,7 +547,7 @@ QString CQuirelDoc::DocumentName() const
     return m_pathName.isEmpty() ? UntitledName() : m_pathName;
 }
 
-void CQuirelDoc::Tell(const QString& text)
+void CQuirelDoc::Tell(const QString& text, const QString& detail)
 {
-    m_prompts.Ask(text, PromptButtons::kOk);
+    m_prompts.Ask(text, PromptButtons::kOk, detail);
 }

@@ -5,12 +5,14 @@
 // Modes: text-file mode without a store; local database mode or server mode with one.
 // Invariants: the text store always exists (replaced, never emptied in place, when another memo
 // or file is loaded or a new memo begins, and always announced with an update hint); in database
-// mode the store's encoding is UTF-8 and the title is "PATH データ数 N "; the document reports
-// itself modified while the modified flag or the text store's edited flag is set, and a failed
-// save never clears either. The user is reached only through UserPrompts, the views only
-// through DocumentViews.
+// mode the store's encoding is UTF-8 and the title is "PATH データ数 N " ("(読み取り専用) " added for a
+// file opened read-only); the document reports itself modified while the modified flag or the
+// text store's edited flag is set, and a failed or refused save never clears either. No save
+// writes over a memo that could not be read whole, or into a file opened read-only. The user is
+// reached only through UserPrompts, the views only through DocumentViews.
 #pragma once
 
+#include "document/local_database.h"
 #include "document/memo_header.h"
 #include "platform/code_page.h"
 
@@ -18,7 +20,6 @@
 #include <functional>
 #include <memory>
 
-class CLocalDatabase;
 class CTextStore;
 class DocumentViews;
 class MemoStore;
@@ -46,6 +47,8 @@ public:
     CTextStore& TextStore() const { return *m_textStore; }
     // The local database in local database mode, else null.
     CLocalDatabase* LocalDatabase() const;
+    // True while the local database is open read-only (the user may not write the file).
+    bool IsReadOnly() const;
     bool IsModified() const;
     // Views set it on every edit (the text store's edited flag counts as well).
     void SetModifiedFlag(bool modified = true) { m_modified = modified; }
@@ -85,11 +88,13 @@ public:
     // ---- Databases (opening and closing replace the current memo or text: callers ask
     // SaveModified first)
     // Opens (an empty path: after notice 119, chooses) a local database file, offering to
-    // create a missing one (103); a file that cannot be opened is reported (104).
+    // create a missing one (103); a file that cannot be opened is reported (104, with the
+    // reason as its detail).
     bool OpenLocalDatabase(const QString& path = {});
-    // Begins a new memo, closes any open database and opens the file; false when it cannot be
-    // opened (the document then has no database).
-    bool AttachLocalDatabase(const QString& path);
+    // Begins a new memo, closes any open database and opens the file, read-only when the user
+    // may read but not write it; false when it cannot be opened (the document then has no
+    // database, and `failure`, when given, says why).
+    bool AttachLocalDatabase(const QString& path, CLocalDatabase::OpenFailure* failure = nullptr);
     // Closes the open database and starts an untitled text.
     void CloseDatabase();
     StoreStatus GetStoreStatus() const;
@@ -123,8 +128,10 @@ public:
     void StepMemo(bool next);
     void JumpMemo(bool first);
     void ReloadCurrentMemo();
-    // Writes the current header and the text; a failure is reported and keeps the memo
-    // modified. True when saved (or without a database).
+    // Writes the current header and the text. Refused, with a message, for a body holding NUL
+    // and in a database opened read-only; over a memo that could not be read whole it offers to
+    // store a new memo instead. A failure or refusal keeps the memo modified. True when saved
+    // (or without a database).
     bool SaveCurrentMemo();
     // The save-before-leaving dialog: 1 go on (saved, or without saving), 0 stop.
     int AskSaveMemo();
@@ -133,7 +140,8 @@ public:
     // プロパティ: title and keywords in the save dialog; 保存 stores the memo.
     void Properties();
     // 削除: asks 109, deletes the current record, then shows the first remaining record, or a
-    // new memo when at most one is left. True when a record was deleted.
+    // new memo when at most one is left (refused in a database opened read-only). True when a
+    // record was deleted.
     bool DeleteCurrentMemo();
 
 private:
@@ -145,13 +153,15 @@ private:
     bool OpenServerShortcut(const QString& path);
     bool LoadTextFile(const QString& path);
     bool WriteText(const QString& path);
+    // The text as a new memo with the shown memo's title, keywords and font.
+    bool SaveAsNewMemo(const QString& body);
     void CloseStore();
     void ReplaceTextStore(std::unique_ptr<CTextStore> store, int hint);
     void ClearModified();
     void SetPathName(const QString& path);
     // The path, or "無題" for a text without one.
     QString DocumentName() const;
-    void Tell(const QString& text);
+    void Tell(const QString& text, const QString& detail = {});
 
     UserPrompts& m_prompts;
     DocumentViews& m_views;

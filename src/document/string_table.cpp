@@ -147,3 +147,72 @@ QString TableDropFailedText(const QString& table)
 {
     return QStringLiteral("データベースファイル(%1)を削除できませんでした。").arg(table);
 }
+
+QString MemoNulRefusedText()
+{
+    return QStringLiteral("本文に NUL 文字 (U+0000) が含まれているため保存できません。NUL 文字を取り除いてから保存してください。");
+}
+
+QString DamagedMemoShownText()
+{
+    return QStringLiteral("このデータは壊れているため、読み込めた部分だけを表示しています。");
+}
+
+QString DamagedMemoSaveQuestion()
+{
+    return QStringLiteral("このデータは壊れていて一部しか読み込めなかったため、元の場所には保存できません。"
+                          "新しいデータとして保存しますか？");
+}
+
+QString ReadOnlyTitleMark()
+{
+    return QStringLiteral("(読み取り専用)");
+}
+
+QString ReadOnlySaveRefusedText()
+{
+    return QStringLiteral("このローカルデータベースファイルは読み取り専用で開いているため、保存できません。");
+}
+
+QString ReadOnlyDeleteRefusedText()
+{
+    return QStringLiteral("このローカルデータベースファイルは読み取り専用で開いているため、削除できません。");
+}
+
+QString OpenFailureText(CLocalDatabase::OpenFailure failure)
+{
+    using Failure = CLocalDatabase::OpenFailure;
+    switch (failure) {
+    case Failure::kNone:
+        break;
+    case Failure::kMissing:
+        return QStringLiteral("ファイルが見つかりません。");
+    case Failure::kNoPermission:
+        return QStringLiteral("ファイルを開く権限がありません。");
+    case Failure::kLocked:
+        return QStringLiteral("ほかのプログラムがこのファイルを使用しています。");
+    case Failure::kNotDatabase:
+        return QStringLiteral("ローカルデータベースファイルではありません。");
+    case Failure::kJournal:
+        return QStringLiteral("前回の保存が途中で終わっていて、元に戻せませんでした。");
+    case Failure::kIo:
+        return QStringLiteral("ファイルを読み込めませんでした。");
+    }
+    return {};
+}
+
+QString DatabaseCreateFailedText()
+{
+    return QStringLiteral("ファイルを作成できませんでした。");
+}
+
+QString TextFileWrittenInPlaceText(const QString& path)
+{
+    return QStringLiteral("フォルダーに一時ファイルを作れないため、%1 に直接書き込みました。").arg(path);
+}
+
+QString TextFileIncompleteText(const QString& path, const QString& reason)
+{
+    return QStringLiteral("ファイルを保存できませんでした。直接書き込んでいたため、ディスク上のファイルは不完全です。\n%1\n%2")
+        .arg(path, reason);
+}

@@ -2,6 +2,8 @@
 // document shows. Texts are the program's own wording, kept exactly as the user sees them.
 #pragma once
 
+#include "document/local_database.h"
+
 #include <QString>
 
 enum MessageId : int {
@@ -41,6 +43,19 @@ QString SaveChangesQuestion(const QString& name);
 QString FontSetText();
 QString MemoSaveFailedText();
 QString MemoDeleteFailedText();
+// A body holding NUL cannot be stored: readers of the file end the body at the first NUL.
+QString MemoNulRefusedText();
+// A memo that could not be read whole: the notice when it is shown, and the question that
+// offers to store it as a new memo instead of over its damaged record.
+QString DamagedMemoShownText();
+QString DamagedMemoSaveQuestion();
+// "(読み取り専用)" in the window title, and the refusals of a database opened read-only.
+QString ReadOnlyTitleMark();
+QString ReadOnlySaveRefusedText();
+QString ReadOnlyDeleteRefusedText();
+// The detail of message 104: why the file could not be opened (empty for kNone).
+QString OpenFailureText(CLocalDatabase::OpenFailure failure);
+QString DatabaseCreateFailedText();
 // A text file that could not be read or written, with its path and the reason.
 QString TextFileReadFailedText(const QString& path, const QString& reason);
 QString TextFileWriteFailedText(const QString& path, const QString& reason);
@@ -60,3 +75,7 @@ QString VpnManagerStartFailedText(const QString& path);
 QString ShortcutTableRefusedText(const QString& table);
 // A server table that could not be deleted.
 QString TableDropFailedText(const QString& table);
+// A text file written in place because its folder takes no temporary file: the notice, and the
+// failure that leaves the file on disk cut short.
+QString TextFileWrittenInPlaceText(const QString& path);
+QString TextFileIncompleteText(const QString& path, const QString& reason);

@@ -148,14 +148,22 @@ bool ReadTextFile(const QString& path, CTextStore& store, const CodePage& ansi, 
     return ReadTextFile(file, store, ansi, error);
 }
 
-bool WriteTextFile(const CTextStore& store, const QString& path, const CodePage& ansi, QString* error)
+bool WriteTextFile(const CTextStore& store, const QString& path, const CodePage& ansi, QString* error, bool* inPlace)
 {
     const int encoding = store.Encoding();
     if (EncodingName(encoding).isEmpty())
         return Fail(error, QStringLiteral("Unknown text encoding %1").arg(encoding));
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return Fail(error, file.errorString());
+    if (!file.open(QIODevice::WriteOnly)) {
+        // The temporary file could not be made: only then may Qt write the file itself. A
+        // second open that succeeds can only have done that.
+        const QString why = file.errorString();
+        file.setDirectWriteFallback(true);
+        if (!file.open(QIODevice::WriteOnly))
+            return Fail(error, why);
+        if (inPlace)
+            *inPlace = true;
+    }
     // A large write that the disk cuts short leaves QSaveFile without an error, so every write
     // is checked here; a failed one discards the temporary file and keeps the previous file.
     const auto write = [&](const QByteArray& bytes) { return file.write(bytes) == bytes.size(); };

@@ -3,7 +3,8 @@
 // A file is written with the mark of its encoding and CR LF after every line, the last one
 // included, so that reading it back yields the same paragraphs. Writing goes through a
 // temporary file that replaces the target only when complete: a failed write never damages
-// the previous file.
+// the previous file. The one exception is a writable file in a folder that takes no temporary
+// file: it is written in place, and a failure then leaves it cut short.
 #pragma once
 
 #include <QString>
@@ -27,6 +28,8 @@ QString EncodingName(int encoding);
 bool ReadTextFile(QIODevice& file, CTextStore& store, const CodePage& ansi, QString* error = nullptr);
 bool ReadTextFile(const QString& path, CTextStore& store, const CodePage& ansi, QString* error = nullptr);
 
-// Writes the store in its encoding. On failure the previous file stays as it was and `error`
-// (when given) says why.
-bool WriteTextFile(const CTextStore& store, const QString& path, const CodePage& ansi, QString* error);
+// Writes the store in its encoding. On failure `error` (when given) says why, and the previous
+// file stays as it was unless `inPlace` (when given) is set: it is set when the file was
+// written in place, whether or not the write succeeded.
+bool WriteTextFile(const CTextStore& store, const QString& path, const CodePage& ansi, QString* error,
+                   bool* inPlace = nullptr);

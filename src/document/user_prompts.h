@@ -32,8 +32,9 @@ public:
     virtual ~UserPrompts() = default;
 
     // Shows `text` with the buttons and returns the answer (a closed box answers Cancel, or No
-    // when there is no Cancel button).
-    virtual int Ask(const QString& text, PromptButtons buttons) = 0;
+    // when there is no Cancel button). A `detail` that is not empty is shown on request below
+    // the text (the reason behind a failure).
+    virtual int Ask(const QString& text, PromptButtons buttons, const QString& detail = {}) = 0;
     // The save dialog on `header`: on 保存 its Title and TheKeys hold what the user typed. With
     // `goOnEnabled` false the 保存せず進む button is disabled. Returns a SaveDialogResult.
     virtual int RunSaveDialog(MemoHeader& header, bool goOnEnabled) = 0;

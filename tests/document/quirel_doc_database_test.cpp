@@ -1,6 +1,7 @@
-// The document with local database files: opening, creating, refusing, closing, the window
-// title and the font a memo carries.
+// The document with local database files: opening, creating, refusing (with the reason), files
+// the user may only read, closing, the window title and the font a memo carries.
 #include "quirel_doc_fixture.h"
+#include "unprivileged_user.h"
 
 #include "document/text_file.h"
 
@@ -88,9 +89,47 @@ TEST_F(QuirelDocTest, AFileThatCannotBeOpenedIsReportedAndLeavesNoDatabase)
     EXPECT_FALSE(doc.OpenLocalDatabase(locked));
     EXPECT_FALSE(doc.OpenLocalDatabase(shortFile));
     EXPECT_THAT(prompts.shown, ElementsAre(kCannotOpen, kCannotOpen));
+    EXPECT_THAT(prompts.details,
+                ElementsAre(u"ほかのプログラムがこのファイルを使用しています。"_s, u"ローカルデータベースファイルではありません。"_s));
     EXPECT_EQ(prompts.buttons[0], PromptButtons::kOk);
     EXPECT_EQ(doc.Mode(), DocumentMode::kTextFile);
     EXPECT_EQ(ReadBytes(shortFile), QByteArray(4096, 'x'));
+}
+
+TEST_F(QuirelDocTest, AFileTheUserMayOnlyReadIsShownAndNeverChanged)
+{
+    const QString path = MakeDatabase({u"one"_s, u"two"_s});
+    const QString unreadable = MakeDatabase({}, u"unreadable.qrl"_s);
+    ASSERT_TRUE(QFile::setPermissions(unreadable, {}));
+    ASSERT_TRUE(UnprivilegedUser::MakeReadOnly(path));
+    ASSERT_TRUE(UnprivilegedUser::MakeReadOnly(folder.Path(u""_s)));
+    const QByteArray before = ReadBytes(path);
+    {
+        const UnprivilegedUser user;
+        if (!user.Binds())
+            GTEST_SKIP() << "run as root without the right to act as another user: permissions do not bind";
+        prompts.answers = {kAnswerOk};
+        EXPECT_FALSE(doc.OpenLocalDatabase(unreadable));
+        EXPECT_THAT(prompts.details, ElementsAre(u"ファイルを開く権限がありません。"_s));
+
+        ASSERT_TRUE(doc.OpenLocalDatabase(path));
+        EXPECT_EQ(doc.Title(), path + u" データ数 2 (読み取り専用) "_s);
+        doc.JumpMemo(false);
+        EXPECT_EQ(doc.TextStore().WholeText(), u"two"_s);
+        Forget();
+        Type(u"changed"_s);
+        prompts.saveDialogs = {{kSaveDialogSave}};
+        prompts.answers = {kAnswerOk, kAnswerOk};
+        EXPECT_FALSE(doc.Save());
+        EXPECT_FALSE(doc.DeleteCurrentMemo());
+    }
+    EXPECT_THAT(prompts.shown,
+                ElementsAre(u"[保存ダイアログ] memo 2"_s,
+                            u"このローカルデータベースファイルは読み取り専用で開いているため、保存できません。"_s,
+                            u"このローカルデータベースファイルは読み取り専用で開いているため、削除できません。"_s));
+    EXPECT_TRUE(doc.IsModified());
+    EXPECT_EQ(doc.TextStore().WholeText(), u"changed"_s);
+    EXPECT_EQ(ReadBytes(path), before);
 }
 
 TEST_F(QuirelDocTest, AChosenFontIsSavedWithADatabaseMemo)

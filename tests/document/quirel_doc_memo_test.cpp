@@ -1,7 +1,10 @@
 // The current memo of an open local database: the save dialog on its occasions, moves with
-// wrap-around, deletion, the questions before a memo is left, and saves that fail.
+// wrap-around, deletion, the questions before a memo is left, saves that fail or are refused,
+// and a damaged memo that is never saved over.
 #include "file_size_limit.h"
 #include "quirel_doc_fixture.h"
+
+#include <QtEndian>
 
 using testing::Each;
 
@@ -153,6 +156,60 @@ TEST_F(QuirelDocTest, AFailedSaveKeepsTheMemoModifiedAndTellsTheUser)
     prompts.saveDialogs = {{kSaveDialogSave}};
     EXPECT_TRUE(doc.Save());
     EXPECT_THAT(StoredMemos(), ElementsAre(u"keep me : keep me"_s));
+
+    // A body holding NUL would be cut there by every reader of the file: it is not stored.
+    Forget();
+    Type(u"before\0after"_s);
+    prompts.saveDialogs = {{kSaveDialogSave}};
+    prompts.answers = {kAnswerOk};
+    EXPECT_FALSE(doc.Save());
+    EXPECT_THAT(prompts.shown,
+                ElementsAre(Dialog(u"keep me "_s),
+                            u"本文に NUL 文字 (U+0000) が含まれているため保存できません。NUL 文字を取り除いてから保存してください。"_s));
+    EXPECT_TRUE(doc.IsModified());
+    EXPECT_EQ(doc.TextStore().WholeText(), u"before\0after"_s);
+    EXPECT_THAT(StoredMemos(), ElementsAre(u"keep me : keep me"_s));
+}
+
+TEST_F(QuirelDocTest, ADamagedMemoIsShownAsReadAndSavedOnlyAsANewMemo)
+{
+    // The first memo's BodyBytes claims more than its blocks hold.
+    const QString path = MakeDatabase({u"one"_s, u"two"_s});
+    qint64 bodyBytesAt = 0;
+    {
+        CLocalDatabase database(path);
+        ASSERT_EQ(database.Open(), CLocalDatabase::kOk);
+        bodyBytesAt = database.Entry(database.SlotAt(0)).Offset() + 8;
+    }
+    QByteArray bytes = ReadBytes(path);
+    qToLittleEndian<int32_t>(1 << 20, bytes.data() + bodyBytesAt);
+    WriteBytes(path, bytes);
+    const QByteArray damaged = bytes.mid(bodyBytesAt - 8, 2 * CLocalDatabase::kBlockBytes);
+
+    ASSERT_TRUE(doc.OpenLocalDatabase(path));
+    Forget();
+    doc.JumpMemo(true);
+    EXPECT_EQ(doc.TextStore().WholeText(), u"one"_s);
+    EXPECT_THAT(views.statusMessages, ElementsAre(u"このデータは壊れているため、読み込めた部分だけを表示しています。"_s));
+
+    Type(u"one, mended"_s);
+    prompts.saveDialogs = {{kSaveDialogSave}, {kSaveDialogSave, u"直した"_s}};
+    prompts.answers = {kAnswerNo, kAnswerYes};
+    EXPECT_FALSE(doc.Save());
+    EXPECT_TRUE(doc.IsModified());
+    ASSERT_TRUE(doc.Save());
+    const QString question = u"このデータは壊れていて一部しか読み込めなかったため、元の場所には保存できません。"
+                             u"新しいデータとして保存しますか？"_s;
+    EXPECT_THAT(prompts.shown, ElementsAre(Dialog(u"memo 1"_s), question, Dialog(u"memo 1"_s), question));
+    EXPECT_FALSE(doc.IsModified());
+    EXPECT_EQ(doc.CurrentRecord(), 2);
+    EXPECT_EQ(doc.Title(), path + u" データ数 3 "_s);
+
+    // The damaged record is as it was; the text is the new last memo.
+    EXPECT_EQ(ReadBytes(path).mid(bodyBytesAt - 8, damaged.size()), damaged);
+    doc.JumpMemo(false);
+    EXPECT_EQ(doc.CurrentHeader().title, u"直した"_s);
+    EXPECT_EQ(doc.TextStore().WholeText(), u"one, mended"_s);
 }
 
 } // namespace

@@ -1,6 +1,9 @@
 // The document in text-file mode: reading and writing text files, the .qrl refusal, files that
-// cannot be read or written, the encoding button, New and the question before text is left.
+// cannot be read or written, files written in place, the encoding button, New and the question
+// before text is left.
+#include "file_size_limit.h"
 #include "quirel_doc_fixture.h"
+#include "unprivileged_user.h"
 
 #include "document/text_file.h"
 
@@ -71,6 +74,39 @@ TEST_F(QuirelDocTest, ExportingOrFailingToReadLeavesTheDatabaseMemoAsItWas)
     EXPECT_EQ(doc.PathName(), database);
     EXPECT_EQ(doc.TextStore().WholeText(), u"edited"_s);
     EXPECT_TRUE(doc.IsModified()) << "the memo itself is not saved";
+}
+
+TEST_F(QuirelDocTest, AWritableFileInAFolderWithoutRoomForATemporaryFileIsWrittenInPlace)
+{
+    const QString path = folder.Path(u"in place.txt"_s);
+    WriteBytes(path, "previous\r\n");
+    ASSERT_TRUE(QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::WriteGroup
+                                                | QFile::ReadOther | QFile::WriteOther));
+    ASSERT_TRUE(UnprivilegedUser::MakeReadOnly(folder.Path(u""_s)));
+    const UnprivilegedUser user;
+    if (!user.Binds())
+        GTEST_SKIP() << "run as root without the right to act as another user: permissions do not bind";
+    ASSERT_TRUE(doc.OnOpenDocument(path));
+    Type(u"新しい本文"_s);
+    ASSERT_TRUE(doc.Save());
+    EXPECT_THAT(views.statusMessages,
+                ElementsAre(u"フォルダーに一時ファイルを作れないため、"_s + path + u" に直接書き込みました。"_s));
+    EXPECT_EQ(ReadBytes(path), "\xEF\xBB\xBF" + u"新しい本文\r\n"_s.toUtf8());
+    EXPECT_FALSE(doc.IsModified());
+
+    // Writing in place truncates first: a disk that fills up leaves the file cut short.
+    Type(QString(100000, u'x'));
+    prompts.answers = {kAnswerOk};
+    {
+        const FileSizeLimit full(4096);
+        EXPECT_FALSE(doc.Save());
+    }
+    const QString incomplete = u"ファイルを保存できませんでした。直接書き込んでいたため、ディスク上のファイルは不完全です。\n"_s + path;
+    ASSERT_EQ(prompts.shown.size(), 1);
+    EXPECT_TRUE(prompts.shown[0].startsWith(incomplete + u'\n')) << prompts.shown[0].toStdString();
+    EXPECT_TRUE(doc.IsModified());
+    EXPECT_EQ(ReadBytes(path).size(), 4096);
+    EXPECT_EQ(QDir(folder.Path(u""_s)).entryList(QDir::Files), QStringList{u"in place.txt"_s});
 }
 
 TEST_F(QuirelDocTest, TheEncodingCyclesAfterQuestion102)

@@ -24,17 +24,21 @@ public:
     std::deque<SaveDialogScript> saveDialogs;
     std::deque<std::optional<QString>> chosenFiles; // for both file dialogs
 
-    // Message texts, "[保存ダイアログ] TITLE" and "[開く]" / "[保存]" for the dialogs.
+    // Message texts, "[保存ダイアログ] TITLE" and "[開く]" / "[保存]" for the dialogs; the
+    // details of the messages that had one, in order.
     QStringList shown;
+    QStringList details;
     std::vector<PromptButtons> buttons;
     std::vector<bool> goOnEnabled;
     std::vector<FileDialogRequest> fileRequests;
 
     bool Finished() const { return answers.empty() && saveDialogs.empty() && chosenFiles.empty(); }
 
-    int Ask(const QString& text, PromptButtons shownButtons) override
+    int Ask(const QString& text, PromptButtons shownButtons, const QString& detail = {}) override
     {
         shown << text;
+        if (!detail.isEmpty())
+            details << detail;
         buttons.push_back(shownButtons);
         return Next(answers, int(kAnswerCancel));
     }
@@ -86,9 +90,11 @@ public:
     std::vector<bool> modes;
     QStringList titles;
     QStringList recentFiles;
+    QStringList statusMessages;
 
     void OnUpdate(int hint) override { hints.push_back(hint); }
     void OnModeChanged(bool databaseOpen) override { modes.push_back(databaseOpen); }
     void OnTitleChanged(const QString& title) override { titles << title; }
     void AddRecentFile(const QString& path) override { recentFiles << path; }
+    void ShowStatusMessage(const QString& text) override { statusMessages << text; }
 };
