@@ -8,7 +8,7 @@
 
 class PrintedPrompts : public UserPrompts {
 public:
-    int Ask(const QString& text, PromptButtons) override
+    int Ask(const QString& text, PromptButtons, const QString& = {}) override
     {
         std::fprintf(stderr, "message: %s\n", qPrintable(text));
         return kAnswerOk;

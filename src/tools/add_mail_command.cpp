@@ -6,7 +6,6 @@
 // mount folder comes from QUIREL_SHARE_MOUNT.
 #include "add_mail_command.h"
 
-#include "document/user_prompts.h"
 #include "mail/mail_registration.h"
 #include "store/server_store.h"
 #include "tools/server_tool_store.h"
@@ -15,20 +14,6 @@
 #include <unistd.h>
 
 namespace {
-
-// Messages of the registration (an unreachable share) go to standard error; questions are
-// answered as a closed box answers them.
-class ErrorLinePrompts : public UserPrompts {
-public:
-    int Ask(const QString& text, PromptButtons buttons) override
-    {
-        Fail(text);
-        return buttons == PromptButtons::kOk ? kAnswerOk : kAnswerCancel;
-    }
-    int RunSaveDialog(MemoHeader&, bool) override { return kSaveDialogCancel; }
-    std::optional<QString> ChooseOpenFile(const FileDialogRequest&) override { return std::nullopt; }
-    std::optional<QString> ChooseSaveFile(const FileDialogRequest&) override { return std::nullopt; }
-};
 
 class TerminalProgress : public RegistrationProgress {
 public:
@@ -84,7 +69,7 @@ int AddMailCommand(const QStringList& arguments)
     if (needsMailId)
         store.AddMailIdColumn(store.GetTableName()); // as listing the tables upgrades it
 
-    ErrorLinePrompts prompts;
+    ToolPrompts prompts(true);
     TerminalProgress progress;
     MailRegistration registration(store, prompts, progress, qEnvironmentVariable("QUIREL_SHARE_MOUNT"));
     const RegistrationSummary summary = registration.Register(arguments.mid(1));

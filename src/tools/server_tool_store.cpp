@@ -2,7 +2,6 @@
 #include "server_tool_store.h"
 
 #include "document/log_font_text.h"
-#include "document/user_prompts.h"
 #include "store/host_field.h"
 #include "store/memo_sql.h"
 #include "store/server_store.h"
@@ -109,29 +108,6 @@ std::optional<QString> ReadPassword(const ServerAddress& address)
     typed.fill('\0');
     return password;
 }
-
-// The store's messages (a refused login, a lost connection) become the reason in the error line.
-// Questions are answered as a closed box answers them.
-class ReasonPrompts : public UserPrompts {
-public:
-    int Ask(const QString& text, PromptButtons buttons) override
-    {
-        m_text = text;
-        if (buttons == PromptButtons::kOk)
-            return kAnswerOk;
-        const bool yesNo = buttons == PromptButtons::kYesNo || buttons == PromptButtons::kYesNoDefaultNo;
-        return yesNo ? kAnswerNo : kAnswerCancel;
-    }
-    int RunSaveDialog(MemoHeader&, bool) override { return kSaveDialogCancel; }
-    std::optional<QString> ChooseOpenFile(const FileDialogRequest&) override { return std::nullopt; }
-    std::optional<QString> ChooseSaveFile(const FileDialogRequest&) override { return std::nullopt; }
-
-    // The last message shown, once.
-    QString TakeText() { return std::exchange(m_text, QString()); }
-
-private:
-    QString m_text;
-};
 
 // A column of a result row; NULL as empty, bytes that are not UTF-8 as empty.
 QString Text(MYSQL_ROW row, const unsigned long* lengths, int column)
@@ -306,7 +282,7 @@ private:
 
     ServerAddress m_address;
     QString m_password;
-    ReasonPrompts m_prompts;
+    ToolPrompts m_prompts;
     CServerStore m_store{m_prompts};
     MYSQL* m_reader = nullptr;
 };

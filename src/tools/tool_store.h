@@ -4,6 +4,7 @@
 #pragma once
 
 #include "document/memo_store.h"
+#include "document/user_prompts.h"
 
 #include <QJsonValue>
 #include <QList>
@@ -11,6 +12,7 @@
 #include <QStringList>
 #include <cstdio>
 #include <functional>
+#include <utility>
 
 enum ExitCode { kSuccess = 0, kFailure = 1, kUsage = 2 };
 
@@ -35,6 +37,36 @@ inline int Fail(const QString& message, int code = kFailure)
     WriteLine(stderr, QStringLiteral("quirel-db: ") + OneLine(message));
     return code;
 }
+
+// The stores' messages (a refused login, a lost connection, an unreachable share) reach the tool
+// here: kept as the reason for the error line, or written at once as error lines. Questions are
+// answered as a closed box answers them.
+class ToolPrompts : public UserPrompts {
+public:
+    explicit ToolPrompts(bool writeAtOnce = false) : m_writeAtOnce(writeAtOnce) {}
+
+    int Ask(const QString& text, PromptButtons buttons, const QString& = {}) override
+    {
+        if (m_writeAtOnce)
+            Fail(text);
+        else
+            m_text = text;
+        if (buttons == PromptButtons::kOk)
+            return kAnswerOk;
+        const bool yesNo = buttons == PromptButtons::kYesNo || buttons == PromptButtons::kYesNoDefaultNo;
+        return yesNo ? kAnswerNo : kAnswerCancel;
+    }
+    int RunSaveDialog(MemoHeader&, bool) override { return kSaveDialogCancel; }
+    std::optional<QString> ChooseOpenFile(const FileDialogRequest&) override { return std::nullopt; }
+    std::optional<QString> ChooseSaveFile(const FileDialogRequest&) override { return std::nullopt; }
+
+    // The last message kept, once.
+    QString TakeText() { return std::exchange(m_text, QString()); }
+
+private:
+    bool m_writeAtOnce;
+    QString m_text;
+};
 
 // One field of a memo as `export` (key) and `show` (label) print it.
 struct MemoField {
