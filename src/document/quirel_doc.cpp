@@ -428,10 +428,14 @@ bool CQuirelDoc::SaveCurrentMemo()
     } else {
         saved = m_store->SaveCurrent(body);
     }
-    if (saved)
+    if (saved) {
         ClearModified();
-    else
-        Tell(MemoSaveFailedText());
+    } else {
+        // The store's own words say why (characters a server table cannot hold, a memo deleted
+        // from the server, a lost connection); a failure is never silent.
+        const QString reason = m_store->LastFailureText();
+        Tell(reason.isEmpty() ? MemoSaveFailedText() : reason);
+    }
     UpdateStoreTitle();
     return saved;
 }

@@ -6,6 +6,7 @@
 #include "connect/server_connector.h"
 #include "document/local_database.h"
 #include "document/quirel_doc.h"
+#include "document/string_table.h"
 #include "editor/text_store.h"
 #include "fake_ping_command.h"
 #include "scripted_connect_prompts.h"
@@ -173,6 +174,14 @@ TEST_F(ConnectFlowTest, TheCommandCreatesAndOpensATableInTheDocument)
     views = RecordingViews();
     EXPECT_EQ(Open(u"memo"_s), 1);
     EXPECT_EQ(views.hints.front(), kHintStoreClosed);
+
+    // A save the table cannot hold is refused in the store's words, and the text stays modified.
+    doc.TextStore().LoadParagraphs({u"𠮷野家"_s});
+    doc.SetModifiedFlag();
+    prompts.answers = {kAnswerOk};
+    EXPECT_FALSE(doc.SaveCurrentMemo());
+    EXPECT_EQ(prompts.shown.back(), UnstorableCharactersText(u"𠮷 (U+20BB7)"_s));
+    EXPECT_TRUE(doc.IsModified());
 }
 
 TEST_F(ConnectFlowTest, RefusalsCancelAndDeleteLeaveNoConnectionAndAnUntitledText)
