@@ -36,6 +36,11 @@ inline int Fail(const QString& message, int code = kFailure)
     return code;
 }
 
+inline int UsageError(const QString& message)
+{
+    return Fail(message + QStringLiteral(" (see quirel-db --help)"), kUsage);
+}
+
 // One field of a memo as `export` (key) and `show` (label) print it.
 struct MemoField {
     const char* key;
