@@ -13,12 +13,16 @@
 
 namespace {
 
+QString RowTitle(MYSQL_ROW row)
+{
+    return row[1] ? FromUtf8(row[1], qsizetype(std::strlen(row[1]))) : QString();
+}
+
 // The row of one memo: its link and its title, angle brackets escaped.
 QString MemoRow(MYSQL_ROW row)
 {
-    const QString title = row[1] ? FromUtf8(row[1], qsizetype(std::strlen(row[1]))) : QString();
     return QStringLiteral("<tr>\n<td>\n")
-           + RecordAnchor(QStringLiteral("nID=-") + QString::fromLatin1(row[0] ? row[0] : ""), EscapeAngles(title))
+           + RecordAnchor(QStringLiteral("nID=-") + QString::fromLatin1(row[0] ? row[0] : ""), EscapeAngles(RowTitle(row)))
            + QStringLiteral("</td>\n</tr>\n");
 }
 
@@ -59,7 +63,7 @@ int CServerStore::BuildListPage(int topId, ListPage& page)
     return count;
 }
 
-int CServerStore::BuildSearchPage(const QString& text, ListPage& page)
+int CServerStore::BuildSearchPage(const QString& text, ListPage& page, QList<SearchHit>* hits)
 {
     if (!IsPlainTableName(m_table) || !EnsureLink())
         return -1;
@@ -76,6 +80,8 @@ int CServerStore::BuildSearchPage(const QString& text, ListPage& page)
     page.cut = false;
     while (MYSQL_ROW row = mysql_fetch_row(result)) {
         page.html += MemoRow(row);
+        if (hits)
+            hits->append({RowId(row), RowTitle(row)});
         ++page.rows;
     }
     mysql_free_result(result);

@@ -25,6 +25,7 @@
 #include "document/memo_store.h"
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 #include <optional>
 
@@ -117,7 +118,12 @@ public:
     int BuildListPage(int topId, ListPage& page);
     // Every memo holding all words of `text` (split as search_words.h says) in MainData, Title
     // or TheKeys, in the server's order, without link line: the hits or -1 (`page` untouched).
-    int BuildSearchPage(const QString& text, ListPage& page);
+    // `hits`, when given, receives each hit's nID and title as the page lists them.
+    struct SearchHit {
+        int id;
+        QString title;
+    };
+    int BuildSearchPage(const QString& text, ListPage& page, QList<SearchHit>* hits = nullptr);
     // The link line of a page showing first..last in a table holding minId..maxId.
     QString BuildPageLinks(int first, int last, int minId, int maxId);
     // The nID n rows after (n > 0) or -n rows before fromId, the farthest there is when fewer;

@@ -1,4 +1,5 @@
-// quirel-db page and search (see page_commands.h). A record that cannot be read cuts the page
+// quirel-db page and search (see page_commands.h), on a local database or a server table, through
+// the same page writers as the list window. A record that cannot be read cuts the page
 // as the program does: the page is still written, the record is named on standard error and
 // the exit is 1. Words are prepared as the 検索 button prepares them; an empty result is an
 // error, so that a search never lists every memo by accident.
@@ -9,6 +10,9 @@
 #include "browser/search_words.h"
 #include "document/local_database.h"
 #include "document/memo_header.h"
+#include "store/server_store.h"
+#include "tools/server_tool_store.h"
+#include "tools/tool_store.h"
 
 #include <QCommandLineParser>
 #include <cstdio>
@@ -16,32 +20,14 @@
 
 namespace {
 
-enum ExitCode { kSuccess = 0, kFailure = 1, kUsage = 2 };
-
-int Fail(const QString& message, int code = kFailure)
-{
-    const QByteArray line = "quirel-db: " + message.toUtf8() + '\n';
-    std::fwrite(line.constData(), 1, size_t(line.size()), stderr);
-    return code;
-}
-
-int UsageError(const QString& message)
-{
-    return Fail(message + QStringLiteral(" (see quirel-db --help)"), kUsage);
-}
-
 void Print(const QByteArray& bytes)
 {
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
 }
 
-// The store opened for reading; null after a message.
-std::unique_ptr<CLocalDatabase> OpenForReading(const QString& store)
+// The local database opened for reading; null after a message.
+std::unique_ptr<CLocalDatabase> OpenLocal(const QString& store)
 {
-    if (store.startsWith(QStringLiteral("mariadb://"))) {
-        Fail(QStringLiteral("page and search do not take server stores yet: ") + store);
-        return nullptr;
-    }
     auto database = std::make_unique<CLocalDatabase>(store);
     if (database->Open(CLocalDatabase::OpenMode::kReadOnly) != CLocalDatabase::kOk) {
         Fail(QStringLiteral("cannot open %1").arg(store));
@@ -50,34 +36,96 @@ std::unique_ptr<CLocalDatabase> OpenForReading(const QString& store)
     return database;
 }
 
+// The server table's store, opened through the tool's server store; null after a message.
+struct ServerTable {
+    std::unique_ptr<ToolStore> tool;
+    CServerStore* store = nullptr;
+};
+
+std::optional<ServerTable> OpenServer(const QString& address)
+{
+    ServerTable table{OpenServerStore(address)};
+    if (!table.tool)
+        return std::nullopt;
+    table.store = dynamic_cast<CServerStore*>(&table.tool->Store());
+    if (!table.store) {
+        Fail(QStringLiteral("%1 is not a server table").arg(address));
+        return std::nullopt;
+    }
+    return table;
+}
+
 int ReadFailure(int afterRows)
 {
     return Fail(QStringLiteral("a memo could not be read; the list stops after %1 memos").arg(afterRows));
 }
 
-int Page(const QString& store, std::optional<int> top, std::optional<QString> words, const QString& out)
+int ServerFailure(const QString& address)
 {
-    const std::unique_ptr<CLocalDatabase> database = OpenForReading(store);
+    return Fail(QStringLiteral("the page cannot be built from %1").arg(address));
+}
+
+// The page the list window would show; nothing after a message.
+std::optional<ListPage> BuildPage(const QString& store, std::optional<int> top, const std::optional<QString>& words)
+{
+    ListPage page;
+    if (IsServerStore(store)) {
+        const std::optional<ServerTable> table = OpenServer(store);
+        if (!table)
+            return std::nullopt;
+        // Without --top the first page, as the link line's own first page.
+        const int built = words ? table->store->BuildSearchPage(*words, page)
+                                : table->store->BuildListPage(top.value_or(-1), page);
+        if (built < 0) {
+            ServerFailure(store);
+            return std::nullopt;
+        }
+        return page;
+    }
+    const std::unique_ptr<CLocalDatabase> database = OpenLocal(store);
     if (!database)
+        return std::nullopt;
+    return words ? LocalSearchPage(*database, *words) : LocalTitleListPage(*database, top.value_or(0));
+}
+
+int Page(const QString& store, std::optional<int> top, const std::optional<QString>& words, const QString& out)
+{
+    const std::optional<ListPage> page = BuildPage(store, top, words);
+    if (!page)
         return kFailure;
-    const ListPage page = words ? LocalSearchPage(*database, *words) : LocalTitleListPage(*database, top.value_or(0));
     QString error;
     if (out.isEmpty())
-        Print(page.html.toUtf8());
-    else if (!WritePageFile(out, page.html, &error))
+        Print(page->html.toUtf8());
+    else if (!WritePageFile(out, page->html, &error))
         return Fail(QStringLiteral("cannot write %1: %2").arg(out, error));
-    return page.cut ? ReadFailure(page.rows) : kSuccess;
+    return page->cut ? ReadFailure(page->rows) : kSuccess;
+}
+
+void PrintHit(int number, const QString& title)
+{
+    WriteLine(stdout, QString::number(number) + u'\t' + OneLine(title));
 }
 
 int Search(const QString& store, const QString& words)
 {
-    const std::unique_ptr<CLocalDatabase> database = OpenForReading(store);
+    if (IsServerStore(store)) {
+        const std::optional<ServerTable> table = OpenServer(store);
+        if (!table)
+            return kFailure;
+        ListPage page;
+        QList<CServerStore::SearchHit> hits;
+        if (table->store->BuildSearchPage(words, page, &hits) < 0)
+            return ServerFailure(store);
+        for (const CServerStore::SearchHit& hit : hits)
+            PrintHit(hit.id, hit.title);
+        return kSuccess;
+    }
+    const std::unique_ptr<CLocalDatabase> database = OpenLocal(store);
     if (!database)
         return kFailure;
     int hits = 0;
     const bool whole = FindLocalMemos(*database, words, [&](int position, int, const MemoHeader& header, const QString&) {
-        const QString title = QString(header.title).replace(u'\t', u' ').replace(u'\n', u' ').replace(u'\r', u' ');
-        Print((QString::number(position) + u'\t' + title + u'\n').toUtf8());
+        PrintHit(position, header.title);
         ++hits;
     });
     return whole ? kSuccess : ReadFailure(hits);

@@ -49,16 +49,15 @@ Commands:
   delete STORE N                     delete memo N
   export STORE                       every memo as one JSON object a line
   check STORE                        look for damage in a file; exit 1 when any is found
+  page STORE [--top N | --search WORDS] [-o OUT.html]
+                                     the list window's page: the title list from N (a
+                                     position, or an nID on a server) or the search page
+  search STORE WORDS...              the memos holding all words: position or nID, title
   import STORE FILE.ren              import a tagged text export as new memos
   add-mail mariadb://USER@HOST[:PORT]/TABLE FILES...
                                      register .msg and .eml files as memos of the table
   --help                             show this text
 )";
-
-int UsageError(const QString& message)
-{
-    return Fail(message + QStringLiteral(" (see quirel-db --help)"), kUsage);
-}
 
 class LocalToolStore : public ToolStore {
 public:

@@ -38,6 +38,11 @@ inline int Fail(const QString& message, int code = kFailure)
     return code;
 }
 
+inline int UsageError(const QString& message)
+{
+    return Fail(message + QStringLiteral(" (see quirel-db --help)"), kUsage);
+}
+
 // The stores' messages (a refused login, a lost connection, an unreachable share) reach the tool
 // here: kept as the reason for the error line, or written at once as error lines. Questions are
 // answered as a closed box answers them.

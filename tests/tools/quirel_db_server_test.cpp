@@ -103,6 +103,36 @@ TEST_F(QuirelDbServerTest, MemosRoundTripThroughTheProgramsStatements)
     EXPECT_FALSE(std::any_of(sent.begin(), sent.end(), [](const QByteArray& s) { return s.contains("has space"); }));
 }
 
+TEST_F(QuirelDbServerTest, PagesAndSearchesAreTheListWindows)
+{
+    ASSERT_EQ(Run({"create", Table()}).exitCode, 0);
+    QStringList rows;
+    for (int id = 1; id <= 32; ++id)
+        rows += QStringLiteral("('t%1', '%2')").arg(id).arg(id == 3 || id == 20 ? "a needle" : "hay");
+    Elsewhere("insert into memo (Title, MainData) values " + rows.join(',').toUtf8());
+
+    const ToolRun first = Run({"page", Table()});
+    EXPECT_EQ(first.exitCode, 0) << first.err.toStdString();
+    EXPECT_TRUE(first.out.startsWith("[前] <a href=?TopNum=-31 target=Quirel>[次]</a><html>")) << first.out.toStdString();
+    EXPECT_TRUE(first.out.contains("<b><a href=nID=-30 target=Quirel>t30</b>\n"));
+    EXPECT_FALSE(first.out.contains("nID=-31 "));
+
+    QTemporaryDir folder;
+    const QString out = folder.filePath("page.html");
+    ASSERT_EQ(Run({"page", Table(), "--top", "31", "-o", out}).exitCode, 0);
+    QFile file(out);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray second = file.readAll();
+    EXPECT_TRUE(second.startsWith("<a href=?TopNum=-1 target=Quirel>[前]</a> [次]<html>")) << second.toStdString();
+    EXPECT_EQ(second.count("<tr>"), 2);
+
+    EXPECT_EQ(Run({"search", Table(), "needle"}).out, "3\tt3\n20\tt20\n");
+    EXPECT_EQ(Run({"page", Table(), "--search", "needle"}).out.count("nID=-"), 2);
+    const ToolRun empty = Run({"page", Table(), "--search", "\u3000 "});
+    EXPECT_EQ(QStringList({QString::number(empty.exitCode), empty.out, empty.err}),
+              QStringList({"1", "", "quirel-db: no search words\n"}));
+}
+
 TEST_F(QuirelDbServerTest, TableNamesThatAreNotPlainAreRefusedBeforeAnyStatement)
 {
     for (const QString& name : QStringList{"has space", "", "123", "a-b", "x;drop table memo"}) {
