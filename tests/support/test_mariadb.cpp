@@ -29,6 +29,11 @@ QString DataFolder(const QString& folder)
     return folder + QStringLiteral("/data");
 }
 
+QString TempFolder(const QString& folder)
+{
+    return folder + QStringLiteral("/tmp");
+}
+
 // A port nobody listens on now (the kernel's pick for a throw-away socket).
 unsigned FreePort()
 {
@@ -113,12 +118,15 @@ bool TestMariaDbServer::Start(QString& error)
 {
     Stop();
     QDir(DataFolder(m_folder)).removeRecursively();
+    // Servers set up at the same time must not meet in a shared /tmp: their bootstraps' temporary
+    // tables clash there ("Unknown table 'mysql.tmp_user_sys'").
+    QDir().mkpath(TempFolder(m_folder));
     QProcess install;
     install.setProcessChannelMode(QProcess::MergedChannels);
     install.start(QStringLiteral("mariadb-install-db"),
                   {QStringLiteral("--no-defaults"), QStringLiteral("--datadir=") + DataFolder(m_folder),
                    QStringLiteral("--user=") + CurrentUserName(), QStringLiteral("--auth-root-authentication-method=normal"),
-                   QStringLiteral("--skip-test-db")});
+                   QStringLiteral("--skip-test-db"), QStringLiteral("--tmpdir=") + TempFolder(m_folder)});
     if (!install.waitForFinished(120000) || install.exitStatus() != QProcess::NormalExit || install.exitCode() != 0) {
         error = QStringLiteral("mariadb-install-db failed: ") + QString::fromLocal8Bit(install.readAll());
         return false;
@@ -145,7 +153,7 @@ bool TestMariaDbServer::Launch(QString& error)
         "--datadir=" + data, QStringLiteral("--port=%1").arg(m_port), "--bind-address=127.0.0.1",
         "--socket=" + SocketPath(), "--pid-file=" + data + "/mariadbd.pid", "--log-error=" + m_folder + "/error.log",
         "--user=" + CurrentUserName(), "--skip-name-resolve", "--log-output=TABLE", "--general-log=1",
-        "--max-allowed-packet=64M", "--innodb-buffer-pool-size=16M"};
+        "--max-allowed-packet=64M", "--innodb-buffer-pool-size=16M", "--tmpdir=" + TempFolder(m_folder)};
     std::vector<QByteArray> bytes{QByteArray("/usr/sbin/mariadbd")};
     for (const QString& argument : arguments)
         bytes.push_back(argument.toLocal8Bit());
