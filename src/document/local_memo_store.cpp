@@ -33,13 +33,22 @@ void LocalMemoStore::Jump(bool first)
 QString LocalMemoStore::LoadCurrent()
 {
     QString body;
-    m_damagedPosition = m_database->LoadCurrent(body) == -1 ? CurrentRecord() : -1;
+    const int loaded = m_database->LoadCurrent(body);
+    m_damagedPosition = loaded == -1 ? CurrentRecord() : -1;
+    const int blocks = m_database->Entry(m_database->SlotAt(CurrentRecord())).blocks;
+    const bool suspect = loaded == 1 && (CLocalDatabase::HeaderFlaws(CurrentHeader(), blocks) & CLocalDatabase::kMarkFlaws);
+    m_suspectPosition = suspect ? CurrentRecord() : -1;
     return body;
 }
 
 bool LocalMemoStore::CurrentIsDamaged() const
 {
     return m_damagedPosition >= 0 && m_damagedPosition == CurrentRecord();
+}
+
+bool LocalMemoStore::CurrentHeaderIsSuspect() const
+{
+    return m_suspectPosition >= 0 && m_suspectPosition == CurrentRecord();
 }
 
 bool LocalMemoStore::SaveCurrent(const QString& body)
@@ -54,6 +63,6 @@ bool LocalMemoStore::DeleteCurrent()
 {
     if (m_database->DeleteRecord(CurrentRecord()) != 1)
         return false;
-    m_damagedPosition = -1; // later positions moved down
+    m_damagedPosition = m_suspectPosition = -1; // later positions moved down
     return true;
 }

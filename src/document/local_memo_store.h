@@ -25,10 +25,12 @@ public:
     void Jump(bool first) override;
     QString LoadCurrent() override;
     bool CurrentIsDamaged() const override;
+    bool CurrentHeaderIsSuspect() const override;
     bool SaveCurrent(const QString& body) override;
     bool DeleteCurrent() override;
 
 private:
     std::unique_ptr<CLocalDatabase> m_database;
     int m_damagedPosition = -1; // the position LoadCurrent last found damaged
+    int m_suspectPosition = -1; // the position LoadCurrent last read with wrong header marks
 };

@@ -33,6 +33,9 @@ public:
     // True after LoadCurrent met a record that could not be read whole: the header and body
     // hold what could be read, and SaveCurrent must not overwrite the record.
     virtual bool CurrentIsDamaged() const { return false; }
+    // True after LoadCurrent read a record whose header marks are wrong: its body may still be
+    // whole, so it is shown, with a warning.
+    virtual bool CurrentHeaderIsSuspect() const { return false; }
     // Stores the current header with `body`; a new memo becomes a record and stays current.
     virtual bool SaveCurrent(const QString& body) = 0;
     // After SaveCurrent failed: why, in Japanese, for the user; empty when the store knows

@@ -403,6 +403,8 @@ void CQuirelDoc::ReloadCurrentMemo()
     ReplaceTextStore(std::make_unique<CTextStore>(m_store->LoadCurrent()), kHintLoaded);
     if (m_store->CurrentIsDamaged())
         m_views.ShowStatusMessage(DamagedMemoShownText());
+    else if (m_store->CurrentHeaderIsSuspect())
+        m_views.ShowStatusMessage(SuspectMemoHeaderText());
 }
 
 bool CQuirelDoc::SaveCurrentMemo()

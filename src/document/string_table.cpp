@@ -158,6 +158,11 @@ QString DamagedMemoShownText()
     return QStringLiteral("このデータは壊れているため、読み込めた部分だけを表示しています。");
 }
 
+QString SuspectMemoHeaderText()
+{
+    return QStringLiteral("このデータの見出し部分に誤りがあります。本文は読み込めましたが、内容を確かめてください。");
+}
+
 QString DamagedMemoSaveQuestion()
 {
     return QStringLiteral("このデータは壊れていて一部しか読み込めなかったため、元の場所には保存できません。"

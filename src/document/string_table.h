@@ -48,6 +48,8 @@ QString MemoNulRefusedText();
 // A memo that could not be read whole: the notice when it is shown, and the question that
 // offers to store it as a new memo instead of over its damaged record.
 QString DamagedMemoShownText();
+// A memo whose header marks are wrong, shown since its body may be whole.
+QString SuspectMemoHeaderText();
 QString DamagedMemoSaveQuestion();
 // "(読み取り専用)" in the window title, and the refusals of a database opened read-only.
 QString ReadOnlyTitleMark();

@@ -173,16 +173,19 @@ TEST_F(QuirelDocTest, AFailedSaveKeepsTheMemoModifiedAndTellsTheUser)
 
 TEST_F(QuirelDocTest, ADamagedMemoIsShownAsReadAndSavedOnlyAsANewMemo)
 {
-    // The first memo's BodyBytes claims more than its blocks hold.
+    // The first memo's BodyBytes claims more than its blocks hold; the second's Mark is wrong.
     const QString path = MakeDatabase({u"one"_s, u"two"_s});
     qint64 bodyBytesAt = 0;
+    qint64 secondMarkAt = 0;
     {
         CLocalDatabase database(path);
         ASSERT_EQ(database.Open(), CLocalDatabase::kOk);
         bodyBytesAt = database.Entry(database.SlotAt(0)).Offset() + 8;
+        secondMarkAt = database.Entry(database.SlotAt(1)).Offset();
     }
     QByteArray bytes = ReadBytes(path);
     qToLittleEndian<int32_t>(1 << 20, bytes.data() + bodyBytesAt);
+    qToLittleEndian<int32_t>(0x1234, bytes.data() + secondMarkAt);
     WriteBytes(path, bytes);
     const QByteArray damaged = bytes.mid(bodyBytesAt - 8, 2 * CLocalDatabase::kBlockBytes);
 
@@ -191,6 +194,11 @@ TEST_F(QuirelDocTest, ADamagedMemoIsShownAsReadAndSavedOnlyAsANewMemo)
     doc.JumpMemo(true);
     EXPECT_EQ(doc.TextStore().WholeText(), u"one"_s);
     EXPECT_THAT(views.statusMessages, ElementsAre(u"このデータは壊れているため、読み込めた部分だけを表示しています。"_s));
+    doc.StepMemo(true); // a wrong Mark leaves the body readable: shown, with a warning
+    EXPECT_EQ(doc.TextStore().WholeText(), u"two"_s);
+    EXPECT_EQ(views.statusMessages.back(),
+              u"このデータの見出し部分に誤りがあります。本文は読み込めましたが、内容を確かめてください。"_s);
+    doc.JumpMemo(true);
 
     Type(u"one, mended"_s);
     prompts.saveDialogs = {{kSaveDialogSave}, {kSaveDialogSave, u"直した"_s}};
