@@ -56,6 +56,10 @@ COption::COption(QWidget* parent) : QDialog(parent)
     kinsoku->addRow(QStringLiteral("左禁則文字(&1)"), m_leftKin);
     kinsoku->addRow(QStringLiteral("右禁則文字(&2)"), m_rightKin);
 
+    m_webSearchHost = NamedEdit(ReadWebSearchHost(), QStringLiteral("webSearchHost"));
+    m_webSearchHost->setPlaceholderText(QStringLiteral("search.example.jp"));
+    kinsoku->addRow(QStringLiteral("Web検索のホスト名(&H)"), m_webSearchHost);
+
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
     buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("キャンセル"));
     connect(buttons, &QDialogButtonBox::accepted, this, &COption::accept);
@@ -75,6 +79,7 @@ void COption::accept()
     settings.setValue(kRightKinKey, m_rightKin->text());
     settings.setValue(kLinespaceWiderKey, m_linespaceWider->isChecked() ? 1 : 0);
     settings.setValue(kKeyboardLayoutKey, m_diamondLayout->isChecked() ? 1 : 0);
+    WriteWebSearchHost(m_webSearchHost->text().trimmed());
     settings.sync();
     QDialog::accept();
 }

@@ -1,7 +1,7 @@
-// COption: the オプション設定 dialog (139): key layout, wider line spacing and the two kinsoku
-// character sets, read from section "Options" when it opens. OK writes the four settings
-// exactly as shown (an empty kinsoku box stores an empty set); cancel writes nothing. The
-// caller reloads the options after OK.
+// COption: the オプション設定 dialog (139): key layout, wider line spacing, the two kinsoku
+// character sets and the web search host, read from section "Options" when it opens. OK writes
+// the settings exactly as shown (an empty kinsoku box stores an empty set; the host without
+// surrounding blanks); cancel writes nothing. The caller reloads the options after OK.
 #pragma once
 
 #include <QDialog>
@@ -24,4 +24,5 @@ private:
     QCheckBox* m_linespaceWider = nullptr;
     QLineEdit* m_leftKin = nullptr;
     QLineEdit* m_rightKin = nullptr;
+    QLineEdit* m_webSearchHost = nullptr;
 };

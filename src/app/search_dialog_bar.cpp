@@ -2,6 +2,7 @@
 
 #include "browser/url_encode.h"
 #include "editor/view/quirel_view.h"
+#include "platform/settings.h"
 
 #include <QComboBox>
 #include <QDesktopServices>
@@ -40,13 +41,14 @@ CSearchDialogBar::CSearchDialogBar(QWidget* parent) : QWidget(parent)
     layout->addWidget(m_box, 1);
     m_databaseSearch = AddButton(layout, QStringLiteral("検索"), QStringLiteral("databaseSearch"));
     m_databaseSearch->setEnabled(false);
-    QPushButton* browser = AddButton(layout, QStringLiteral("ブラウザ"), QStringLiteral("webSearch"));
+    m_webSearch = AddButton(layout, QStringLiteral("ブラウザ"), QStringLiteral("webSearch"));
+    SetWebSearchHost(ReadWebSearchHost());
     m_encoding = AddButton(layout, QStringLiteral("UNICODE"), QStringLiteral("encoding"));
 
     connect(up, &QPushButton::clicked, this, &CSearchDialogBar::FindUp);
     connect(down, &QPushButton::clicked, this, &CSearchDialogBar::FindDown);
     connect(m_databaseSearch, &QPushButton::clicked, this, &CSearchDialogBar::SearchDatabase);
-    connect(browser, &QPushButton::clicked, this, &CSearchDialogBar::SearchWeb);
+    connect(m_webSearch, &QPushButton::clicked, this, &CSearchDialogBar::SearchWeb);
     connect(m_box->lineEdit(), &QLineEdit::returnPressed, this, &CSearchDialogBar::EnterPressed);
 }
 
@@ -80,6 +82,16 @@ bool CSearchDialogBar::DatabaseSearchEnabled() const
     return m_databaseSearch->isEnabled();
 }
 
+void CSearchDialogBar::SetWebSearchHost(const QString& host)
+{
+    m_webSearchHost = host;
+    const bool usable = !WebSearchAddress(host, {}).isEmpty();
+    m_webSearch->setEnabled(usable);
+    m_webSearch->setToolTip(usable ? QStringLiteral("%1 でWeb検索します").arg(host.trimmed())
+                                   : QStringLiteral("Web検索のホスト名が設定されていません。"
+                                                    "[表示]メニューの[オプション設定]で設定してください。"));
+}
+
 void CSearchDialogBar::SaveHistory()
 {
     m_history.Save();
@@ -103,7 +115,9 @@ void CSearchDialogBar::SearchDatabase()
 void CSearchDialogBar::SearchWeb()
 {
     // Whether a browser opens is the desktop's business; nothing is reported either way.
-    QDesktopServices::openUrl(QUrl(WebSearchAddress(TakeTextIntoHistory())));
+    const QString address = WebSearchAddress(m_webSearchHost, TakeTextIntoHistory());
+    if (!address.isEmpty())
+        QDesktopServices::openUrl(QUrl(address));
 }
 
 bool CSearchDialogBar::eventFilter(QObject* watched, QEvent* event)

@@ -5,7 +5,9 @@
 //
 // Invariants: the box's drop-down list always shows the history's items; the search restart
 // flag is set from start-up and whenever the box gets the focus, and cleared by every find from
-// the bar, so the first find after the user came to the box may select a match at the caret.
+// the bar, so the first find after the user came to the box may select a match at the caret;
+// "ブラウザ" is enabled exactly while the web search host makes an address, and otherwise its
+// tool tip tells where to set the host.
 #pragma once
 
 #include "app/search_history.h"
@@ -33,6 +35,8 @@ public:
     // "検索" is enabled while a database is open (disabled at start).
     void SetDatabaseSearchEnabled(bool enabled);
     bool DatabaseSearchEnabled() const;
+    // The web search service's host (the setting "Options/WebSearchHost", read at creation).
+    void SetWebSearchHost(const QString& host);
     // The encoding button (text "UNICODE" at start); the frame handles its clicks.
     QPushButton* EncodingButton() const { return m_encoding; }
     const SearchHistory& History() const { return m_history; }
@@ -68,6 +72,8 @@ private:
 
     QComboBox* m_box = nullptr;
     QPushButton* m_databaseSearch = nullptr;
+    QPushButton* m_webSearch = nullptr;
+    QString m_webSearchHost;
     QPushButton* m_encoding = nullptr;
     QPointer<CQuirelView> m_view;
     SearchHistory m_history;

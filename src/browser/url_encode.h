@@ -8,6 +8,7 @@
 
 QByteArray UrlEncode(const QString& text);
 
-// The web search address for `words`: the search address template with every "#KEY#"
-// replaced by UrlEncode(words).
-QString WebSearchAddress(const QString& words);
+// The web search address for `words` at the service's `host`: "https://HOST/?Keywords=#KEY#"
+// with every "#KEY#" replaced by UrlEncode(words). A host written with "http://" keeps it. Empty
+// when `host` is empty or not a host (with an optional port).
+QString WebSearchAddress(const QString& host, const QString& words);

@@ -64,3 +64,23 @@ bool WriteDefaultFontLog(const QByteArray& logFont)
     settings.sync();
     return settings.status() == QSettings::NoError;
 }
+
+QString ReadWebSearchHost()
+{
+    return QSettings().value("Options/WebSearchHost").toString();
+}
+
+void WriteWebSearchHost(const QString& host)
+{
+    QSettings().setValue("Options/WebSearchHost", host);
+}
+
+QByteArray ReadWindowGeometry()
+{
+    return QSettings().value("Options/WindowGeometry").toByteArray();
+}
+
+void WriteWindowGeometry(const QByteArray& geometry)
+{
+    QSettings().setValue("Options/WindowGeometry", geometry);
+}

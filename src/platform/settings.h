@@ -27,3 +27,13 @@ int ReadKeyboardLayout();
 // present only when exactly 92 bytes are stored.
 std::optional<QByteArray> ReadDefaultFontLog();
 bool WriteDefaultFontLog(const QByteArray& logFont);
+
+// The host of the web search service ("Options/WebSearchHost"), empty until the user sets it
+// in the options dialog; it may carry "http://" for a service without TLS.
+QString ReadWebSearchHost();
+void WriteWebSearchHost(const QString& host);
+
+// The main window's size and place as QWidget::saveGeometry gives them
+// ("Options/WindowGeometry"), empty until the program first quit.
+QByteArray ReadWindowGeometry();
+void WriteWindowGeometry(const QByteArray& geometry);

@@ -2,6 +2,7 @@
 #include "browser/url_encode.h"
 
 #include <gtest/gtest.h>
+#include <utility>
 
 namespace {
 
@@ -15,11 +16,20 @@ TEST(UrlEncode, EncodesEveryByteButSpaceAndFourMarks)
     EXPECT_EQ(UrlEncode({}), "");
 }
 
-TEST(UrlEncode, WebSearchAddressPutsTheWordsInPlaceOfTheKey)
+TEST(UrlEncode, WebSearchAddressPutsTheWordsInPlaceOfTheKeyAtAUsableHostOnly)
 {
-    const QString address = WebSearchAddress(QStringLiteral("日本 abc"));
-    EXPECT_TRUE(address.endsWith(QStringLiteral("/?Keywords=%E6%97%A5%E6%9C%AC+%61%62%63"))) << address.toStdString();
-    EXPECT_FALSE(address.contains(QStringLiteral("#KEY#")));
+    const QString words = QStringLiteral("日本 abc");
+    const QString query = QStringLiteral("/?Keywords=%E6%97%A5%E6%9C%AC+%61%62%63");
+    const std::pair<QString, QString> cases[] = {
+        {"search.example.jp", "https://search.example.jp" + query},
+        {" http://search.example.jp:8080/ ", "http://search.example.jp:8080" + query},
+        {"", ""},
+        {"search.example.jp/path?x=", ""},
+        {"user:secret@search.example.jp", ""},
+        {"a b", ""},
+    };
+    for (const auto& [host, expected] : cases)
+        EXPECT_EQ(WebSearchAddress(host, words), expected) << host.toStdString();
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 // The options dialog: its start from the settings or their defaults, OK storing exactly what is
-// shown (an empty kinsoku set included), and cancel storing nothing.
+// shown (an empty kinsoku set included, the web search host without blanks), and cancel storing
+// nothing.
 #include "app/option_dialog.h"
 
 #include "platform/settings.h"
@@ -12,11 +13,11 @@
 
 namespace {
 
-// The four settings as one text, "-" for a missing one.
+// The five settings as one text, "-" for a missing one.
 QString Stored()
 {
     QStringList values;
-    for (const char* key : {"LeftKin", "RightKin", "LinespaceWider", "KeyboardLayout"})
+    for (const char* key : {"LeftKin", "RightKin", "LinespaceWider", "KeyboardLayout", "WebSearchHost"})
         values << QSettings().value(QStringLiteral("Options/") + key, "-").toString();
     return values.join(u'|');
 }
@@ -28,14 +29,18 @@ TEST(OptionDialog, StartsFromTheStoredOptionsOrTheirDefaults)
     EXPECT_EQ(defaults.findChild<QLineEdit*>("rightKin")->text(), ReadRightKin());
     EXPECT_FALSE(defaults.findChild<QCheckBox*>("linespaceWider")->isChecked());
     EXPECT_TRUE(defaults.findChild<QRadioButton*>("windowsLayout")->isChecked());
+    EXPECT_EQ(defaults.findChild<QLineEdit*>("webSearchHost")->text(), "");
 
     QSettings().setValue("Options/LeftKin", QStringLiteral("、"));
     QSettings().setValue("Options/LinespaceWider", 1);
     QSettings().setValue("Options/KeyboardLayout", 1);
+    QSettings().setValue("Options/WebSearchHost", "search.example.jp");
     COption stored;
+    EXPECT_EQ(stored.findChild<QLineEdit*>("webSearchHost")->text(), "search.example.jp");
     EXPECT_EQ(stored.findChild<QLineEdit*>("leftKin")->text(), QStringLiteral("、"));
     EXPECT_TRUE(stored.findChild<QCheckBox*>("linespaceWider")->isChecked());
     EXPECT_TRUE(stored.findChild<QRadioButton*>("diamondLayout")->isChecked());
+    QSettings().remove("Options");
 }
 
 TEST(OptionDialog, OkStoresWhatIsShownAndCancelNothing)
@@ -47,8 +52,9 @@ TEST(OptionDialog, OkStoresWhatIsShownAndCancelNothing)
         dialog.findChild<QLineEdit*>("rightKin")->setText(QStringLiteral("「「"));
         dialog.findChild<QCheckBox*>("linespaceWider")->setChecked(true);
         dialog.findChild<QRadioButton*>("diamondLayout")->setChecked(true);
+        dialog.findChild<QLineEdit*>("webSearchHost")->setText(" search.example.jp ");
         ok ? dialog.accept() : dialog.reject();
-        EXPECT_EQ(Stored(), ok ? QStringLiteral("|「「|1|1") : QStringLiteral("-|-|-|-"));
+        EXPECT_EQ(Stored(), ok ? QStringLiteral("|「「|1|1|search.example.jp") : QStringLiteral("-|-|-|-|-"));
     }
     EXPECT_EQ(ReadLeftKin(), "") << "an empty set is not replaced by the default";
     QSettings().remove("Options");

@@ -123,15 +123,22 @@ TEST_F(SearchBarTest, EnterDatabaseSearchAndWebSearch)
     Click("databaseSearch");
     EXPECT_EQ(searched, QStringList({"memo"}));
 
+    // Without a host ブラウザ is off and says where the host is set.
+    auto* webSearch = bar.findChild<QPushButton*>("webSearch");
+    EXPECT_FALSE(webSearch->isEnabled());
+    EXPECT_TRUE(webSearch->toolTip().contains(QStringLiteral("オプション設定")));
+    const QString host = QStringLiteral("search.example.jp");
+    bar.SetWebSearchHost(host);
+    ASSERT_TRUE(webSearch->isEnabled());
+
     QTextBrowser browser; // its anchorClicked signal stands in for the user's browser
     QList<QUrl> opened;
     QObject::connect(&browser, &QTextBrowser::anchorClicked, [&](const QUrl& url) { opened << url; });
-    const QString scheme = QUrl(WebSearchAddress({})).scheme();
-    QDesktopServices::setUrlHandler(scheme, &browser, "anchorClicked");
+    QDesktopServices::setUrlHandler("https", &browser, "anchorClicked");
     bar.SetText(QStringLiteral("日本 abc"));
     Click("webSearch");
-    QDesktopServices::unsetUrlHandler(scheme);
-    EXPECT_EQ(opened, QList<QUrl>({QUrl(WebSearchAddress(QStringLiteral("日本 abc")))}));
+    QDesktopServices::unsetUrlHandler("https");
+    EXPECT_EQ(opened, QList<QUrl>({QUrl(WebSearchAddress(host, QStringLiteral("日本 abc")))}));
     EXPECT_EQ(bar.History().Items(), QStringList({QStringLiteral("日本 abc"), "memo"}));
 }
 
