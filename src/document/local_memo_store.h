@@ -18,6 +18,7 @@ public:
     QString DisplayName() const override { return m_database->Path(); }
     int Count() override { return m_database->Count(); }
     int CurrentRecord() const override { return m_database->CurrentPosition(); }
+    int Place() override { return m_database->CurrentPosition() + 1; }
     const MemoHeader& CurrentHeader() const override { return m_database->CurrentHeader(); }
     void SetCurrentHeader(const MemoHeader& header) override { m_database->SetCurrentHeader(header); }
     void BeginNew() override;

@@ -17,6 +17,9 @@ public:
     virtual int Count() = 0;
     // The current record (a position or an nID); -1 for a new memo.
     virtual int CurrentRecord() const = 0;
+    // The current record's place in display order, counted from 1; 0 for a new memo, -1 when
+    // it cannot be told.
+    virtual int Place() = 0;
     virtual const MemoHeader& CurrentHeader() const = 0;
     virtual void SetCurrentHeader(const MemoHeader& header) = 0;
 

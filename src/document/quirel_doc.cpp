@@ -283,6 +283,7 @@ void CQuirelDoc::CloseStore()
         return;
     m_store.reset();
     m_pathName.clear();
+    m_placeText.clear();
     UpdateAllViews(kHintStoreClosed);
     SetTitle(UntitledName());
 }
@@ -291,7 +292,10 @@ StoreStatus CQuirelDoc::GetStoreStatus() const
 {
     if (!m_store)
         return {};
-    return {m_store->DisplayName(), RecordCountText(m_store->Count())};
+    const int count = m_store->Count();
+    const int place = m_store->Place();
+    return {m_store->DisplayName(), RecordCountText(count),
+            place >= 0 && count >= 0 ? MemoPlaceText(place, count) : QString()};
 }
 
 void CQuirelDoc::UpdateStoreTitle()
@@ -300,6 +304,7 @@ void CQuirelDoc::UpdateStoreTitle()
         return;
     const StoreStatus status = GetStoreStatus();
     m_title = QStringLiteral("%1 %2 ").arg(status.name, status.countText);
+    m_placeText = status.placeText;
     if (IsReadOnly())
         m_title += ReadOnlyTitleMark() + u' ';
     m_views.OnTitleChanged(m_title);

@@ -28,10 +28,11 @@ struct ServerShortcut;
 
 enum class DocumentMode { kTextFile, kLocalDatabase, kServer };
 
-// The two parts of the window title in database mode.
+// The two parts of the window title in database mode, and the current memo's place.
 struct StoreStatus {
     QString name;      // the .qrl path, or host:database:table
     QString countText; // "データ数 N"
+    QString placeText; // "n / N"; empty when the store cannot tell
 };
 
 class CQuirelDoc {
@@ -54,6 +55,9 @@ public:
     void SetModifiedFlag(bool modified = true) { m_modified = modified; }
     const QString& PathName() const { return m_pathName; }
     const QString& Title() const { return m_title; }
+    // The current memo's place in database mode ("n / N", see StoreStatus), as of the last
+    // title change; empty in text-file mode.
+    const QString& PlaceText() const { return m_placeText; }
     // Text-file mode takes the title as given; database mode shows the store's status instead.
     void SetTitle(const QString& title);
     // The current record of the open database; -1 for a new memo or without a database.
@@ -173,4 +177,5 @@ private:
     bool m_modified = false;
     QString m_pathName;
     QString m_title;
+    QString m_placeText;
 };

@@ -221,3 +221,8 @@ QString TextFileIncompleteText(const QString& path, const QString& reason)
     return QStringLiteral("ファイルを保存できませんでした。直接書き込んでいたため、ディスク上のファイルは不完全です。\n%1\n%2")
         .arg(path, reason);
 }
+
+QString MemoPlaceText(int place, int count)
+{
+    return QStringLiteral("%1 / %2").arg(place > 0 ? QString::number(place) : QStringLiteral("新規")).arg(count);
+}

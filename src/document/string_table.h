@@ -81,3 +81,6 @@ QString TableDropFailedText(const QString& table);
 // failure that leaves the file on disk cut short.
 QString TextFileWrittenInPlaceText(const QString& path);
 QString TextFileIncompleteText(const QString& path, const QString& reason);
+// The status bar's place of the current memo among `count` memos: "n / N", "新規 / N" for a
+// memo not stored yet (place 0).
+QString MemoPlaceText(int place, int count);

@@ -67,6 +67,11 @@ QByteArray Count(const QString& table)
     return "select count(*) from " + table.toUtf8();
 }
 
+QByteArray CountUpTo(const QString& table, int nID)
+{
+    return Count(table) + " where nID <= " + Number(nID);
+}
+
 QByteArray LoadRecord(const QString& table, int nID)
 {
     return "select nID,Title,TheKeys,CreatedAt,TheDateTime,MainData,Logfont,AttachID from " + table.toUtf8()

@@ -24,6 +24,8 @@ QByteArray ShowTables();
 QByteArray FirstRow(const QString& table);
 // Reads count(*).
 QByteArray Count(const QString& table);
+// Reads count(*) of the rows with nID up to `nID`.
+QByteArray CountUpTo(const QString& table, int nID);
 
 // Reads nID, Title, TheKeys, CreatedAt, TheDateTime, MainData, Logfont, AttachID of one row.
 QByteArray LoadRecord(const QString& table, int nID);

@@ -299,6 +299,17 @@ int CServerStore::CountRecords()
     return count.value_or(-1);
 }
 
+// The rows up to the current nID: nIDs order the table, with gaps where rows were deleted.
+int CServerStore::Place()
+{
+    if (currentId == -1)
+        return 0;
+    std::optional<QByteArray> count;
+    if (!m_connected || !IsPlainTableName(m_table) || !QueryFirst(MemoSql::CountUpTo(m_table, currentId), count))
+        return -1;
+    return ToInt(count.value_or("-1"));
+}
+
 int CServerStore::CountTableRecords(const QString& name)
 {
     return CountRows(name).value_or(-1);

@@ -134,6 +134,7 @@ public:
     QString DisplayName() const override { return GetDisplayName(); }
     int Count() override { return CountRecords(); }
     int CurrentRecord() const override { return currentId; }
+    int Place() override;
     const MemoHeader& CurrentHeader() const override { return record; }
     void SetCurrentHeader(const MemoHeader& header) override { record = header; }
     void BeginNew() override;

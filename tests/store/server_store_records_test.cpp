@@ -177,6 +177,7 @@ TEST_F(ServerStoreTest, MovesWrapAroundAndSurviveRowsDeletedElsewhere)
         EXPECT_EQ(store.GetEdgeId(direction), -1);
     }
     EXPECT_EQ(store.currentId, -1) << "an empty table leaves the new memo";
+    EXPECT_EQ(store.Place(), 0);
     EXPECT_EQ(store.GetNeighbourId(-1, 1), -2);
 
     Elsewhere("insert into memo (nID, MainData) values (3, 'c'), (7, 'g'), (9, 'i')");
@@ -203,10 +204,12 @@ TEST_F(ServerStoreTest, MovesWrapAroundAndSurviveRowsDeletedElsewhere)
     store.Step(true);
     EXPECT_EQ(store.currentId, 9);
     EXPECT_EQ(store.LoadCurrent(), QStringLiteral("i"));
+    EXPECT_EQ(store.Place(), 2) << "the place counts rows, not nIDs";
 
     Elsewhere("drop table memo");
     EXPECT_EQ(store.CountRecords(), -1);
     EXPECT_EQ(store.recordCount, 2) << "a failed count keeps the last one";
+    EXPECT_EQ(store.Place(), -1);
     store.Step(true);
     EXPECT_EQ(store.currentId, 9);
 }
