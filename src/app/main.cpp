@@ -22,7 +22,6 @@ int main(int argc, char** argv)
         return RunPrintPdfCommand(arguments);
 
     CQuirelApp quirel;
-    if (!quirel.InitInstance(arguments))
-        return 1;
+    quirel.InitInstance(arguments);
     return QApplication::exec();
 }

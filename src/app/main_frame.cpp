@@ -5,6 +5,7 @@
 #include "app/replace_dialog.h"
 #include "app/search_dialog_bar.h"
 #include "app/text_cut.h"
+#include "app/wait_cursor.h"
 #include "app/widget_prompts.h"
 #include "browser/view/sabrel_list.h"
 #include "connect/view/widget_connect_prompts.h"
@@ -16,6 +17,7 @@
 #include "import/view/ren_import_widget.h"
 #include "mail/view/attach_dialog.h"
 #include "mail/view/message_drop_view.h"
+#include "platform/settings.h"
 
 #include <QClipboard>
 #include <QCloseEvent>
@@ -34,6 +36,7 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <optional>
 #include <span>
 
 using namespace FrameCommand;
@@ -160,6 +163,13 @@ constexpr ToolBarButton kToolBarButtons[] = {
 constexpr int kViewCommands[] = {
     ViewCommand::kCopy,      ViewCommand::kCut,        ViewCommand::kPaste,      ViewCommand::kUndo,    ViewCommand::kDelete,
     ViewCommand::kSelectAll, ViewCommand::kSearchWord, ViewCommand::kChangeFont, ViewCommand::kKeyList,
+};
+
+// Commands that may take a while (loading, saving, laying out or printing): the wait cursor
+// shows while they run.
+constexpr int kLongCommands[] = {
+    kOpenLocalDatabase, kOpenServer, kSave, kSaveAsText, kNewMemo, kFirst, kPrevious, kNext, kLast, kDeleteMemo,
+    kTitleList, kPrinterSetup, ViewCommand::kChangeFont, PrintCommand::kPrint, PrintCommand::kPrintPreview,
 };
 
 // Commands whose features come later: they are in the menu and say so when chosen.
@@ -341,7 +351,10 @@ void CMainFrame::CreateSearchBar()
     // Enter is handled once the search box's own handling is over (a posted message).
     connect(m_searchBar, &CSearchDialogBar::EnterPressed, this, &CMainFrame::OnSearchEnter, Qt::QueuedConnection);
     connect(m_searchBar, &CSearchDialogBar::DatabaseSearchRequested, this,
-            [this](const QString& words) { ShowListOutcome(m_listPages->Search(words)); });
+            [this](const QString& words) {
+                WaitCursor wait;
+                ShowListOutcome(m_listPages->Search(words));
+            });
     connect(m_searchBar->EncodingButton(), &QPushButton::clicked, this, &CMainFrame::ChangeEncoding);
 }
 
@@ -351,6 +364,9 @@ void CMainFrame::CreateStatusBar()
     m_changedPane->setObjectName(QStringLiteral("changedPane"));
     m_positionPane = Pane(QStringLiteral("00000:000 Page 0000"));
     m_positionPane->setObjectName(QStringLiteral("positionPane"));
+    m_placePane = Pane(QStringLiteral("00000 / 00000"));
+    m_placePane->setObjectName(QStringLiteral("placePane"));
+    statusBar()->addPermanentWidget(m_placePane);
     statusBar()->addPermanentWidget(m_changedPane);
     statusBar()->addPermanentWidget(m_positionPane);
 }
@@ -361,6 +377,9 @@ void CMainFrame::RunCommand(int command)
 {
     if (!CommandEnabled(command))
         return;
+    std::optional<WaitCursor> wait;
+    if (std::ranges::find(kLongCommands, command) != std::end(kLongCommands))
+        wait.emplace();
     if (IsViewCommand(command))
         m_view->RunMenuCommand(command);
     else if (!RunDocumentCommand(command) && !RunFrameCommand(command))
@@ -551,6 +570,7 @@ void CMainFrame::OnHostCommand(int command)
 
 bool CMainFrame::OpenDocumentFile(const QString& path)
 {
+    WaitCursor wait;
     const bool opened = m_doc->OpenDocumentFile(path);
     m_view->Refresh();
     return opened;
@@ -648,10 +668,9 @@ void CMainFrame::OnUpdate(int hint)
 {
     switch (hint) {
     case kHintNewMemo:
-        m_view->ShowStore(&m_doc->TextStore());
-        break;
     case kHintLoaded:
-        // A database memo is shown in its own font; a text file in the default one.
+        // A database memo, a new one too, is shown in the font of its header, the one it is saved
+        // with; a text file in the default one.
         m_view->ShowStore(&m_doc->TextStore(),
                           m_doc->IsDatabaseOpen() ? std::optional(m_doc->CurrentHeader().font) : std::nullopt);
         break;
@@ -672,6 +691,8 @@ void CMainFrame::OnModeChanged(bool databaseOpen)
 void CMainFrame::OnTitleChanged(const QString& title)
 {
     setWindowTitle(QStringLiteral("%1 - %2").arg(title.trimmed(), QCoreApplication::applicationName()));
+    // The document changes its title after every change of the current memo.
+    m_placePane->setText(m_doc->PlaceText());
 }
 
 void CMainFrame::AddRecentFile(const QString& path)
@@ -688,9 +709,10 @@ void CMainFrame::ShowStatusMessage(const QString& text)
 
 void CMainFrame::closeEvent(QCloseEvent* event)
 {
-    if (m_doc->SaveModified())
+    if (m_doc->SaveModified()) {
+        WriteWindowGeometry(saveGeometry());
         event->accept();
-    else
+    } else
         event->ignore();
 }
 

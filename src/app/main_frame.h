@@ -2,8 +2,9 @@
 // the tool bar, the search bar and the status bar around the view. Menu, tool-bar and editor
 // key commands are routed to the view first, then to the document, then to the frame; what is
 // left goes to the application (ApplicationCommand). As the document's DocumentViews it shows
-// each new text store in the view, switches the search bar between text-file and database mode
-// and keeps the caption.
+// each new text store in the view (a database memo in its header's font), switches the search
+// bar between text-file and database mode, and keeps the caption and the memo's place "n / N".
+// Its size and place are saved whenever it closes; long commands show the wait cursor.
 //
 // Invariants: the view always shows the document's current text store; every command's action
 // is enabled exactly while the command may run, and a disabled command does nothing however it
@@ -151,6 +152,7 @@ private:
     QList<QAction*> m_recentEntries;
     QLabel* m_changedPane = nullptr;
     QLabel* m_positionPane = nullptr;
+    QLabel* m_placePane = nullptr; // "n / N" in database mode
     QHash<int, QAction*> m_actions;
     RecentFileList m_recentFiles;
     // Made at the first printer setup: finding the default printer may take a moment.

@@ -3,6 +3,9 @@
 
 #include "app/main_frame.h"
 #include "app/option_dialog.h"
+#include "app/qt_translation.h"
+#include "app/search_dialog_bar.h"
+#include "app/wait_cursor.h"
 #include "browser/page_file.h"
 #include "document/quirel_doc.h"
 #include "document/user_prompts.h"
@@ -24,26 +27,33 @@ CQuirelApp::CQuirelApp(UserPrompts* prompts) : m_prompts(prompts) {}
 
 CQuirelApp::~CQuirelApp() = default;
 
-bool CQuirelApp::InitInstance(const QStringList& arguments)
+void CQuirelApp::InitInstance(const QStringList& arguments)
 {
     InitSettingsIdentity();
     QCoreApplication::setApplicationVersion(kVersion);
+    InstallQtTranslation();
     CPageFile::RemoveStale(); // list pages left by a run that crashed
 
     m_frame = std::make_unique<CMainFrame>(m_prompts);
     QObject::connect(m_frame.get(), &CMainFrame::ApplicationCommand, m_frame.get(),
                      [this](int command) { OnCommand(command); });
+    // The frame saves its geometry whenever it closes.
+    if (!m_frame->restoreGeometry(ReadWindowGeometry()))
+        m_frame->resize(m_frame->screen()->availableSize() * 3 / 4);
 
     CQuirelDoc& document = m_frame->Document();
     const QString path = arguments.value(1);
-    if (!(path.isEmpty() ? document.OnNewDocument() : document.OnOpenDocument(path)))
-        return false;
+    bool opened = false;
+    if (!path.isEmpty()) {
+        WaitCursor wait;
+        opened = document.OnOpenDocument(path);
+    }
+    if (!opened)
+        document.OnNewDocument();
 
-    m_frame->resize(m_frame->screen()->availableSize() * 3 / 4);
     m_frame->show();
     m_frame->setAcceptDrops(true);
     LoadOptions();
-    return true;
 }
 
 void CQuirelApp::LoadOptions()
@@ -51,7 +61,9 @@ void CQuirelApp::LoadOptions()
     m_options = {ReadLeftKin(), ReadRightKin(), ReadLinespaceWider(), ReadKeyboardLayout()};
     if (!m_frame)
         return;
+    m_frame->SearchBar()->SetWebSearchHost(ReadWebSearchHost());
     CQuirelView* view = m_frame->View();
+    WaitCursor wait;
     view->Editor().SetKinsoku(m_options.leftKin, m_options.rightKin);
     view->Editor().RelayoutAll(false);
     view->Refresh();

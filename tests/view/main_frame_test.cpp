@@ -1,11 +1,13 @@
 // The application shell: menu 128 and the tool bar as described, the enabling of commands in
 // each mode, the mode switch and the encoding button, the search word and Enter paths, the
-// caption, closing, recent files and drops; the save dialog, the file filters and start-up.
+// caption and the memo's place, closing, recent files and drops, the font of a new and a loaded
+// memo, the wait cursor; the save dialog, the file filters and start-up.
 #include "app/main_frame.h"
 
 #include "app/quirel_app.h"
 #include "app/save_dialog.h"
 #include "app/search_dialog_bar.h"
+#include "app/wait_cursor.h"
 #include "app/widget_prompts.h"
 #include "browser/view/sabrel_list.h"
 #include "document/local_database.h"
@@ -19,6 +21,9 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDialog>
+#include <QFileInfo>
+#include <QMessageBox>
 #include <QLabel>
 #include <QMenuBar>
 #include <QMimeData>
@@ -53,6 +58,8 @@ protected:
     void Type(const QString& text) { QTest::keyClicks(frame.View(), text); }
     QString Changed() const { return frame.findChild<QLabel*>("changedPane")->text(); }
     QPushButton* Encoding() const { return frame.SearchBar()->EncodingButton(); }
+    QString Place() const { return frame.findChild<QLabel*>("placePane")->text(); }
+    QString ShownFace() const { return frame.View()->Format().font.lfFaceName; }
 
     // Opens a new, empty local database through the menu.
     QString OpenNewDatabase()
@@ -136,8 +143,10 @@ TEST_F(MainFrameTest, TextModeEnablesOnlyTheTextCommandsAndTheEncodingAndSaveOnc
 
 TEST_F(MainFrameTest, DatabaseModeEnablesItsCommandsAndDeleteOnlyForAStoredMemoUntilClosed)
 {
+    EXPECT_EQ(Place(), "");
     const QString path = OpenNewDatabase();
     EXPECT_EQ(frame.windowTitle(), path + " データ数 0 - Quirel");
+    EXPECT_EQ(Place(), "新規 / 0");
     for (int command : {kNewMemo, kFirst, kPrevious, kNext, kLast, kCloseDatabase, kProperties, kTitleList, kImport})
         EXPECT_TRUE(frame.Action(command)->isEnabled()) << command;
     EXPECT_FALSE(frame.Action(kDeleteMemo)->isEnabled()) << "a new memo is not stored yet";
@@ -154,8 +163,10 @@ TEST_F(MainFrameTest, DatabaseModeEnablesItsCommandsAndDeleteOnlyForAStoredMemoU
     EXPECT_FALSE(frame.Action(kSave)->isEnabled());
     EXPECT_EQ(Changed(), "　　");
     EXPECT_EQ(frame.windowTitle(), path + " データ数 1 - Quirel");
+    EXPECT_EQ(Place(), "1 / 1");
 
     frame.RunCommand(kCloseDatabase);
+    EXPECT_EQ(Place(), "");
     EXPECT_FALSE(frame.Document().IsDatabaseOpen());
     EXPECT_TRUE(Encoding()->isEnabled());
     EXPECT_EQ(Encoding()->text(), "UTF-8") << "closing does not switch the encoding back";
@@ -179,6 +190,39 @@ TEST_F(MainFrameTest, MovingClosingTheDatabaseOrQuittingOffersTheUnsavedMemoFirs
     prompts.saveDialogs = {{kSaveDialogGoOn}};
     frame.RunCommand(kNext);
     EXPECT_EQ(frame.Document().TextStore().WholeText(), "");
+}
+
+TEST_F(MainFrameTest, ANewMemoIsShownInTheFontItIsSavedWithAndATextInTheDefaultOne)
+{
+    const QString defaultFace = ShownFace();
+    OpenNewDatabase();
+    const QString memoFace = frame.Document().CurrentHeader().font.lfFaceName;
+    ASSERT_NE(memoFace, defaultFace) << "a new memo's font differs from the page's default";
+    EXPECT_EQ(ShownFace(), memoFace);
+    Type("memo");
+    prompts.saveDialogs = {{kSaveDialogSave, QStringLiteral("title"), std::nullopt}};
+    frame.RunCommand(kSave);
+    frame.RunCommand(kFirst);
+    EXPECT_EQ(ShownFace(), memoFace) << "loaded after its save";
+    frame.RunCommand(kNewMemo);
+    EXPECT_EQ(ShownFace(), memoFace);
+    frame.RunCommand(kCloseDatabase);
+    EXPECT_EQ(ShownFace(), defaultFace);
+}
+
+TEST_F(MainFrameTest, TheWaitCursorGivesWayToDialogsAndLeavesNoCursorBehind)
+{
+    {
+        WaitCursor wait;
+        EXPECT_EQ(QGuiApplication::overrideCursor()->shape(), Qt::WaitCursor);
+        QDialog question;
+        question.show();
+        EXPECT_EQ(QGuiApplication::overrideCursor()->shape(), Qt::ArrowCursor);
+        question.hide();
+        EXPECT_EQ(QGuiApplication::overrideCursor()->shape(), Qt::WaitCursor);
+        question.show(); // still open when the operation ends
+    }
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
 }
 
 TEST_F(MainFrameTest, EncodingButtonCyclesAfterTheQuestion)
@@ -386,31 +430,47 @@ protected:
     CQuirelApp app{&prompts};
 };
 
-TEST_F(QuirelAppTest, WithoutAPathStartsAnUntitledTextAndLoadsTheOptions)
+TEST_F(QuirelAppTest, WithoutAPathStartsAnUntitledTextInJapaneseAndLoadsTheOptions)
 {
     QSettings().setValue("Options/LeftKin", "、");
     QSettings().setValue("Options/KeyboardLayout", 1);
-    ASSERT_TRUE(app.InitInstance({"quirel"}));
+    QSettings().setValue("Options/WebSearchHost", "search.example.jp");
+    app.InitInstance({"quirel"});
     EXPECT_TRUE(app.MainFrame()->isVisible());
     EXPECT_TRUE(app.MainFrame()->acceptDrops());
     EXPECT_EQ(app.MainFrame()->windowTitle(), "無題 - Quirel");
     EXPECT_EQ(app.Options().leftKin, "、");
     EXPECT_EQ(app.Options().keyboardLayout, 1);
+    EXPECT_TRUE(app.MainFrame()->SearchBar()->findChild<QPushButton*>("webSearch")->isEnabled());
     QSettings().remove("Options");
+
+    // Qt's standard buttons (message 106 among them) say what the program's own questions say.
+    QMessageBox box;
+    box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+    EXPECT_EQ(box.button(QMessageBox::Yes)->text(), "はい(&Y)");
+    EXPECT_EQ(box.button(QMessageBox::No)->text(), "いいえ(&N)");
 }
 
-TEST_F(QuirelAppTest, APathIsOpenedAndAFailureEndsStartUpBeforeTheWindowShows)
+TEST_F(QuirelAppTest, APathIsOpenedADeclinedOneLeavesAnUntitledTextAndTheWindowKeepsItsPlace)
 {
     const QString path = folder.Path("start.txt");
     WriteBytes(path, "\xEF\xBB\xBFstart");
-    ASSERT_TRUE(app.InitInstance({"quirel", path}));
+    app.InitInstance({"quirel", path});
     EXPECT_EQ(app.MainFrame()->Document().TextStore().WholeText(), "start");
+    const QRect place(20, 30, 760, 520);
+    app.MainFrame()->setGeometry(place);
+    ASSERT_TRUE(app.MainFrame()->close());
 
-    CQuirelApp failing(&prompts);
+    CQuirelApp declined(&prompts);
+    const QString missing = folder.Path("Memo.qrl");
     prompts.answers = {kAnswerNo}; // do not create the missing database (103)
-    EXPECT_FALSE(failing.InitInstance({"quirel", folder.Path("missing.qrl")}));
-    EXPECT_FALSE(failing.MainFrame()->isVisible());
+    declined.InitInstance({"quirel", missing});
     EXPECT_EQ(prompts.shown.last(), MessageText(kMsgCreateLocalDatabase));
+    EXPECT_TRUE(declined.MainFrame()->isVisible());
+    EXPECT_EQ(declined.MainFrame()->windowTitle(), "無題 - Quirel");
+    EXPECT_FALSE(QFileInfo::exists(missing));
+    EXPECT_EQ(declined.MainFrame()->geometry(), place);
+    QSettings().remove("Options");
 }
 
 } // namespace
