@@ -46,6 +46,7 @@ constexpr Entry kEntries[] = {
      u"メールソフトによってはご利用いただけません。\n\n"
      u"注意：UNICODE でのみ定義された文字を含む場合は文字を変換できないことがあります。\n"},
     {kMsgShareConnectFailed, u"Brindle Hub に接続ができませんでした。"},
+    {kMsgAttachmentsUnreachable, u"添付ファイルにアクセスできませんでした。"},
 };
 
 } // namespace
@@ -220,4 +221,21 @@ QString TextFileIncompleteText(const QString& path, const QString& reason)
 {
     return QStringLiteral("ファイルを保存できませんでした。直接書き込んでいたため、ディスク上のファイルは不完全です。\n%1\n%2")
         .arg(path, reason);
+}
+
+QString MailBodyTooLongText(int limit)
+{
+    return QStringLiteral("本文が長すぎるため、メールを作成できませんでした。メールソフトに渡せる本文はおよそ %1 文字までです。"
+                          "本文を短くしてから、もう一度送信してください。")
+        .arg(limit);
+}
+
+QString MailAttachmentsTooLongText()
+{
+    return QStringLiteral("添付ファイルの名前が長すぎるため、メールを作成できませんでした。");
+}
+
+QString MailProgramFailedText()
+{
+    return QStringLiteral("メールソフトを起動できませんでした。");
 }

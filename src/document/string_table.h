@@ -28,6 +28,7 @@ enum MessageId : int {
     kMsgShowAgain = 121,
     kMsgMailNotice = 122,
     kMsgShareConnectFailed = 150,
+    kMsgAttachmentsUnreachable = 153,
 };
 
 // The string table entry; empty for an id without one.
@@ -81,3 +82,9 @@ QString TableDropFailedText(const QString& table);
 // failure that leaves the file on disk cut short.
 QString TextFileWrittenInPlaceText(const QString& path);
 QString TextFileIncompleteText(const QString& path, const QString& reason);
+// A mail refused because its body (about `limit` characters of such text would pass) or its
+// attachment paths do not fit the command line of the mail program, and a mail program that
+// could not be started.
+QString MailBodyTooLongText(int limit);
+QString MailAttachmentsTooLongText();
+QString MailProgramFailedText();
