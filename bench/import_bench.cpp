@@ -144,10 +144,8 @@ void ImportServer(benchmark::State& state)
         return state.SkipWithError("no server");
     PrintedPrompts prompts;
     CServerStore store(prompts);
-    const MariaDbAccount& account = TheServer().account;
-    if (store.Connect(account.user, account.password, account.user, TheServer().HostField()) != 1)
+    if (!TheServer().Connect(store))
         return state.SkipWithError("cannot connect");
-    store.SetTableName(kTable);
     for (auto _ : state) {
         state.PauseTiming();
         TheServer().Empty();

@@ -97,10 +97,8 @@ void Register(benchmark::State& state)
         return state.SkipWithError("no server");
     PrintedPrompts prompts;
     CServerStore store(prompts);
-    const MariaDbAccount& account = TheServer().account;
-    if (store.Connect(account.user, account.password, account.user, TheServer().HostField()) != 1)
+    if (!TheServer().Connect(store))
         return state.SkipWithError("cannot connect");
-    store.SetTableName(kTable);
     QStringList paths;
     for (const Message& message : Messages().messages)
         paths << message.path;

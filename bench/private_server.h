@@ -4,6 +4,7 @@
 #pragma once
 
 #include "store/memo_sql.h"
+#include "store/server_store.h"
 #include "support/test_mariadb.h"
 
 #include <QString>
@@ -35,6 +36,14 @@ struct PrivateServer {
     {
         const MariaDbAddress address = server->Address();
         return QStringLiteral("%1:%2").arg(address.host).arg(address.port);
+    }
+    // Connects a store to the account's table.
+    bool Connect(CServerStore& store) const
+    {
+        if (store.Connect(account.user, account.password, account.user, HostField()) != 1)
+            return false;
+        store.SetTableName(table);
+        return true;
     }
     // Empties the table, so every run inserts into the same state.
     bool Empty() const
