@@ -101,7 +101,7 @@ ComposedMail ComposeForXdgEmail(const MailDraft& draft)
         const QByteArray key = uri.endsWith('?') ? "body=" : "&body=";
         const qsizetype room = kMaxArgumentBytes - uri.size() - key.size();
         if (body.size() > room)
-            return {ComposedMail::kBodyTooLong, {}, int(room * draft.body.size() / body.size())};
+            return {ComposedMail::kBodyTooLong, {}, int(qMax<qsizetype>(room, 0) * draft.body.size() / body.size())};
         uri += key + body;
     }
     return {ComposedMail::kNone, {QStringLiteral("xdg-email"), {QString::fromLatin1(uri)}}};
