@@ -159,11 +159,9 @@ BENCHMARK(ImportServer)->Unit(benchmark::kMillisecond)->UseRealTime()->Iteration
 
 void InsertDirect(benchmark::State& state)
 {
-    if (!TheServer().ok)
-        return state.SkipWithError("no server");
-    MYSQL* mysql = ConnectDirect(TheServer().server->Address(), TheServer().account);
+    MYSQL* mysql = TheServer().ConnectDirect();
     if (!mysql)
-        return state.SkipWithError("cannot connect");
+        return state.SkipWithError("no server");
     struct Utf8Note {
         QByteArray title, keys, body;
     };

@@ -117,11 +117,9 @@ BENCHMARK(Register)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1)
 
 void RegisterDirect(benchmark::State& state)
 {
-    if (!TheServer().ok)
-        return state.SkipWithError("no server");
-    MYSQL* mysql = ConnectDirect(TheServer().server->Address(), TheServer().account);
+    MYSQL* mysql = TheServer().ConnectDirect();
     if (!mysql)
-        return state.SkipWithError("cannot connect");
+        return state.SkipWithError("no server");
     const QByteArray font = "//1,9,1,-16,0,0,0,0,0,0,0,1,0,0,0,1,ＭＳ Ｐ明朝";
     QTemporaryDir share;
     for (auto _ : state) {

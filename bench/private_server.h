@@ -45,6 +45,8 @@ struct PrivateServer {
         store.SetTableName(table);
         return true;
     }
+    // The client library's own connection to the account; null without a server.
+    MYSQL* ConnectDirect() const;
     // Empties the table, so every run inserts into the same state.
     bool Empty() const
     {
@@ -72,4 +74,9 @@ inline QByteArray EscapeDirect(MYSQL* mysql, const QByteArray& text)
     QByteArray escaped(2 * text.size() + 1, Qt::Uninitialized);
     escaped.truncate(qsizetype(mysql_real_escape_string(mysql, escaped.data(), text.constData(), text.size())));
     return escaped;
+}
+
+inline MYSQL* PrivateServer::ConnectDirect() const
+{
+    return ok ? ::ConnectDirect(server->Address(), account) : nullptr;
 }
