@@ -14,6 +14,7 @@
 #include "import/server_import_target.h"
 #include "platform/settings.h"
 #include "printed_prompts.h"
+#include "private_server.h"
 #include "ratio_reporter.h"
 #include "document/rollback_journal.h"
 #include "store/memo_sql.h"
@@ -131,36 +132,9 @@ void WriteGrowth(benchmark::State& state)
 }
 BENCHMARK(WriteGrowth)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1)->Repetitions(3)->ReportAggregatesOnly();
 
-// The private server with one account and its empty memo table.
-struct Server {
-    std::unique_ptr<TestMariaDbServer> server;
-    MariaDbAccount account;
-    bool ok = false;
-
-    Server()
-    {
-        server = std::make_unique<TestMariaDbServer>(PrivateMariaDbFolder(QStringLiteral("import-bench")));
-        QString error;
-        if (!server->Start(error)) {
-            std::fprintf(stderr, "no server: %s\n", qPrintable(error));
-            return;
-        }
-        MariaDbAdmin admin(server->Address());
-        account = admin.CreateAccount(QStringLiteral("bench_import"));
-        admin.Exec("SET GLOBAL general_log = 0"); // the log would be most of the work
-        ok = admin.Exec("use bench_import") && admin.Exec(MemoSql::CreateTable(kTable));
-    }
-    // Empties the table, so every run inserts into the same state.
-    bool Empty()
-    {
-        MariaDbAdmin admin(server->Address());
-        return admin.Exec("truncate table bench_import.memo");
-    }
-};
-
-Server& TheServer()
+PrivateServer& TheServer()
 {
-    static Server server;
+    static PrivateServer server(QStringLiteral("import-bench"), QStringLiteral("bench_import"), kTable);
     return server;
 }
 
@@ -170,11 +144,8 @@ void ImportServer(benchmark::State& state)
         return state.SkipWithError("no server");
     PrintedPrompts prompts;
     CServerStore store(prompts);
-    const MariaDbAddress address = TheServer().server->Address();
-    const MariaDbAccount& account = TheServer().account;
-    if (store.Connect(account.user, account.password, account.user, QStringLiteral("%1:%2").arg(address.host).arg(address.port)) != 1)
+    if (!TheServer().Connect(store))
         return state.SkipWithError("cannot connect");
-    store.SetTableName(kTable);
     for (auto _ : state) {
         state.PauseTiming();
         TheServer().Empty();
@@ -186,24 +157,11 @@ void ImportServer(benchmark::State& state)
 }
 BENCHMARK(ImportServer)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1)->Repetitions(3)->ReportAggregatesOnly();
 
-QByteArray EscapeDirect(MYSQL* mysql, const QByteArray& text)
-{
-    QByteArray escaped(2 * text.size() + 1, Qt::Uninitialized);
-    escaped.truncate(qsizetype(mysql_real_escape_string(mysql, escaped.data(), text.constData(), text.size())));
-    return escaped;
-}
-
 void InsertDirect(benchmark::State& state)
 {
-    if (!TheServer().ok)
+    MYSQL* mysql = TheServer().ConnectDirect();
+    if (!mysql)
         return state.SkipWithError("no server");
-    MYSQL* mysql = mysql_init(nullptr);
-    mysql_options(mysql, MYSQL_SET_CHARSET_NAME, "UTF8");
-    const MariaDbAddress address = TheServer().server->Address();
-    const QByteArray user = TheServer().account.user.toUtf8();
-    if (!mysql_real_connect(mysql, address.host.toUtf8().constData(), user.constData(),
-                            TheServer().account.password.toUtf8().constData(), user.constData(), address.port, nullptr, 0))
-        return state.SkipWithError("cannot connect");
     struct Utf8Note {
         QByteArray title, keys, body;
     };

@@ -18,6 +18,7 @@
 #include "store/server_store.h"
 #include "support/test_mariadb.h"
 #include "printed_prompts.h"
+#include "private_server.h"
 #include "ratio_reporter.h"
 
 #include <QCoreApplication>
@@ -93,16 +94,7 @@ Setup& Server()
 
 MYSQL* ConnectDirect(const MariaDbAccount& account)
 {
-    MYSQL* mysql = mysql_init(nullptr);
-    mysql_options(mysql, MYSQL_SET_CHARSET_NAME, "UTF8");
-    const MariaDbAddress address = Server().server->Address();
-    const QByteArray user = account.user.toUtf8();
-    if (!mysql_real_connect(mysql, address.host.toUtf8().constData(), user.constData(),
-                            account.password.toUtf8().constData(), user.constData(), address.port, nullptr, 0)) {
-        mysql_close(mysql);
-        return nullptr;
-    }
-    return mysql;
+    return ConnectDirect(Server().server->Address(), account);
 }
 
 // Sends a reading statement and reads every row, as the store does, without converting.

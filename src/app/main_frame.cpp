@@ -4,17 +4,20 @@
 #include "app/app_icons.h"
 #include "app/replace_dialog.h"
 #include "app/search_dialog_bar.h"
+#include "app/suppressible_message.h"
 #include "app/text_cut.h"
 #include "app/wait_cursor.h"
 #include "app/widget_prompts.h"
 #include "browser/view/sabrel_list.h"
 #include "connect/view/widget_connect_prompts.h"
 #include "document/quirel_doc.h"
+#include "document/string_table.h"
 #include "document/text_file.h"
 #include "editor/view/print_commands.h"
 #include "editor/view/quirel_view.h"
 #include "import/ren_import_command.h"
 #include "import/view/ren_import_widget.h"
+#include "mail/mail_sending.h"
 #include "mail/view/attach_dialog.h"
 #include "mail/view/message_drop_view.h"
 #include "platform/settings.h"
@@ -171,9 +174,6 @@ constexpr int kLongCommands[] = {
     kOpenLocalDatabase, kOpenServer, kSave, kSaveAsText, kNewMemo, kFirst, kPrevious, kNext, kLast, kDeleteMemo,
     kTitleList, kPrinterSetup, ViewCommand::kChangeFont, PrintCommand::kPrint, PrintCommand::kPrintPreview,
 };
-
-// Commands whose features come later: they are in the menu and say so when chosen.
-constexpr int kNotYetAvailable[] = {kSendMail};
 
 bool IsViewCommand(int command)
 {
@@ -404,9 +404,10 @@ bool CMainFrame::CommandEnabled(int command) const
     case kProperties:
     case kTitleList:
     case kAttachmentFolder:
-    case kSendMail:
     case kImport:
         return database;
+    case kSendMail:
+        return CanSendMemoAsMail(*m_doc);
     case kNewMemo: // a server table begins a new memo with 新規作成
         return m_doc->Mode() == DocumentMode::kLocalDatabase;
     case kDeleteMemo:
@@ -471,6 +472,13 @@ bool CMainFrame::RunDocumentCommand(int command)
         RunAttachmentFolderCommand(doc, m_prompts, this);
         UpdateCommandStates(); // the check mark follows the count
         return true;
+    case kSendMail:
+        if (CanSendMemoAsMail(doc)) {
+            ShowSuppressibleMessage(kMsgMailNotice, m_prompts);
+            SendMemoAsMail(doc, m_prompts);
+            m_view->setFocus();
+        }
+        return true;
     case kNewMemo:
     case kFirst:
     case kLast:
@@ -493,10 +501,6 @@ bool CMainFrame::RunDocumentCommand(int command)
 
 bool CMainFrame::RunFrameCommand(int command)
 {
-    if (std::ranges::find(kNotYetAvailable, command) != std::end(kNotYetAvailable)) {
-        TellNotAvailableYet();
-        return true;
-    }
     if (IsRecentFileCommand(command)) {
         const QString path = m_recentFiles.Files().value(command - kRecentFile);
         // An entry whose file is gone is dropped; one that failed otherwise may work next time.
@@ -591,11 +595,6 @@ void CMainFrame::SetUpPrinter()
     // The memo keeps its layout with its font: it has to be saved again.
     if (m_doc->IsDatabaseOpen())
         m_doc->SetMemoFont(m_view->Format().font);
-}
-
-void CMainFrame::TellNotAvailableYet()
-{
-    m_prompts.Ask(QStringLiteral("この機能はまだ利用できません。"), PromptButtons::kOk);
 }
 
 void CMainFrame::ChangeEncoding()

@@ -126,7 +126,6 @@ private:
     bool RunFrameCommand(int command);
     void OnHostCommand(int command);
     void SetUpPrinter();
-    void TellNotAvailableYet();
     void ChangeEncoding();
     void ShowStatus(const QString& position, const QString& changed);
     // The search word (the view's selection, its first 32 characters) into the search box.

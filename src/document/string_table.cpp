@@ -46,6 +46,7 @@ constexpr Entry kEntries[] = {
      u"メールソフトによってはご利用いただけません。\n\n"
      u"注意：UNICODE でのみ定義された文字を含む場合は文字を変換できないことがあります。\n"},
     {kMsgShareConnectFailed, u"Brindle Hub に接続ができませんでした。"},
+    {kMsgAttachmentsUnreachable, u"添付ファイルにアクセスできませんでした。"},
 };
 
 } // namespace
@@ -225,4 +226,21 @@ QString TextFileIncompleteText(const QString& path, const QString& reason)
 QString MemoPlaceText(int place, int count)
 {
     return QStringLiteral("%1 / %2").arg(place > 0 ? QString::number(place) : QStringLiteral("新規")).arg(count);
+}
+
+QString MailBodyTooLongText(int limit)
+{
+    return QStringLiteral("本文が長すぎるため、メールを作成できませんでした。メールソフトに渡せる本文はおよそ %1 文字までです。"
+                          "本文を短くしてから、もう一度送信してください。")
+        .arg(limit);
+}
+
+QString MailAttachmentsTooLongText()
+{
+    return QStringLiteral("添付ファイルの名前が長すぎるため、メールを作成できませんでした。");
+}
+
+QString MailProgramFailedText()
+{
+    return QStringLiteral("メールソフトを起動できませんでした。");
 }

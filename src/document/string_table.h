@@ -28,6 +28,7 @@ enum MessageId : int {
     kMsgShowAgain = 121,
     kMsgMailNotice = 122,
     kMsgShareConnectFailed = 150,
+    kMsgAttachmentsUnreachable = 153,
 };
 
 // The string table entry; empty for an id without one.
@@ -84,3 +85,9 @@ QString TextFileIncompleteText(const QString& path, const QString& reason);
 // The status bar's place of the current memo among `count` memos: "n / N", "新規 / N" for a
 // memo not stored yet (place 0).
 QString MemoPlaceText(int place, int count);
+// A mail refused because its body (about `limit` characters of such text would pass) or its
+// attachment paths do not fit the command line of the mail program, and a mail program that
+// could not be started.
+QString MailBodyTooLongText(int limit);
+QString MailAttachmentsTooLongText();
+QString MailProgramFailedText();

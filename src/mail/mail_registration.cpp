@@ -51,21 +51,26 @@ MailRegistration::MailRegistration(CServerStore& store, UserPrompts& prompts, Re
 RegistrationSummary MailRegistration::Register(const QStringList& paths)
 {
     RegistrationSummary summary;
+    // (1): one folder for the batch rather than one a message: making and removing a folder
+    // costs about as much as storing a memo.
+    const QTemporaryDir work;
     for (qsizetype i = 0; i < paths.size(); ++i) {
         m_progress.Progress(int(i + 1), int(paths.size()));
-        summary.outcomes << RegisterOne(paths[i]);
+        summary.outcomes << (work.isValid() ? RegisterOne(paths[i], work.path()) : MailOutcome{paths[i], MailOutcome::kUnreadable, {}});
     }
     return summary;
 }
 
-MailOutcome MailRegistration::RegisterOne(const QString& path)
+MailOutcome MailRegistration::RegisterOne(const QString& path, const QString& work)
 {
-    // (1): the folder and whatever the reader left in it go when this returns.
-    QTemporaryDir folder;
     OutlookMessage message;
-    if (!folder.isValid() || !ReadMessageFile(path, folder.path(), message))
-        return {path, MailOutcome::kUnreadable, {}};
-    return StoreMessage(path, message, folder.path());
+    const MailOutcome outcome = ReadMessageFile(path, work, message) ? StoreMessage(path, message, work)
+                                                                      : MailOutcome{path, MailOutcome::kUnreadable, {}};
+    // (1): whatever this message left (a duplicate's files, a failed copy's rest) goes now.
+    const QDir folder(work);
+    for (const QFileInfo& left : folder.entryInfoList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System))
+        left.isDir() && !left.isSymLink() ? QDir(left.filePath()).removeRecursively() : QFile::remove(left.filePath());
+    return outcome;
 }
 
 MailOutcome MailRegistration::StoreMessage(const QString& path, const OutlookMessage& message, const QString& folder)

@@ -5,8 +5,9 @@
 // angle brackets) as its MailID; its attachments go into MOUNT/Quirel/TABLE/AttachID.
 //
 // Invariants:
-// (1) Each message is read into a temporary folder of its own, removed when the message is
-//     done, so that two registrations never meet and no extracted file is left behind.
+// (1) Each batch reads its messages into a temporary folder of its own, emptied when a message
+//     is done and removed with the batch, so that two registrations never meet and no extracted
+//     file is left behind.
 // (2) A message is stored once: one whose id is in the table already, or that an earlier
 //     message of the same batch stored, is a duplicate; no memo is made and none of its
 //     attachments is copied.
@@ -67,7 +68,7 @@ public:
     RegistrationSummary Register(const QStringList& paths);
 
 private:
-    MailOutcome RegisterOne(const QString& path);
+    MailOutcome RegisterOne(const QString& path, const QString& work);
     MailOutcome StoreMessage(const QString& path, const OutlookMessage& message, const QString& folder);
     // The table's attachment root, mounting the share at the first need of the batch; empty
     // (after message 150, once) when it cannot be reached.

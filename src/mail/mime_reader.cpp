@@ -191,10 +191,16 @@ int ReadMimeMessage(const QString& path, const QString& folder, OutlookMessage& 
     std::call_once(initialised, [] { g_mime_init(); });
     message.Clear();
 
-    const GObjectPtr<GMimeStream> stream(
-        g_mime_stream_fs_open(QFile::encodeName(path).constData(), O_RDONLY, 0, nullptr));
-    if (!stream)
+    // Read whole into memory: over a file, the parser's reads and the decoding of each part
+    // seek and read the file again in small blocks, which cost more than the parse itself.
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
         return 0;
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return 0;
+    const GObjectPtr<GMimeStream> stream(
+        g_mime_stream_mem_new_with_buffer(reinterpret_cast<const char*>(bytes.constData()), size_t(bytes.size())));
     // Raw 8-bit headers that are not UTF-8 are taken to be in the ANSI code page (Shift_JIS in
     // Japanese mail) rather than GMime's default of ISO-8859-1.
     const QByteArray ansiName = ansi.Name();

@@ -128,7 +128,7 @@ TEST_F(MainFrameTest, TextModeEnablesOnlyTheTextCommandsAndTheEncodingAndSaveOnc
     for (int command : {kNew, kOpenTextFile, kOpenLocalDatabase, kOpenServer, kSaveAsText, kReplace, kOptions, kAbout})
         EXPECT_TRUE(frame.Action(command)->isEnabled()) << command;
     for (int command : {kNewMemo, kFirst, kPrevious, kNext, kLast, kCloseDatabase, kProperties, kDeleteMemo, kTitleList,
-                        kImport, kSave})
+                        kImport, kSave, kSendMail})
         EXPECT_FALSE(frame.Action(command)->isEnabled()) << command;
     EXPECT_TRUE(Encoding()->isEnabled());
     EXPECT_FALSE(frame.SearchBar()->DatabaseSearchEnabled());
@@ -151,6 +151,7 @@ TEST_F(MainFrameTest, DatabaseModeEnablesItsCommandsAndDeleteOnlyForAStoredMemoU
         EXPECT_TRUE(frame.Action(command)->isEnabled()) << command;
     EXPECT_FALSE(frame.Action(kDeleteMemo)->isEnabled()) << "a new memo is not stored yet";
     EXPECT_FALSE(frame.Action(kSave)->isEnabled());
+    EXPECT_FALSE(frame.Action(kSendMail)->isEnabled()) << "mail goes out from server tables only";
     EXPECT_FALSE(Encoding()->isEnabled());
     EXPECT_EQ(Encoding()->text(), "UTF-8") << "a database's text is UTF-8";
     EXPECT_TRUE(frame.SearchBar()->DatabaseSearchEnabled());
