@@ -48,13 +48,9 @@ bool CQuirelApp::InitInstance(const QStringList& arguments)
 
 void CQuirelApp::LoadOptions()
 {
-    m_options = {ReadLeftKin(), ReadRightKin(), ReadLinespaceWider(), ReadKeyboardLayout()};
-    if (!m_frame)
-        return;
-    CQuirelView* view = m_frame->View();
-    view->Editor().SetKinsoku(m_options.leftKin, m_options.rightKin);
-    view->Editor().RelayoutAll(false);
-    view->Refresh();
+    m_options = ReadEditorOptions();
+    if (m_frame)
+        m_frame->View()->SetOptions(m_options);
 }
 
 void CQuirelApp::OnCommand(int command)
