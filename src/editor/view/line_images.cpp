@@ -18,7 +18,7 @@ int WidthOf(const CAttrString& text, int from, int to)
 // bottom is placed on the bottom of the line band.
 QPixmap ParagraphMark()
 {
-    QPixmap mark(8, 16);
+    QPixmap mark(LineImages::kParagraphMarkWidth, 16);
     mark.fill(Qt::transparent);
     QPainter painter(&mark);
     const QColor ink(128, 128, 128);

@@ -18,6 +18,9 @@
 
 class LineImages {
 public:
+    // The paragraph-end mark's width behind a line's text.
+    static constexpr int kParagraphMarkWidth = 8;
+
     LineImages();
 
     void SetStyle(const QFont& font, int pitch, qreal devicePixelRatio);

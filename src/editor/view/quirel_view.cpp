@@ -267,13 +267,27 @@ void CQuirelView::RefreshArea(const QRect& area)
 CQuirelView::ScreenState CQuirelView::CurrentScreenState() const
 {
     const CPageFormat& format = Format();
-    return {format.verticalScroll, format.horizontalOffset, m_store ? m_store->TotalLines() : 0,
-            format.caret,          format.anchor,           m_composition.Active()};
+    ScreenState state;
+    state.verticalScroll = format.verticalScroll;
+    state.horizontalOffset = format.horizontalOffset;
+    state.caret = format.caret;
+    state.anchor = format.anchor;
+    state.composing = m_composition.Active();
+    if (m_store) {
+        const int line = format.caret.line;
+        state.totalLines = m_store->TotalLines();
+        state.caretX = m_editor.CaretWindowX();
+        state.caretLine = m_store->LineAttributed(line);
+        state.lengthAbove = m_store->LineLength(line - 1);
+    }
+    return state;
 }
 
 // The display lines between the old and new caret and anchor (a changed selection lies between
-// them). An edit rewraps its paragraph from the line before the edit (a hanging character may
-// move back) to the paragraph's end. Anything that moves the other lines repaints everything.
+// them). An edit rewraps its paragraph to its end, and may move a hanging character back onto
+// the line above. On one line without a selection, only the stretch from the first character
+// that changed (from the caret when none did) to the end of the longer text. Anything that
+// moves the other lines repaints everything.
 QRect CQuirelView::ChangedArea(const ScreenState& before) const
 {
     const ScreenState after = CurrentScreenState();
@@ -282,15 +296,29 @@ QRect CQuirelView::ChangedArea(const ScreenState& before) const
         return rect();
     int first = std::min({before.caret.line, before.anchor.line, after.caret.line, after.anchor.line});
     int last = std::max({before.caret.line, before.anchor.line, after.caret.line, after.anchor.line});
+    const bool noSelection = before.caret == before.anchor && after.caret == after.anchor;
     if (m_edited) {
-        first = std::max(first - 1, 0);
+        const bool lineAboveKept =
+            noSelection && after.caret.line == before.caret.line && after.lengthAbove == before.lengthAbove;
+        first = std::max(first - (lineAboveKept ? 0 : 1), 0);
         if (const CTextPara* para = m_store->FindParagraph(last))
             last = para->firstLine + para->LineCount() - 1;
     }
     const CPageFormat& format = Format();
     const int top = format.LineTop(first) - format.verticalScroll;
     const int bottom = format.LineTop(last) - format.verticalScroll + format.LinePitch();
-    return QRect(0, top, format.clientWidth, bottom - top) & QRect(0, 0, format.clientWidth, format.clientHeight);
+    QRect area(0, top, format.clientWidth, bottom - top);
+    if (first == last && noSelection) {
+        const int textLeft = format.horizontalOffset + format.marginLeft;
+        const QString& old = before.caretLine.Text();
+        const QString& now = after.caretLine.Text();
+        const qsizetype kept = std::ranges::mismatch(old, now).in1 - old.begin();
+        const int right = textLeft + int(std::max(before.caretLine.TotalWidth(), after.caretLine.TotalWidth())) +
+                          LineImages::kParagraphMarkWidth;
+        area.setLeft(std::min({textLeft + int(before.caretLine.WidthOf(0, kept)), before.caretX, after.caretX}));
+        area.setRight(std::max({right, before.caretX + kCaretWidth, after.caretX + kCaretWidth}));
+    }
+    return area & QRect(0, 0, format.clientWidth, format.clientHeight);
 }
 
 // ---- scrolling
@@ -830,14 +858,16 @@ void CQuirelView::paintEvent(QPaintEvent* event)
         return;
     }
     const CPageFormat& format = Format();
-    PaintPages(painter);
+    PaintPages(painter, event->rect());
     m_lineImages.SetStyle(m_measurer.Font(), format.LinePitch(), devicePixelRatioF());
     painter.setFont(m_measurer.Font());
     const QRect dirty = event->rect();
-    const int end = std::min(format.EndVisibleLine(), m_store->TotalLines() + m_composition.ExtraLines());
-    for (int row = format.FirstVisibleLine(); row < end; ++row) {
+    const int rows = m_store->TotalLines() + m_composition.ExtraLines();
+    for (int row = std::max(format.LineAtY(dirty.top()), 0); row < rows; ++row) {
         const int top = format.LineTop(row) - format.verticalScroll;
-        if (top > dirty.bottom() || top + format.LinePitch() <= dirty.top())
+        if (top > dirty.bottom())
+            break;
+        if (top + format.LinePitch() <= dirty.top())
             continue;
         const int line = m_composition.StoreLine(row);
         if (line < 0)
@@ -851,37 +881,42 @@ void CQuirelView::paintEvent(QPaintEvent* event)
 }
 
 // White pages with a black outline and the grey frame around the text area, on the background.
-// Every pixel is filled once: the background only beside, between and below the pages.
-void CQuirelView::PaintPages(QPainter& painter) const
+// Every pixel is filled once: the background only beside, between and below the pages. Fills
+// outside the area being painted are skipped (a keystroke repaints a strip of one line).
+void CQuirelView::PaintPages(QPainter& painter, const QRect& area) const
 {
     const CPageFormat& format = Format();
+    const auto fill = [&](const QRect& r, const QColor& colour) {
+        if (r.intersects(area))
+            painter.fillRect(r, colour);
+    };
     const int left = format.horizontalOffset;
     const int right = left + format.pageWidth;
-    painter.fillRect(0, 0, std::max(left, 0), height(), kBackground);
-    painter.fillRect(right, 0, std::max(width() - right, 0), height(), kBackground);
+    fill(QRect(0, 0, std::max(left, 0), height()), kBackground);
+    fill(QRect(right, 0, std::max(width() - right, 0), height()), kBackground);
     const QRect frame(QPoint(format.marginLeft - kFrameOutsideMargin, format.marginTop - kFrameOutsideMargin),
                       QPoint(format.pageWidth - format.marginRight + kFrameOutsideMargin - 1,
                              format.pageHeight - format.marginBottom + kFrameOutsideMargin - 1));
     // A one-pixel outline just inside the rectangle, drawn as four fills (a pen strokes a path).
-    const auto outline = [&painter](const QRect& r, const QColor& colour) {
-        painter.fillRect(r.left(), r.top(), r.width(), 1, colour);
-        painter.fillRect(r.left(), r.bottom(), r.width(), 1, colour);
-        painter.fillRect(r.left(), r.top(), 1, r.height(), colour);
-        painter.fillRect(r.right(), r.top(), 1, r.height(), colour);
+    const auto outline = [&fill](const QRect& r, const QColor& colour) {
+        fill(QRect(r.left(), r.top(), r.width(), 1), colour);
+        fill(QRect(r.left(), r.bottom(), r.width(), 1), colour);
+        fill(QRect(r.left(), r.top(), 1, r.height()), colour);
+        fill(QRect(r.right(), r.top(), 1, r.height()), colour);
     };
     const int stride = format.PageStride();
     int top = -(format.verticalScroll % stride);
     for (; top < format.clientHeight; top += stride) {
         const QRect page(QPoint(left, top + format.pageGap), QSize(format.pageWidth, format.pageHeight));
-        painter.fillRect(left, top, format.pageWidth, format.pageGap, kBackground);
-        painter.fillRect(left, page.bottom() + 1, format.pageWidth, format.pageGap, kBackground);
-        painter.fillRect(page.adjusted(1, 1, -1, -1), Qt::white);
+        fill(QRect(left, top, format.pageWidth, format.pageGap), kBackground);
+        fill(QRect(left, page.bottom() + 1, format.pageWidth, format.pageGap), kBackground);
+        fill(page.adjusted(1, 1, -1, -1), Qt::white);
         outline(page, Qt::black);
         outline(frame.translated(page.topLeft()), kTextFrame);
     }
-    painter.fillRect(left, top, format.pageWidth, std::max(height() - top, 0), kBackground);
+    fill(QRect(left, top, format.pageWidth, std::max(height() - top, 0)), kBackground);
     // The corner between the scroll bars.
-    painter.fillRect(QRect(QPoint(format.clientWidth, format.clientHeight), size()), kBackground);
+    fill(QRect(QPoint(format.clientWidth, format.clientHeight), size()), kBackground);
 }
 
 void CQuirelView::PaintLine(QPainter& painter, int line, int top)

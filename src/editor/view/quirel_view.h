@@ -149,6 +149,9 @@ private:
         TextPosition caret;
         TextPosition anchor;
         bool composing = false;
+        int caretX = 0;        // in the window
+        CAttrString caretLine; // the caret's display line
+        int lengthAbove = -1;  // of the display line above the caret's
     };
     ScreenState CurrentScreenState() const;
     // The part of the text area to repaint after a key or an input method event (edits since
@@ -180,7 +183,7 @@ private:
     void LayOutComposition();
     QRect CaretRect() const;
 
-    void PaintPages(QPainter& painter) const;
+    void PaintPages(QPainter& painter, const QRect& area) const;
     void PaintLine(QPainter& painter, int line, int top);
     void PaintComposedLine(QPainter& painter, int row, int top);
 
