@@ -10,6 +10,7 @@
 #include "support/temp_files.h"
 
 #include <QApplication>
+#include <QBackingStore>
 #include <QClipboard>
 #include <QDir>
 #include <QFileInfo>
@@ -210,6 +211,7 @@ TEST_F(ViewTest, InputMethodQueriesAndReplacementsWorkOnTheCaretsParagraph)
 TEST_F(ViewTest, AKeystrokeRepaintsTheLinesItChangedAndANewParagraphRepaintsAll)
 {
     Show(Lines(30));
+    view.clearFocus(); // no blinking caret between the window and the fresh paint compared
     view.Editor().Collapse({5, 0});
     view.Refresh();
     QRegion painted;
@@ -231,10 +233,19 @@ TEST_F(ViewTest, AKeystrokeRepaintsTheLinesItChangedAndANewParagraphRepaintsAll)
         QApplication::processEvents();
         return painted.boundingRect();
     };
+    // What the window shows is what a whole paint draws: nothing changed was left out.
+    const auto shownAsPainted = [&] {
+        const QImage shown = static_cast<QImage*>(view.backingStore()->paintDevice())->copy(view.rect());
+        return shown.convertToFormat(QImage::Format_RGB32) == view.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    };
     const QRect typed = paintAfter(Qt::Key_X);
     EXPECT_FALSE(typed.isEmpty());
     EXPECT_GE(typed.top(), LineTopInWindow(4));
     EXPECT_LE(typed.bottom(), LineTopInWindow(6));
+    EXPECT_TRUE(shownAsPainted());
+    paintAfter(Qt::Key_Left);
+    paintAfter(Qt::Key_Delete);
+    EXPECT_TRUE(shownAsPainted());
     EXPECT_EQ(paintAfter(Qt::Key_Return), view.rect());
 }
 
