@@ -110,7 +110,8 @@ ShownText& Paragraph()
 // Typing "a" and deleting it with Backspace, each key followed by the repaint it asked for.
 void TypeAndDelete(QWidget& target)
 {
-    for (const auto& [key, text] : {std::pair(Qt::Key_A, QStringLiteral("a")), std::pair(Qt::Key_Backspace, QString())}) {
+    for (const auto& [key, text] :
+         {std::pair(Qt::Key_A, QStringLiteral("a")), std::pair(Qt::Key_Backspace, QString())}) {
         QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
         QApplication::sendEvent(&target, &press);
         QApplication::processEvents();
@@ -142,10 +143,18 @@ void PlainKeystrokeIn100kCharParagraph(benchmark::State& state)
 {
     Keystrokes(state, Paragraph().plain);
 }
-BENCHMARK(ViewKeystrokeIn200kLineMemo)->Iterations(2000)->Repetitions(5)->ReportAggregatesOnly()->UseRealTime()->Unit(benchmark::kMicrosecond);
-BENCHMARK(PlainKeystrokeIn200kLineMemo)->Iterations(200)->Repetitions(5)->ReportAggregatesOnly()->UseRealTime()->Unit(benchmark::kMicrosecond);
-BENCHMARK(ViewKeystrokeIn100kCharParagraph)->Iterations(200)->Repetitions(5)->ReportAggregatesOnly()->UseRealTime()->Unit(benchmark::kMicrosecond);
-BENCHMARK(PlainKeystrokeIn100kCharParagraph)->Iterations(5)->Repetitions(5)->ReportAggregatesOnly()->UseRealTime()->Unit(benchmark::kMicrosecond);
+BENCHMARK(ViewKeystrokeIn200kLineMemo)
+    ->Iterations(2000)
+    ->Repetitions(5)->ReportAggregatesOnly()->UseRealTime()->Unit(benchmark::kMicrosecond);
+BENCHMARK(PlainKeystrokeIn200kLineMemo)
+    ->Iterations(200)
+    ->Repetitions(5)->ReportAggregatesOnly()->UseRealTime()->Unit(benchmark::kMicrosecond);
+BENCHMARK(ViewKeystrokeIn100kCharParagraph)
+    ->Iterations(200)
+    ->Repetitions(5)->ReportAggregatesOnly()->UseRealTime()->Unit(benchmark::kMicrosecond);
+BENCHMARK(PlainKeystrokeIn100kCharParagraph)
+    ->Iterations(5)
+    ->Repetitions(5)->ReportAggregatesOnly()->UseRealTime()->Unit(benchmark::kMicrosecond);
 
 const QList<QString>& PastedLines()
 {
@@ -202,8 +211,12 @@ void ReadAndLayOut(benchmark::State& state)
     for (auto _ : state)
         readAndLayOut();
 }
-BENCHMARK(PasteAndUndo)->Iterations(2)->Repetitions(5)->ReportAggregatesOnly()->UseRealTime()->Unit(benchmark::kMillisecond);
-BENCHMARK(ReadAndLayOut)->Iterations(2)->Repetitions(5)->ReportAggregatesOnly()->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(PasteAndUndo)
+    ->Iterations(2)
+    ->Repetitions(5)->ReportAggregatesOnly()->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(ReadAndLayOut)
+    ->Iterations(2)
+    ->Repetitions(5)->ReportAggregatesOnly()->UseRealTime()->Unit(benchmark::kMillisecond);
 
 qint64 ResidentBytes()
 {

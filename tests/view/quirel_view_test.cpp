@@ -161,7 +161,8 @@ TEST_F(ViewTest, PreeditIsLaidOutInTheTextWrapsAndEntersTheStoreOnlyWhenCommitte
     EXPECT_EQ(store.TotalLines(), 2);
     EXPECT_FALSE(store.Edited() || view.Editor().Undo().CanUndo());
     const int preeditLeft = TextLeft() + (perLine - 10) * 8;
-    EXPECT_EQ(view.inputMethodQuery(Qt::ImCursorRectangle).toRect().topLeft(), QPoint(preeditLeft + 16, LineTopInWindow(0)));
+    EXPECT_EQ(view.inputMethodQuery(Qt::ImCursorRectangle).toRect().topLeft(),
+              QPoint(preeditLeft + 16, LineTopInWindow(0)));
     EXPECT_EQ(shown.pixelColor(preeditLeft + 24, LineTopInWindow(1) - 2), QColor(0, 0, 255)); // below the glyph
     EXPECT_EQ(Row(shown, 2), Row(before, 1)) << "the preedit pushed the last x's to a row of their own";
 
@@ -236,7 +237,8 @@ TEST_F(ViewTest, AKeystrokeRepaintsTheLinesItChangedAndANewParagraphRepaintsAll)
     // What the window shows is what a whole paint draws: nothing changed was left out.
     const auto shownAsPainted = [&] {
         const QImage shown = static_cast<QImage*>(view.backingStore()->paintDevice())->copy(view.rect());
-        return shown.convertToFormat(QImage::Format_RGB32) == view.grab().toImage().convertToFormat(QImage::Format_RGB32);
+        const QImage painted = view.grab().toImage();
+        return shown.convertToFormat(QImage::Format_RGB32) == painted.convertToFormat(QImage::Format_RGB32);
     };
     const QRect typed = paintAfter(Qt::Key_X);
     EXPECT_FALSE(typed.isEmpty());

@@ -522,7 +522,8 @@ QString CQuirelView::SelectionNearCaret() const
     const TextPosition start = m_editor.SelectionStart();
     TextPosition end = m_editor.SelectionEnd();
     const std::optional<ParaOffset> at = ToParaOffset(*m_store, start);
-    const std::optional<TextPosition> limit = at ? PositionAfter(*m_store, *at, kSurroundingReach, start.line) : std::nullopt;
+    const std::optional<TextPosition> limit =
+        at ? PositionAfter(*m_store, *at, kSurroundingReach, start.line) : std::nullopt;
     if (limit && Order(*limit) < Order(end))
         end = *limit;
     const QString text = m_store->Range(start, end).Text();
