@@ -26,7 +26,7 @@ public:
         const auto b = m_times.find(baseline);
         if (a == m_times.end() || b == m_times.end())
             return;
-        std::printf("%s / %s: %.2f real, %.2f CPU (goal: at most %.2f)\n", figure, baseline,
+        std::printf("%s / %s: %.3g real, %.3g CPU (goal: at most %g)\n", figure, baseline,
                     a->second.first / b->second.first, a->second.second / b->second.second, goal);
     }
 

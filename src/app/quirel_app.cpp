@@ -58,15 +58,12 @@ void CQuirelApp::InitInstance(const QStringList& arguments)
 
 void CQuirelApp::LoadOptions()
 {
-    m_options = {ReadLeftKin(), ReadRightKin(), ReadLinespaceWider(), ReadKeyboardLayout()};
+    m_options = ReadEditorOptions();
     if (!m_frame)
         return;
     m_frame->SearchBar()->SetWebSearchHost(ReadWebSearchHost());
-    CQuirelView* view = m_frame->View();
     WaitCursor wait;
-    view->Editor().SetKinsoku(m_options.leftKin, m_options.rightKin);
-    view->Editor().RelayoutAll(false);
-    view->Refresh();
+    m_frame->View()->SetOptions(m_options);
 }
 
 void CQuirelApp::OnCommand(int command)

@@ -9,19 +9,14 @@
 // kinsoku sets.
 #pragma once
 
+#include "platform/settings.h"
+
 #include <QString>
 #include <QStringList>
 #include <memory>
 
 class CMainFrame;
 class UserPrompts;
-
-struct EditorOptions {
-    QString leftKin;        // may not begin a line
-    QString rightKin;       // may not end a line
-    int linespaceWider = 0; // 1: wider line spacing
-    int keyboardLayout = 0; // kLayoutWindows or kLayoutDiamond
-};
 
 class CQuirelApp {
 public:
@@ -40,8 +35,8 @@ public:
 
     CMainFrame* MainFrame() const { return m_frame.get(); }
     const EditorOptions& Options() const { return m_options; }
-    // Reads the four options from section "Options" and gives the kinsoku sets to the editor,
-    // rewrapping the text shown, and the web search host to the search bar.
+    // Reads the four options from section "Options" and gives them to the view, which rewraps
+    // the text shown with the kinsoku sets, and the web search host to the search bar.
     void LoadOptions();
 
     // テキストファイルを開く (57601) and オプション設定 (32805).

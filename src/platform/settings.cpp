@@ -47,6 +47,11 @@ int ReadKeyboardLayout()
     return QSettings().value("Options/KeyboardLayout", 0).toInt();
 }
 
+EditorOptions ReadEditorOptions()
+{
+    return {ReadLeftKin(), ReadRightKin(), ReadLinespaceWider(), ReadKeyboardLayout()};
+}
+
 std::optional<QByteArray> ReadDefaultFontLog()
 {
     const QByteArray bytes = QSettings().value("Font/DefaultFontLog").toByteArray();

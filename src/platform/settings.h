@@ -1,5 +1,8 @@
 // The per-user settings store: QSettings in INI form under the company key "KORVAN".
-// Settings are read with their default at each use and written at once when changed.
+// Settings are read with their default at each use and written at once when changed, except
+// the editor options: those are read once into an EditorOptions snapshot, which its holders
+// read again after the options dialog has stored them (a QSettings costs microseconds, a key
+// press should cost none of them).
 #pragma once
 
 #include <QByteArray>
@@ -22,6 +25,16 @@ int ReadLinespaceWider();
 // The key layout of the editor ("Options"/"KeyboardLayout"): 0 Windows standard, any other
 // value the diamond cursor layout.
 int ReadKeyboardLayout();
+
+// The four options of section "Options" that the editor uses while it runs.
+struct EditorOptions {
+    QString leftKin;        // may not begin a line
+    QString rightKin;       // may not end a line
+    int linespaceWider = 0; // 1: wider line spacing
+    int keyboardLayout = 0; // kLayoutWindows or kLayoutDiamond
+    friend bool operator==(const EditorOptions&, const EditorOptions&) = default;
+};
+EditorOptions ReadEditorOptions();
 
 // The default font of new memos ("Font"/"DefaultFontLog"): a 92-byte LOGFONTW image,
 // present only when exactly 92 bytes are stored.

@@ -1,13 +1,16 @@
-// The editor widget driven by real Qt events on the offscreen platform: keys in both layouts,
-// input method commits, mouse, wheel, drops, menus, the clipboard, status texts, painting and
-// the key list file. Pages are laid out on a fixed 1000 x 1000 paper, never on a printer.
+// The editor widget driven by real Qt events on the offscreen platform: keys in both layouts and
+// the options snapshot, the input method (preedit laid out in the text, commits, replacements,
+// queries), mouse, wheel, drops, menus, the clipboard, status texts, painting and the areas
+// repainted, and the key list file. Pages are laid out on a fixed 1000 x 1000 paper, never on a printer.
 #include "editor/view/quirel_view.h"
 
 #include "editor/key_table.h"
 #include "editor/view/view_font.h"
+#include "platform/settings.h"
 #include "support/temp_files.h"
 
 #include <QApplication>
+#include <QBackingStore>
 #include <QClipboard>
 #include <QDir>
 #include <QFileInfo>
@@ -29,6 +32,7 @@ protected:
     {
         InstallFontSubstitutions();
         QSettings().setValue("Options/KeyboardLayout", kLayoutWindows);
+        view.SetOptions(ReadEditorOptions());
         view.resize(1100, 700);
         view.show();
         view.SetPaper({1000, 1000, view.logicalDpiX(), view.logicalDpiY()});
@@ -43,6 +47,12 @@ protected:
     TextPosition Caret() const { return view.Format().caret; }
     int TextLeft() const { return view.Format().horizontalOffset + view.Format().marginLeft; }
     int LineTopInWindow(int line) const { return view.Format().LineTop(line) - view.Format().verticalScroll; }
+    // Display row `row` of a picture of the view, across the page.
+    QImage Row(const QImage& image, int row) const
+    {
+        return image.copy(view.Format().horizontalOffset, LineTopInWindow(row), view.Format().pageWidth,
+                          view.Format().LinePitch());
+    }
     // A point in the left half of a half-width character, on the line's glyphs.
     QPoint PointAt(int line, int column) const { return {TextLeft() + column * 8 + 2, LineTopInWindow(line) + 4}; }
 
@@ -88,11 +98,14 @@ TEST_F(ViewTest, WindowsLayoutKeysTypeMoveAndKeepTab)
     EXPECT_EQ(Caret(), (TextPosition{1, 0}));
 }
 
-TEST_F(ViewTest, DiamondLayoutRunsTwoStrokeSequencesAndTypesAfterAFailedOne)
+TEST_F(ViewTest, DiamondLayoutOnceStoredOptionsAreGivenRunsTwoStrokeSequencesAndTypesAfterAFailedOne)
 {
     QSettings().setValue("Options/KeyboardLayout", kLayoutDiamond);
     Show("one\ntwo");
     QTest::keyClick(&view, Qt::Key_Down);
+    QTest::keyClick(&view, Qt::Key_D, Qt::ControlModifier); // keys read the snapshot, not the store
+    EXPECT_EQ(Caret(), (TextPosition{1, 0}));
+    view.SetOptions(ReadEditorOptions());
     QTest::keyClick(&view, Qt::Key_D, Qt::ControlModifier); // right
     EXPECT_EQ(Caret(), (TextPosition{1, 1}));
 
@@ -123,6 +136,119 @@ TEST_F(ViewTest, InputMethodCommitIsOneTypedStepAndTheMethodIsToldTheCaretAndFon
     EXPECT_EQ(Text(), "ad");
     view.RunMenuCommand(ViewCommand::kUndo);
     EXPECT_EQ(Text(), "abcd");
+}
+
+QInputMethodEvent Preedit(const QString& text, const QList<QInputMethodEvent::Attribute>& attributes = {})
+{
+    return QInputMethodEvent(text, attributes);
+}
+
+TEST_F(ViewTest, PreeditIsLaidOutInTheTextWrapsAndEntersTheStoreOnlyWhenCommitted)
+{
+    // The caret eight characters before the page edge; "next" is the second row.
+    const int perLine = view.Format().TextWidth() / 8;
+    Show(QString(perLine - 2, u'x') + "\nnext");
+    view.Editor().Collapse({0, perLine - 10});
+    view.Refresh();
+    const QImage before = view.grab().toImage();
+
+    QTextCharFormat converting;
+    converting.setBackground(QColor(0, 0, 255));
+    QInputMethodEvent composing = Preedit("日本語", {{QInputMethodEvent::TextFormat, 1, 2, converting},
+                                                     {QInputMethodEvent::Cursor, 1, 1, {}}});
+    QApplication::sendEvent(&view, &composing);
+    const QImage shown = view.grab().toImage();
+    EXPECT_EQ(store.TotalLines(), 2);
+    EXPECT_FALSE(store.Edited() || view.Editor().Undo().CanUndo());
+    const int preeditLeft = TextLeft() + (perLine - 10) * 8;
+    EXPECT_EQ(view.inputMethodQuery(Qt::ImCursorRectangle).toRect().topLeft(),
+              QPoint(preeditLeft + 16, LineTopInWindow(0)));
+    EXPECT_EQ(shown.pixelColor(preeditLeft + 24, LineTopInWindow(1) - 2), QColor(0, 0, 255)); // below the glyph
+    EXPECT_EQ(Row(shown, 2), Row(before, 1)) << "the preedit pushed the last x's to a row of their own";
+
+    QInputMethodEvent cancel = Preedit("");
+    QApplication::sendEvent(&view, &cancel);
+    EXPECT_EQ(Row(view.grab().toImage(), 1), Row(before, 1));
+
+    QApplication::sendEvent(&view, &composing);
+    QInputMethodEvent commit;
+    commit.setCommitString("日本語");
+    QApplication::sendEvent(&view, &commit);
+    EXPECT_EQ(Text(), QString(perLine - 10, u'x') + "日本語xxxxxxxx\nnext");
+    EXPECT_EQ(Row(view.grab().toImage(), 1), Row(shown, 1)) << "the text after the preedit wrapped as typed text";
+    view.RunMenuCommand(ViewCommand::kUndo);
+    EXPECT_EQ(store.LineText(0), QString(perLine - 2, u'x') + "\n");
+}
+
+// A reconversion: the input method reads the selected word around the caret, takes it back as
+// a replacement and commits its new spelling. A stretch that would split a pair is widened.
+TEST_F(ViewTest, InputMethodQueriesAndReplacementsWorkOnTheCaretsParagraph)
+{
+    Show("first\n今日は𠮷野家へ行く");
+    Select({1, 3}, {1, 7});
+    EXPECT_EQ(view.inputMethodQuery(Qt::ImSurroundingText).toString(), "今日は𠮷野家へ行く");
+    EXPECT_EQ(view.inputMethodQuery(Qt::ImCursorPosition).toInt(), 7);
+    EXPECT_EQ(view.inputMethodQuery(Qt::ImAnchorPosition).toInt(), 3);
+    EXPECT_EQ(view.inputMethodQuery(Qt::ImCurrentSelection).toString(), "𠮷野家");
+    EXPECT_EQ(view.inputMethodQuery(Qt::ImAbsolutePosition).toInt(), 6 + 7);
+
+    QInputMethodEvent takeBack("𠮷野家", {});
+    takeBack.setCommitString({}, -4, 4);
+    QApplication::sendEvent(&view, &takeBack);
+    EXPECT_EQ(Text(), "first\n今日はへ行く");
+    QInputMethodEvent respell;
+    respell.setCommitString("吉野家");
+    QApplication::sendEvent(&view, &respell);
+    EXPECT_EQ(Text(), "first\n今日は吉野家へ行く");
+
+    Show("𠮷野");
+    view.Editor().Collapse({0, 3});
+    QInputMethodEvent halfPair;
+    halfPair.setCommitString("X", -2, 1); // from the pair's second half
+    QApplication::sendEvent(&view, &halfPair);
+    EXPECT_EQ(Text(), "X野");
+}
+
+TEST_F(ViewTest, AKeystrokeRepaintsTheLinesItChangedAndANewParagraphRepaintsAll)
+{
+    Show(Lines(30));
+    view.clearFocus(); // no blinking caret between the window and the fresh paint compared
+    view.Editor().Collapse({5, 0});
+    view.Refresh();
+    QRegion painted;
+    struct PaintSpy : QObject {
+        QRegion& region;
+        explicit PaintSpy(QRegion& r) : region(r) {}
+        bool eventFilter(QObject*, QEvent* event) override
+        {
+            if (event->type() == QEvent::Paint)
+                region += static_cast<QPaintEvent*>(event)->region();
+            return false;
+        }
+    } spy(painted);
+    view.installEventFilter(&spy);
+    const auto paintAfter = [&](Qt::Key key) {
+        QApplication::processEvents();
+        painted = {};
+        QTest::keyClick(&view, key);
+        QApplication::processEvents();
+        return painted.boundingRect();
+    };
+    // What the window shows is what a whole paint draws: nothing changed was left out.
+    const auto shownAsPainted = [&] {
+        const QImage shown = static_cast<QImage*>(view.backingStore()->paintDevice())->copy(view.rect());
+        const QImage painted = view.grab().toImage();
+        return shown.convertToFormat(QImage::Format_RGB32) == painted.convertToFormat(QImage::Format_RGB32);
+    };
+    const QRect typed = paintAfter(Qt::Key_X);
+    EXPECT_FALSE(typed.isEmpty());
+    EXPECT_GE(typed.top(), LineTopInWindow(4));
+    EXPECT_LE(typed.bottom(), LineTopInWindow(6));
+    EXPECT_TRUE(shownAsPainted());
+    paintAfter(Qt::Key_Left);
+    paintAfter(Qt::Key_Delete);
+    EXPECT_TRUE(shownAsPainted());
+    EXPECT_EQ(paintAfter(Qt::Key_Return), view.rect());
 }
 
 TEST_F(ViewTest, MouseClicksPlaceAndDragsSelect)

@@ -1,7 +1,6 @@
 #include "line_images.h"
 
 #include <QPainter>
-#include <utility>
 
 namespace {
 
@@ -19,7 +18,7 @@ int WidthOf(const CAttrString& text, int from, int to)
 // bottom is placed on the bottom of the line band.
 QPixmap ParagraphMark()
 {
-    QPixmap mark(8, 16);
+    QPixmap mark(LineImages::kParagraphMarkWidth, 16);
     mark.fill(Qt::transparent);
     QPainter painter(&mark);
     const QColor ink(128, 128, 128);
@@ -48,20 +47,21 @@ void LineImages::SetStyle(const QFont& font, int pitch, qreal devicePixelRatio)
 QPixmap LineImages::Image(const CAttrString& visible, int selectedFrom, int selectedTo, bool endsParagraph)
 {
     const Key key{visible, selectedFrom, selectedTo, endsParagraph};
-    if (const auto used = m_used.constFind(key); used != m_used.cend())
-        return *used;
-    const auto kept = m_kept.constFind(key);
-    const QPixmap image = kept != m_kept.cend() ? *kept : Draw(key);
-    m_used.insert(key, image);
-    return image;
+    auto kept = m_kept.find(key);
+    if (kept == m_kept.end())
+        kept = m_kept.insert(key, {Draw(key), m_paint});
+    kept->paint = m_paint;
+    return kept->image;
 }
 
 void LineImages::EndPaint(bool wholeArea)
 {
-    if (wholeArea)
-        m_kept = std::exchange(m_used, {});
-    else
-        m_kept.insert(std::exchange(m_used, {}));
+    if (wholeArea || m_kept.size() > m_keptLimit) {
+        m_kept.removeIf([this](const auto& entry) { return entry.value().paint != m_paint; });
+        if (wholeArea)
+            m_keptLimit = 2 * m_kept.size();
+    }
+    ++m_paint;
 }
 
 QPixmap LineImages::Draw(const Key& key) const

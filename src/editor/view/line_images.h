@@ -3,6 +3,9 @@
 // blinks, a selection grows), so a paint copies the kept image of every unchanged line instead
 // of shaping and blending its glyphs again.
 //
+// A paint of part of the text area (a keystroke repaints the lines it changed) keeps the images
+// of the lines it did not paint, up to twice the lines of the last whole paint.
+//
 // Invariant: every kept image was drawn with the current style (font, line pitch, device pixel
 // ratio); SetStyle with another style drops them all.
 #pragma once
@@ -15,6 +18,9 @@
 
 class LineImages {
 public:
+    // The paragraph-end mark's width behind a line's text.
+    static constexpr int kParagraphMarkWidth = 8;
+
     LineImages();
 
     void SetStyle(const QFont& font, int pitch, qreal devicePixelRatio);
@@ -23,7 +29,8 @@ public:
     // paragraph mark behind the text when `endsParagraph`. Tabs keep their stored widths. A
     // null pixmap for a line that shows nothing.
     QPixmap Image(const CAttrString& visible, int selectedFrom, int selectedTo, bool endsParagraph);
-    // Ends a paint: after a paint of the whole text area only the images it used are kept.
+    // Ends a paint: after a paint of the whole text area, or when too many are kept, only the
+    // images this paint used are kept.
     void EndPaint(bool wholeArea);
 
 private:
@@ -44,6 +51,11 @@ private:
     int m_pitch = 0;
     qreal m_devicePixelRatio = 1;
     QPixmap m_paragraphMark;
-    QHash<Key, QPixmap> m_kept;
-    QHash<Key, QPixmap> m_used; // by the paint in progress
+    struct Kept {
+        QPixmap image;
+        quint64 paint = 0; // the last paint that used it
+    };
+    QHash<Key, Kept> m_kept;
+    quint64 m_paint = 1; // the paint in progress
+    qsizetype m_keptLimit = 0;
 };

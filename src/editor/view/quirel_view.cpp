@@ -2,9 +2,9 @@
 #include "quirel_view.h"
 
 #include "editor/key_list_page.h"
+#include "editor/para_offset.h"
 #include "editor/view/view_font.h"
 #include "editor/virtual_keys.h"
-#include "platform/settings.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -43,6 +43,9 @@ constexpr int kWheelLines = 3;
 constexpr int kTextColumnSlack = 10; // the I-beam reaches this far beside the text column
 constexpr int kHorizontalLineStep = 10;
 constexpr int kHorizontalPageStep = 100;
+// How far the input method sees around the caret: a reconversion takes back a phrase, and a
+// long paragraph should not be copied to the method on every caret move.
+constexpr int kSurroundingReach = 1000;
 
 // Editor commands behind the view's menu commands.
 constexpr std::pair<int, int> kMenuToEditor[] = {
@@ -88,6 +91,39 @@ QString PrivateFolder()
     return path;
 }
 
+// `offset` moved off the middle of a surrogate pair: on behind the pair, or back before it.
+int OffPairMiddle(QStringView text, int offset, bool forward)
+{
+    if (offset > 0 && offset < text.size() && text[offset].isLowSurrogate() && text[offset - 1].isHighSurrogate())
+        return forward ? offset + 1 : offset - 1;
+    return offset;
+}
+
+// Text order of display positions.
+auto Order(TextPosition position)
+{
+    return std::pair(position.line, position.column);
+}
+
+Qt::PenStyle UnderlinePen(QTextCharFormat::UnderlineStyle style)
+{
+    switch (style) {
+    case QTextCharFormat::DashUnderline:
+        return Qt::DashLine;
+    case QTextCharFormat::DotLine:
+    case QTextCharFormat::SpellCheckUnderline:
+        return Qt::DotLine;
+    case QTextCharFormat::DashDotLine:
+        return Qt::DashDotLine;
+    case QTextCharFormat::DashDotDotLine:
+        return Qt::DashDotDotLine;
+    case QTextCharFormat::NoUnderline:
+        return Qt::NoPen;
+    default: // single and wave
+        return Qt::SolidLine;
+    }
+}
+
 } // namespace
 
 PaperInfo DefaultPrinterPaper(int screenDpiX, int screenDpiY)
@@ -103,6 +139,7 @@ PaperInfo DefaultPrinterPaper(int screenDpiX, int screenDpiY)
 CQuirelView::CQuirelView(QWidget* parent)
     : QWidget(parent),
       m_ansi(CodePage::System()),
+      m_options(ReadEditorOptions()),
       m_measurer(FontFromLogFont(DefaultViewFont())),
       m_editor(*this, m_measurer, m_ansi),
       m_paper(DefaultPrinterPaper(logicalDpiX(), logicalDpiY())),
@@ -137,6 +174,14 @@ CQuirelView::CQuirelView(QWidget* parent)
     m_keepAlive.start();
 
     LayOutAgain(DefaultViewFont(), true);
+}
+
+void CQuirelView::SetOptions(const EditorOptions& options)
+{
+    m_options = options;
+    m_editor.SetKinsoku(m_options.leftKin, m_options.rightKin);
+    m_editor.RelayoutAll(false);
+    Refresh();
 }
 
 void CQuirelView::SetKeepAliveInterval(int milliseconds)
@@ -188,10 +233,13 @@ void CQuirelView::LayOutAgain(const LogFontW& font, bool attach)
     format.SetFont(font);
     m_measurer.SetFont(FontFromLogFont(font));
     format.ComputeGeometry(m_paper, logicalDpiX(), logicalDpiY());
-    m_editor.SetKinsoku(ReadLeftKin(), ReadRightKin());
-    if (attach)
+    m_editor.SetKinsoku(m_options.leftKin, m_options.rightKin);
+    if (attach) {
         m_editor.Attach(m_store, true);
-    else
+        if (m_composition.Active()) // the composition belonged to the text shown before
+            QGuiApplication::inputMethod()->reset();
+        m_composition.Clear();
+    } else
         m_editor.RelayoutAll(true);
     m_editor.Resize(width(), height(), ScrollBarExtent());
     Refresh();
@@ -199,15 +247,78 @@ void CQuirelView::LayOutAgain(const LogFontW& font, bool attach)
 
 void CQuirelView::Refresh()
 {
+    RefreshArea(rect());
+}
+
+void CQuirelView::RefreshArea(const QRect& area)
+{
+    LayOutComposition();
     UpdateScrollBars();
     m_caretShown = true;
     if (hasFocus()) {
         if (m_caretBlink.interval() > 0)
             m_caretBlink.start();
-        QGuiApplication::inputMethod()->update(Qt::ImCursorRectangle | Qt::ImInputItemClipRectangle);
+        QGuiApplication::inputMethod()->update(Qt::ImQueryInput | Qt::ImInputItemClipRectangle);
     }
-    update();
+    update(area);
     Q_EMIT StatusChanged(m_editor.PositionStatusText(), m_editor.ChangedStatusText());
+}
+
+CQuirelView::ScreenState CQuirelView::CurrentScreenState() const
+{
+    const CPageFormat& format = Format();
+    ScreenState state;
+    state.verticalScroll = format.verticalScroll;
+    state.horizontalOffset = format.horizontalOffset;
+    state.caret = format.caret;
+    state.anchor = format.anchor;
+    state.composing = m_composition.Active();
+    if (m_store) {
+        const int line = format.caret.line;
+        state.totalLines = m_store->TotalLines();
+        state.caretX = m_editor.CaretWindowX();
+        state.caretLine = m_store->LineAttributed(line);
+        state.lengthAbove = m_store->LineLength(line - 1);
+    }
+    return state;
+}
+
+// The display lines between the old and new caret and anchor (a changed selection lies between
+// them). An edit rewraps its paragraph to its end, and may move a hanging character back onto
+// the line above. On one line without a selection, only the stretch from the first character
+// that changed (from the caret when none did) to the end of the longer text. Anything that
+// moves the other lines repaints everything.
+QRect CQuirelView::ChangedArea(const ScreenState& before) const
+{
+    const ScreenState after = CurrentScreenState();
+    if (!m_store || before.composing || after.composing || after.verticalScroll != before.verticalScroll ||
+        after.horizontalOffset != before.horizontalOffset || after.totalLines != before.totalLines)
+        return rect();
+    int first = std::min({before.caret.line, before.anchor.line, after.caret.line, after.anchor.line});
+    int last = std::max({before.caret.line, before.anchor.line, after.caret.line, after.anchor.line});
+    const bool noSelection = before.caret == before.anchor && after.caret == after.anchor;
+    if (m_edited) {
+        const bool lineAboveKept =
+            noSelection && after.caret.line == before.caret.line && after.lengthAbove == before.lengthAbove;
+        first = std::max(first - (lineAboveKept ? 0 : 1), 0);
+        if (const CTextPara* para = m_store->FindParagraph(last))
+            last = para->firstLine + para->LineCount() - 1;
+    }
+    const CPageFormat& format = Format();
+    const int top = format.LineTop(first) - format.verticalScroll;
+    const int bottom = format.LineTop(last) - format.verticalScroll + format.LinePitch();
+    QRect area(0, top, format.clientWidth, bottom - top);
+    if (first == last && noSelection) {
+        const int textLeft = format.horizontalOffset + format.marginLeft;
+        const QString& old = before.caretLine.Text();
+        const QString& now = after.caretLine.Text();
+        const qsizetype kept = std::ranges::mismatch(old, now).in1 - old.begin();
+        const int right = textLeft + int(std::max(before.caretLine.TotalWidth(), after.caretLine.TotalWidth())) +
+                          LineImages::kParagraphMarkWidth;
+        area.setLeft(std::min({textLeft + int(before.caretLine.WidthOf(0, kept)), before.caretX, after.caretX}));
+        area.setRight(std::max({right, before.caretX + kCaretWidth, after.caretX + kCaretWidth}));
+    }
+    return area & QRect(0, 0, format.clientWidth, format.clientHeight);
 }
 
 // ---- scrolling
@@ -285,7 +396,7 @@ bool CQuirelView::event(QEvent* event)
     if (event->type() == QEvent::ShortcutOverride) {
         const auto* key = static_cast<QKeyEvent*>(event);
         const int keyCode = KeyCodeFromQt(key->key(), key->modifiers(), key->nativeVirtualKey());
-        if (keyCode != 0 && KeyTableClaims(keyCode, ReadKeyboardLayout(), m_editor.Keys().PendingPrefix())) {
+        if (keyCode != 0 && KeyTableClaims(keyCode, m_options.keyboardLayout, m_editor.Keys().PendingPrefix())) {
             event->accept();
             return true;
         }
@@ -300,25 +411,36 @@ bool CQuirelView::focusNextPrevChild(bool)
 
 void CQuirelView::keyPressEvent(QKeyEvent* event)
 {
+    const ScreenState before = CurrentScreenState();
+    m_edited = false;
     const int keyCode = KeyCodeFromQt(event->key(), event->modifiers(), event->nativeVirtualKey());
     if (keyCode != 0)
-        m_editor.KeyDown(keyCode, ReadKeyboardLayout());
+        m_editor.KeyDown(keyCode, m_options.keyboardLayout);
     // Chords with Ctrl or Alt type nothing, even where the platform gives them a text.
     if (!(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
         for (const QChar unit : event->text())
             m_editor.TypeCharacter(unit.unicode());
     }
     event->accept();
-    Refresh();
+    RefreshArea(ChangedArea(before));
 }
 
+// A commit is typed text (one edit). A replacement, relative to the caret, is selected first, so
+// the commit takes its place or, without one, it is deleted: that is how a reconversion takes
+// back a word. The preedit is then shown at the caret.
 void CQuirelView::inputMethodEvent(QInputMethodEvent* event)
 {
-    m_preedit = event->preeditString();
+    const ScreenState before = CurrentScreenState();
+    m_edited = false;
+    if (event->replacementLength() > 0 || event->replacementStart() != 0)
+        SelectReplacement(event->replacementStart(), event->replacementLength());
     if (!event->commitString().isEmpty())
         m_editor.InsertText(event->commitString(), true);
+    else if (event->replacementLength() > 0)
+        m_editor.DeleteSelection(false, true);
+    m_composition.SetPreedit(*event);
     event->accept();
-    Refresh();
+    RefreshArea(ChangedArea(before));
 }
 
 QVariant CQuirelView::inputMethodQuery(Qt::InputMethodQuery query) const
@@ -333,9 +455,105 @@ QVariant CQuirelView::inputMethodQuery(Qt::InputMethodQuery query) const
         return m_measurer.Font();
     case Qt::ImInputItemClipRectangle: // the text column, where composition takes place
         return QRect(format.horizontalOffset + format.marginLeft, 0, format.TextWidth(), format.clientHeight);
+    case Qt::ImSurroundingText:
+        return SurroundingText().text;
+    case Qt::ImCursorPosition:
+        return SurroundingText().cursor;
+    case Qt::ImAnchorPosition:
+        return SurroundingText().anchor;
+    case Qt::ImCurrentSelection:
+        return SelectionNearCaret();
+    case Qt::ImAbsolutePosition: {
+        const auto caret = CaretInParagraph();
+        if (!caret)
+            return 0;
+        qint64 position = caret->second;
+        for (const CTextPara* para = caret->first->prev; para; para = para->prev)
+            position += para->Length();
+        return position;
+    }
     default:
         return QWidget::inputMethodQuery(query);
     }
+}
+
+std::optional<std::pair<const CTextPara*, int>> CQuirelView::CaretInParagraph() const
+{
+    if (!m_store)
+        return std::nullopt;
+    const TextPosition caret = Format().caret;
+    const CTextPara* para = m_store->FindParagraph(caret.line);
+    const std::optional<ParaOffset> at = ToParaOffset(*m_store, caret);
+    if (!para || !at)
+        return std::nullopt;
+    return std::pair(para, at->offset);
+}
+
+// The caret's paragraph without its line feed, cut to kSurroundingReach on either side of the
+// caret; an anchor outside that stretch stands at its nearer end.
+CQuirelView::Surrounding CQuirelView::SurroundingText() const
+{
+    const auto caret = CaretInParagraph();
+    if (!caret)
+        return {};
+    const auto [para, offset] = *caret;
+    const QStringView visible = QStringView(para->text.Text()).chopped(1);
+    const int from = OffPairMiddle(visible, std::max(offset - kSurroundingReach, 0), true);
+    const int to = OffPairMiddle(visible, int(std::min<qsizetype>(offset + kSurroundingReach, visible.size())), false);
+    int anchor = offset;
+    if (m_editor.HasSelection()) {
+        const std::optional<ParaOffset> at = ToParaOffset(*m_store, Format().anchor);
+        if (!at || at->ordinal > para->ordinal)
+            anchor = to;
+        else if (at->ordinal < para->ordinal)
+            anchor = from;
+        else
+            anchor = std::clamp(at->offset, from, to);
+    }
+    return {visible.mid(from, to - from).toString(), offset - from, anchor - from};
+}
+
+// The selected text, at most kSurroundingReach characters of it: an input method reconverts a
+// phrase, and a whole memo selected should not be copied for it.
+QString CQuirelView::SelectionNearCaret() const
+{
+    if (!m_store || !m_editor.HasSelection())
+        return {};
+    const TextPosition start = m_editor.SelectionStart();
+    TextPosition end = m_editor.SelectionEnd();
+    const std::optional<ParaOffset> at = ToParaOffset(*m_store, start);
+    const std::optional<TextPosition> limit =
+        at ? PositionAfter(*m_store, *at, kSurroundingReach, start.line) : std::nullopt;
+    if (limit && Order(*limit) < Order(end))
+        end = *limit;
+    const QString text = m_store->Range(start, end).Text();
+    return text.left(OffPairMiddle(text, int(text.size()), false));
+}
+
+// `length` characters from `start` relative to the caret, in the caret's paragraph, widened so
+// that no surrogate pair is split, become the selection.
+void CQuirelView::SelectReplacement(int start, int length)
+{
+    const auto caret = CaretInParagraph();
+    if (!caret)
+        return;
+    const auto [para, offset] = *caret;
+    const QStringView visible = QStringView(para->text.Text()).chopped(1);
+    const qint64 from = std::clamp<qint64>(qint64(offset) + start, 0, visible.size());
+    const qint64 to = std::clamp<qint64>(from + std::max(length, 0), from, visible.size());
+    m_editor.Collapse(m_store->OffsetToPosition(*para, OffPairMiddle(visible, int(from), false)));
+    m_editor.Extend(m_store->OffsetToPosition(*para, OffPairMiddle(visible, int(to), true)));
+}
+
+// The composition follows the caret and the text: it is laid out again after every change.
+void CQuirelView::LayOutComposition()
+{
+    if (!m_composition.Active())
+        return;
+    const auto caret = CaretInParagraph();
+    if (!caret)
+        return m_composition.Clear();
+    m_composition.LayOut(*caret->first, caret->second, m_editor.Wrap());
 }
 
 void CQuirelView::focusInEvent(QFocusEvent* event)
@@ -364,6 +582,8 @@ void CQuirelView::mousePressEvent(QMouseEvent* event)
 {
     if (event->button() != Qt::LeftButton)
         return QWidget::mousePressEvent(event);
+    if (m_composition.Active()) // a click ends the composition where it stands
+        QGuiApplication::inputMethod()->commit();
     const QPoint point = event->position().toPoint();
     const bool extend = event->modifiers() & Qt::ShiftModifier;
     if (!extend) {
@@ -608,6 +828,7 @@ void CQuirelView::ShowMessage(const QString& text)
 
 void CQuirelView::MarkModified()
 {
+    m_edited = true;
     Q_EMIT Modified();
 }
 
@@ -620,7 +841,14 @@ void CQuirelView::RunHostCommand(int command)
 
 QRect CQuirelView::CaretRect() const
 {
-    return QRect(m_editor.CaretWindowX(), m_editor.CaretWindowY(), kCaretWidth, Format().fontHeight);
+    const CPageFormat& format = Format();
+    if (m_composition.Active()) {
+        const auto [row, x] = m_composition.CursorPlace();
+        return QRect(format.horizontalOffset + format.marginLeft + x,
+                     format.LineTop(m_composition.FirstLine() + row) - format.verticalScroll, kCaretWidth,
+                     format.fontHeight);
+    }
+    return QRect(m_editor.CaretWindowX(), m_editor.CaretWindowY(), kCaretWidth, format.fontHeight);
 }
 
 void CQuirelView::paintEvent(QPaintEvent* event)
@@ -631,54 +859,65 @@ void CQuirelView::paintEvent(QPaintEvent* event)
         return;
     }
     const CPageFormat& format = Format();
-    PaintPages(painter);
+    PaintPages(painter, event->rect());
     m_lineImages.SetStyle(m_measurer.Font(), format.LinePitch(), devicePixelRatioF());
+    painter.setFont(m_measurer.Font());
     const QRect dirty = event->rect();
-    const int end = std::min(format.EndVisibleLine(), m_store->TotalLines());
-    for (int line = format.FirstVisibleLine(); line < end; ++line) {
-        const int top = format.LineTop(line) - format.verticalScroll;
-        if (top <= dirty.bottom() && top + format.LinePitch() > dirty.top())
+    const int rows = m_store->TotalLines() + m_composition.ExtraLines();
+    for (int row = std::max(format.LineAtY(dirty.top()), 0); row < rows; ++row) {
+        const int top = format.LineTop(row) - format.verticalScroll;
+        if (top > dirty.bottom())
+            break;
+        if (top + format.LinePitch() <= dirty.top())
+            continue;
+        const int line = m_composition.StoreLine(row);
+        if (line < 0)
+            PaintComposedLine(painter, row - m_composition.FirstLine(), top);
+        else
             PaintLine(painter, line, top);
     }
     m_lineImages.EndPaint(dirty.contains(QRect(0, 0, format.clientWidth, format.clientHeight)));
-    painter.setFont(m_measurer.Font());
-    PaintPreedit(painter);
-    if (hasFocus() && m_caretShown)
+    if (hasFocus() && m_caretShown && (!m_composition.Active() || m_composition.CursorShown()))
         painter.fillRect(CaretRect(), Qt::black);
 }
 
 // White pages with a black outline and the grey frame around the text area, on the background.
-// Every pixel is filled once: the background only beside, between and below the pages.
-void CQuirelView::PaintPages(QPainter& painter) const
+// Every pixel is filled once: the background only beside, between and below the pages. Fills
+// outside the area being painted are skipped (a keystroke repaints a strip of one line).
+void CQuirelView::PaintPages(QPainter& painter, const QRect& area) const
 {
     const CPageFormat& format = Format();
+    const auto fill = [&](const QRect& r, const QColor& colour) {
+        if (r.intersects(area))
+            painter.fillRect(r, colour);
+    };
     const int left = format.horizontalOffset;
     const int right = left + format.pageWidth;
-    painter.fillRect(0, 0, std::max(left, 0), height(), kBackground);
-    painter.fillRect(right, 0, std::max(width() - right, 0), height(), kBackground);
+    fill(QRect(0, 0, std::max(left, 0), height()), kBackground);
+    fill(QRect(right, 0, std::max(width() - right, 0), height()), kBackground);
     const QRect frame(QPoint(format.marginLeft - kFrameOutsideMargin, format.marginTop - kFrameOutsideMargin),
                       QPoint(format.pageWidth - format.marginRight + kFrameOutsideMargin - 1,
                              format.pageHeight - format.marginBottom + kFrameOutsideMargin - 1));
     // A one-pixel outline just inside the rectangle, drawn as four fills (a pen strokes a path).
-    const auto outline = [&painter](const QRect& r, const QColor& colour) {
-        painter.fillRect(r.left(), r.top(), r.width(), 1, colour);
-        painter.fillRect(r.left(), r.bottom(), r.width(), 1, colour);
-        painter.fillRect(r.left(), r.top(), 1, r.height(), colour);
-        painter.fillRect(r.right(), r.top(), 1, r.height(), colour);
+    const auto outline = [&fill](const QRect& r, const QColor& colour) {
+        fill(QRect(r.left(), r.top(), r.width(), 1), colour);
+        fill(QRect(r.left(), r.bottom(), r.width(), 1), colour);
+        fill(QRect(r.left(), r.top(), 1, r.height()), colour);
+        fill(QRect(r.right(), r.top(), 1, r.height()), colour);
     };
     const int stride = format.PageStride();
     int top = -(format.verticalScroll % stride);
     for (; top < format.clientHeight; top += stride) {
         const QRect page(QPoint(left, top + format.pageGap), QSize(format.pageWidth, format.pageHeight));
-        painter.fillRect(left, top, format.pageWidth, format.pageGap, kBackground);
-        painter.fillRect(left, page.bottom() + 1, format.pageWidth, format.pageGap, kBackground);
-        painter.fillRect(page.adjusted(1, 1, -1, -1), Qt::white);
+        fill(QRect(left, top, format.pageWidth, format.pageGap), kBackground);
+        fill(QRect(left, page.bottom() + 1, format.pageWidth, format.pageGap), kBackground);
+        fill(page.adjusted(1, 1, -1, -1), Qt::white);
         outline(page, Qt::black);
         outline(frame.translated(page.topLeft()), kTextFrame);
     }
-    painter.fillRect(left, top, format.pageWidth, std::max(height() - top, 0), kBackground);
+    fill(QRect(left, top, format.pageWidth, std::max(height() - top, 0)), kBackground);
     // The corner between the scroll bars.
-    painter.fillRect(QRect(QPoint(format.clientWidth, format.clientHeight), size()), kBackground);
+    fill(QRect(QPoint(format.clientWidth, format.clientHeight), size()), kBackground);
 }
 
 void CQuirelView::PaintLine(QPainter& painter, int line, int top)
@@ -702,15 +941,41 @@ void CQuirelView::PaintLine(QPainter& painter, int line, int top)
         painter.drawPixmap(Format().horizontalOffset + Format().marginLeft, top, image);
 }
 
-// The text being composed stands at the caret, over the text, until it is committed.
-void CQuirelView::PaintPreedit(QPainter& painter) const
+// A display line of the composed paragraph: the text as typed text looks, then the preedit's
+// segments in the input method's formats (background, text colour, underline) over it.
+void CQuirelView::PaintComposedLine(QPainter& painter, int row, int top)
 {
-    if (m_preedit.isEmpty())
-        return;
-    const QRect caret = CaretRect();
-    const int width = painter.fontMetrics().horizontalAdvance(m_preedit);
-    painter.fillRect(caret.x(), caret.y(), width, caret.height(), Qt::white);
-    painter.setPen(Qt::black);
-    painter.drawText(QPoint(caret.x(), caret.y() + painter.fontMetrics().ascent()), m_preedit);
-    painter.drawLine(caret.x(), caret.bottom(), caret.x() + width, caret.bottom());
+    const CTextPara& para = m_composition.Paragraph();
+    const CAttrString& text = para.text;
+    const int start = para.LineStart(row);
+    const bool endsParagraph = row == para.LineCount() - 1;
+    const int visibleEnd = para.LineEnd(row) - (endsParagraph ? 1 : 0);
+    const int left = Format().horizontalOffset + Format().marginLeft;
+    const int visible = visibleEnd - start;
+    const QPixmap image = m_lineImages.Image(text.Mid(start, visible), visible, visible, endsParagraph);
+    if (!image.isNull())
+        painter.drawPixmap(left, top, image);
+
+    const int baseline = top + painter.fontMetrics().ascent();
+    for (const Composition::Segment& segment : m_composition.Segments()) {
+        const int from = std::max(m_composition.PreeditStart() + segment.start, start);
+        const int to = std::min(m_composition.PreeditStart() + segment.start + segment.length, visibleEnd);
+        if (from >= to)
+            continue;
+        const QTextCharFormat& format = segment.format;
+        const QRect band(left + int(text.WidthOf(start, from - start)), top, int(text.WidthOf(from, to - from)),
+                         Format().LinePitch());
+        const bool background = format.background().style() != Qt::NoBrush;
+        const QColor ink = format.foreground().style() != Qt::NoBrush ? format.foreground().color() : QColor(Qt::black);
+        if (background || ink != Qt::black) {
+            painter.fillRect(band, background ? format.background() : QBrush(Qt::white));
+            painter.setPen(ink);
+            painter.drawText(QPoint(band.left(), baseline), text.Text().mid(from, to - from));
+        }
+        if (const Qt::PenStyle style = UnderlinePen(format.underlineStyle()); style != Qt::NoPen) {
+            painter.setPen(QPen(format.underlineColor().isValid() ? format.underlineColor() : ink, 1, style));
+            const int y = baseline + painter.fontMetrics().underlinePos();
+            painter.drawLine(band.left(), y, band.right(), y);
+        }
+    }
 }

@@ -2,19 +2,24 @@
 // pages stacked on a grey background, turns keys, input method commits, mouse, wheel, scroll
 // bars, drops and menu commands into calls of its TextEditor, and draws what the editor holds.
 // It is the editor's host: clipboard, messages, the modified signal and the commands that
-// belong to the window around it.
+// belong to the window around it. The input method's text being composed is shown inside the
+// text at the caret (Composition) and enters the store only when committed.
 //
 // Invariants: the client area is the widget less a scroll bar's extent on the right and at the
 // bottom, where the two scroll bars sit; after every change the scroll bars, the caret, the
-// input method and the status texts follow the editor's page format; the caret is drawn only
-// while the view has the focus.
+// input method and the status texts follow the editor's page format, and every display line
+// whose look changed is repainted; the caret is drawn only while the view has the focus. No
+// settings are read while keys are handled or lines painted: the options are a snapshot that
+// SetOptions replaces.
 #pragma once
 
 #include "document/document_views.h"
 #include "editor/text_editor.h"
+#include "editor/view/composition.h"
 #include "editor/view/font_measurer.h"
 #include "editor/view/line_images.h"
 #include "platform/code_page.h"
+#include "platform/settings.h"
 
 #include <QPoint>
 #include <QTimer>
@@ -62,6 +67,12 @@ public:
     // calls it when it changed something the view shows (the edited flag after a save).
     void Refresh();
 
+    // The options in force (read from the settings when the view is made). The owner gives the
+    // view new ones after the options dialog stored them; the text is rewrapped with their
+    // kinsoku sets.
+    void SetOptions(const EditorOptions& options);
+    const EditorOptions& Options() const { return m_options; }
+
     // The keep-alive period (30 minutes unless changed); restarts the wait.
     void SetKeepAliveInterval(int milliseconds);
 
@@ -82,7 +93,8 @@ public:
     // Writes Keylist.html into the program's private folder; its path, or empty on failure.
     QString WriteKeyListPage();
 
-    // The caret rectangle, the font and the text column for the input method.
+    // For the input method: the caret rectangle, the font, the text column, and the caret's
+    // paragraph as surrounding text (near the caret) with the caret, anchor and selection in it.
     QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
 
     // EditorHost
@@ -129,6 +141,24 @@ private:
     // whole text out again with remeasuring; `attach` also starts the store afresh (caret and
     // anchor at (0, 0), the undo ring emptied).
     void LayOutAgain(const LogFontW& font, bool attach);
+    // What a key or an input method event may change on screen, taken before it is handled.
+    struct ScreenState {
+        int verticalScroll = 0;
+        int horizontalOffset = 0;
+        int totalLines = 0;
+        TextPosition caret;
+        TextPosition anchor;
+        bool composing = false;
+        int caretX = 0;        // in the window
+        CAttrString caretLine; // the caret's display line
+        int lengthAbove = -1;  // of the display line above the caret's
+    };
+    ScreenState CurrentScreenState() const;
+    // The part of the text area to repaint after a key or an input method event (edits since
+    // `before` are known from MarkModified).
+    QRect ChangedArea(const ScreenState& before) const;
+    // Refresh with a repaint of `area` only.
+    void RefreshArea(const QRect& area);
     void UpdateScrollBars();
     void UpdateCursorShape(QPoint point);
     void ChangeFontInteractively();
@@ -140,13 +170,25 @@ private:
     int ScrollBarExtent() const;
     int MaxVerticalScroll() const;
     bool InSelection(TextPosition position) const;
+    // The paragraph that holds the caret and the caret's offset in it; nothing without a text.
+    std::optional<std::pair<const CTextPara*, int>> CaretInParagraph() const;
+    struct Surrounding {
+        QString text;
+        int cursor = 0;
+        int anchor = 0;
+    };
+    Surrounding SurroundingText() const;
+    QString SelectionNearCaret() const;
+    void SelectReplacement(int start, int length);
+    void LayOutComposition();
     QRect CaretRect() const;
 
-    void PaintPages(QPainter& painter) const;
+    void PaintPages(QPainter& painter, const QRect& area) const;
     void PaintLine(QPainter& painter, int line, int top);
-    void PaintPreedit(QPainter& painter) const;
+    void PaintComposedLine(QPainter& painter, int row, int top);
 
     CodePage m_ansi;
+    EditorOptions m_options;
     FontMeasurer m_measurer;
     TextEditor m_editor;
     CTextStore* m_store = nullptr;
@@ -157,7 +199,8 @@ private:
     QTimer m_caretBlink;
     bool m_caretShown = true;
     QTimer m_keepAlive;
-    QString m_preedit;
+    Composition m_composition;
+    bool m_edited = false; // an edit since the current key or input method event began
     // A press inside the selection: a drag starts once the mouse moves far enough.
     std::optional<QPoint> m_dragStart;
 };
