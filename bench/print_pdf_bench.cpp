@@ -80,7 +80,7 @@ QTemporaryDir& Folder()
 
 QString TextFile(Shape shape)
 {
-    const QString path = Folder().filePath(QString::fromLatin1(ShapeName(shape)) + u".txt");
+    const QString path = Folder().filePath(QString::fromLatin1(ShapeName(shape)) + QStringLiteral(".txt"));
     if (!QFile::exists(path)) {
         QFile file(path);
         if (!file.open(QIODevice::WriteOnly) || file.write(MakeText(shape)) < 0)

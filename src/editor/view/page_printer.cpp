@@ -7,6 +7,7 @@
 
 #include <QFileInfo>
 #include <QPageSize>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QPrinter>
@@ -183,9 +184,11 @@ bool PrintDocument(QPrinter& printer, CTextStore& store, const CPageFormat& form
     if (!pages.PrintPages(printer, ranged ? printer.fromPage() : 1,
                           ranged ? printer.toPage() : format.PageCount(store.TotalLines())))
         return false;
+    // A print preview paints a picture of the pages through its own engine: no file to mend.
     const QString file = printer.outputFileName();
-    return printer.outputFormat() != QPrinter::PdfFormat || file.isEmpty() ||
-           MendPdfText(pages.TextMap(), file, file, nullptr);
+    const bool pdfFile = printer.outputFormat() == QPrinter::PdfFormat && !file.isEmpty() &&
+                         printer.paintEngine()->type() == QPaintEngine::Pdf;
+    return !pdfFile || MendPdfText(pages.TextMap(), file, file, nullptr);
 }
 
 bool WritePdf(const QString& path, CTextStore& store, const CPageFormat& format, int screenDpiX, int screenDpiY,

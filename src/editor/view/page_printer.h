@@ -77,7 +77,7 @@ private:
 
 // Prints the pages of the printer's chosen range (every page when none was chosen), switching
 // the printer to full-page mode. A PDF file printed to gets the text of what was drawn (see
-// pdf_text_map.h).
+// pdf_text_map.h); a print preview's painting leaves the printer's file alone.
 bool PrintDocument(QPrinter& printer, CTextStore& store, const CPageFormat& format);
 
 // Writes every page to a PDF file whose paper is the format's page at the screen resolution it
