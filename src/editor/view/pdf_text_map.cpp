@@ -6,9 +6,8 @@
 #include <QRegularExpression>
 #include <QtEndian>
 #include <qpdf/Buffer.hh>
-#include <qpdf/Pl_Function.hh>
 #include <qpdf/QPDF.hh>
-#include <qpdf/QPDFWriter.hh>
+#include <algorithm>
 #include <exception>
 #include <map>
 
@@ -171,18 +170,43 @@ QByteArray CPdfTextMap::ToUnicodeMap(const FaceGlyphs& face) const
     return cmap;
 }
 
+// The new maps are appended to the file as an incremental update (new versions of the ToUnicode
+// objects, an xref section for them and a trailer pointing back to the old one), so the pages
+// are copied as bytes and never parsed: rewriting the whole document through qpdf held every
+// object of a 100 000-page printout in memory.
 bool CPdfTextMap::Rewrite(const QString& path, QIODevice& out, QString* error) const
 {
+    const auto fail = [error](const QString& why) {
+        if (error)
+            *error = why;
+        return false;
+    };
+    QFile source(path);
+    if (!source.open(QIODevice::ReadOnly))
+        return fail(source.errorString());
     try {
         QPDF pdf;
         pdf.setSuppressWarnings(true);
         pdf.processFile(QFile::encodeName(path).constData());
-        for (QPDFObjectHandle font : pdf.getAllObjects()) {
-            if (!font.isDictionary() || !font.getKey("/Subtype").isNameAndEquals("/Type0"))
+        QPDFObjectHandle trailer = pdf.getTrailer();
+        // Qt writes the fonts after the last page: read objects back from the end of the file
+        // up to the first page, so that no page is parsed.
+        std::vector<std::pair<qpdf_offset_t, QPDFObjGen>> byOffset;
+        for (const auto& [objGen, entry] : pdf.getXRefTable()) {
+            if (entry.getType() == 1)
+                byOffset.emplace_back(entry.getOffset(), objGen);
+        }
+        std::sort(byOffset.rbegin(), byOffset.rend());
+        std::vector<std::pair<QPDFObjGen, QByteArray>> maps;
+        for (const auto& [offset, objGen] : byOffset) {
+            QPDFObjectHandle object = pdf.getObject(objGen);
+            if (object.isDictionary() && object.getKey("/Type").isNameAndEquals("/Page"))
+                break;
+            if (!object.isDictionary() || !object.getKey("/Subtype").isNameAndEquals("/Type0"))
                 continue;
-            QPDFObjectHandle toUnicode = font.getKey("/ToUnicode");
-            QPDFObjectHandle baseFont = font.getKey("/BaseFont");
-            if (!toUnicode.isStream() || !baseFont.isName())
+            QPDFObjectHandle toUnicode = object.getKey("/ToUnicode");
+            QPDFObjectHandle baseFont = object.getKey("/BaseFont");
+            if (!toUnicode.isStream() || !toUnicode.isIndirect() || !baseFont.isName())
                 continue;
             QByteArray name = QByteArray::fromStdString(baseFont.getName()).mid(1);
             name = name.mid(name.indexOf('+') + 1); // a subset tag, should the writer add one
@@ -200,23 +224,43 @@ bool CPdfTextMap::Rewrite(const QString& path, QIODevice& out, QString* error) c
                 agrees = agrees && code <= face->glyphs.size() && !glyph.isEmpty() && glyph[0] == face->glyphs[code - 1];
             }
             if (agrees)
-                toUnicode.replaceStreamData(ToUnicodeMap(*face).toStdString(), QPDFObjectHandle::newNull(),
-                                            QPDFObjectHandle::newNull());
+                maps.emplace_back(toUnicode.getObjGen(), ToUnicodeMap(*face));
         }
-        Pl_Function sink("QIODevice", nullptr, [&out](const unsigned char* data, size_t size) {
-            if (out.write(reinterpret_cast<const char*>(data), qint64(size)) != qint64(size))
-                throw std::runtime_error(out.errorString().toStdString());
-        });
-        QPDFWriter writer(pdf);
-        writer.setOutputPipeline(&sink);
-        // Page contents are copied as they are, neither decoded nor compressed again.
-        writer.setDecodeLevel(qpdf_dl_none);
-        writer.setCompressStreams(false);
-        writer.write();
-        return true;
+
+        // The file as Qt wrote it, then the update.
+        qint64 size = 0;
+        for (QByteArray chunk; !(chunk = source.read(1 << 20)).isEmpty(); size += chunk.size()) {
+            if (out.write(chunk) != chunk.size())
+                return fail(out.errorString());
+        }
+        if (source.error() != QFileDevice::NoError)
+            return fail(source.errorString());
+        if (maps.empty())
+            return true;
+        const QByteArray tail = (source.seek(std::max<qint64>(0, size - 1024)), source.readAll());
+        static const QRegularExpression lastXref(R"(startxref\s+(\d+)\s+%%EOF\s*$)");
+        const QRegularExpressionMatch previous = lastXref.match(QString::fromLatin1(tail));
+        if (!previous.hasMatch())
+            return fail(QStringLiteral("the PDF has no cross-reference offset"));
+        QByteArray update = "\n";
+        QByteArray xref = "xref\n0 1\n0000000000 65535 f \n";
+        for (const auto& [objGen, cmap] : maps) {
+            xref += QByteArray::number(objGen.getObj()) + " 1\n" +
+                    QByteArray::number(size + update.size()).rightJustified(10, '0') + ' ' +
+                    QByteArray::number(objGen.getGen()).rightJustified(5, '0') + " n \n";
+            update += QByteArray::number(objGen.getObj()) + ' ' + QByteArray::number(objGen.getGen()) +
+                      " obj\n<< /Length " + QByteArray::number(cmap.size()) + " >>\nstream\n" + cmap +
+                      "\nendstream\nendobj\n";
+        }
+        const qint64 xrefAt = size + update.size();
+        update += xref + "trailer\n<< /Size " + QByteArray::number(trailer.getKey("/Size").getIntValue()) +
+                  " /Root " + QByteArray::fromStdString(trailer.getKey("/Root").unparse());
+        if (trailer.hasKey("/Info"))
+            update += " /Info " + QByteArray::fromStdString(trailer.getKey("/Info").unparse());
+        update += " /Prev " + previous.captured(1).toLatin1() + " >>\nstartxref\n" + QByteArray::number(xrefAt) +
+                  "\n%%EOF\n";
+        return out.write(update) == update.size() || fail(out.errorString());
     } catch (const std::exception& e) {
-        if (error)
-            *error = QString::fromStdString(e.what());
-        return false;
+        return fail(QString::fromStdString(e.what()));
     }
 }

@@ -33,9 +33,8 @@ public:
     // first time each character is drawn. Glyph 0 (.notdef) is not mapped.
     void Note(int face, quint32 glyph, char32_t character);
 
-    // Reads the PDF at `path` and writes it to `out` with the ToUnicode map of every font this
-    // map knows replaced; other objects and stream data are copied as they are. False with
-    // `error` set when the PDF cannot be read or written.
+    // Copies the PDF at `path` to `out`, followed by an update that replaces the ToUnicode map of
+    // every font this map knows. False with `error` set when the PDF cannot be read or written.
     bool Rewrite(const QString& path, QIODevice& out, QString* error) const;
 
 private:
