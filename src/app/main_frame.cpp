@@ -32,8 +32,6 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QMimeData>
-#include <QPageSetupDialog>
-#include <QPrinter>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QToolBar>
@@ -192,17 +190,6 @@ QLabel* Pane(const QString& templateText)
     pane->setAlignment(Qt::AlignCenter);
     pane->setMinimumWidth(pane->fontMetrics().horizontalAdvance(templateText) + 2 * pane->fontMetrics().averageCharWidth());
     return pane;
-}
-
-PaperInfo PaperOf(const QPrinter& printer)
-{
-    const QRectF paper = printer.paperRect(QPrinter::DevicePixel);
-    return {int(paper.width()), int(paper.height()), printer.resolution(), printer.resolution()};
-}
-
-bool SamePaper(const PaperInfo& a, const PaperInfo& b)
-{
-    return a.width == b.width && a.height == b.height && a.dpiX == b.dpiX && a.dpiY == b.dpiY;
 }
 
 void ShowAboutBox(QWidget* parent)
@@ -516,10 +503,10 @@ bool CMainFrame::RunFrameCommand(int command)
         ShowListOutcome(m_listPages->TitleList(CListPages::kFromCurrent));
         return true;
     case PrintCommand::kPrint:
-        RunPrint(this, m_doc->TextStore(), m_view->Format());
+        m_printing.Print(m_doc->TextStore(), m_view->Format());
         return true;
     case PrintCommand::kPrintPreview:
-        RunPrintPreview(this, m_doc->TextStore(), m_view->Format());
+        m_printing.Preview(m_doc->TextStore(), m_view->Format());
         return true;
     case kPrinterSetup:
         SetUpPrinter();
@@ -582,16 +569,9 @@ bool CMainFrame::OpenDocumentFile(const QString& path)
 
 void CMainFrame::SetUpPrinter()
 {
-    if (!m_printer)
-        m_printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
-    const PaperInfo before = PaperOf(*m_printer);
-    QPageSetupDialog dialog(m_printer.get(), this);
-    if (dialog.exec() != QDialog::Accepted)
+    if (!m_printing.SetUp())
         return;
-    const PaperInfo paper = PaperOf(*m_printer);
-    if (SamePaper(paper, before))
-        return;
-    m_view->SetPaper(paper);
+    m_view->SetPaper(m_printing.Paper());
     // The memo keeps its layout with its font: it has to be saved again.
     if (m_doc->IsDatabaseOpen())
         m_doc->SetMemoFont(m_view->Format().font);

@@ -17,6 +17,7 @@
 #include "browser/list_requests.h"
 #include "connect/server_connector.h"
 #include "document/document_views.h"
+#include "editor/view/print_commands.h"
 
 #include <QHash>
 #include <QMainWindow>
@@ -29,7 +30,6 @@ class CSearchDialogBar;
 class ConnectPrompts;
 class QLabel;
 class QMenu;
-class QPrinter;
 class QToolBar;
 class UserPrompts;
 
@@ -154,6 +154,6 @@ private:
     QLabel* m_placePane = nullptr; // "n / N" in database mode
     QHash<int, QAction*> m_actions;
     RecentFileList m_recentFiles;
-    // Made at the first printer setup: finding the default printer may take a moment.
-    std::unique_ptr<QPrinter> m_printer;
+    // Print, preview and printer setup, on one printer.
+    CPrintCommands m_printing{this};
 };

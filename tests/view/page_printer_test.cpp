@@ -1,7 +1,9 @@
 // Printing read back from the PDF with poppler: page breaks and footers, where lines, tabs and
-// footers land, Japanese text, a printer's page range stretched to its paper; and
-// `quirel --print-pdf` run as its own process, with its error exits.
+// footers land, Japanese text copied back as typed in every face (a character the face lacks
+// included), the shared printer's paper and page range; and `quirel --print-pdf` run as its own
+// process, with its error exits.
 #include "editor/view/page_printer.h"
+#include "editor/view/print_commands.h"
 
 #include "document/local_database.h"
 #include "editor/page_format.h"
@@ -108,7 +110,6 @@ TEST_F(PagePrinterTest, LinesTabsFooterAndJapaneseStandWhereTheLayoutPutsThem)
 {
     const QString japanese = QStringLiteral("吾輩は猫である。「ＡＢＣ」ｶﾀｶﾅ、ー〜");
     Print({"abc def", "\tタブ\tの行", "", japanese});
-    EXPECT_TRUE(RunProgram("pdffonts", {m_pdf}).out.contains("IPAMincho"));
     const QMap<QString, QRectF> words = PageWords(m_pdf, 1).boxes;
     const int left = m_format.marginLeft - 10;
     const QRectF first = words["abc"];
@@ -121,20 +122,46 @@ TEST_F(PagePrinterTest, LinesTabsFooterAndJapaneseStandWhereTheLayoutPutsThem)
     EXPECT_NEAR(words["1"].top() - first.top(), Points(m_format.PrintableHeight()), 0.5);
 }
 
-TEST_F(PagePrinterTest, PrinterGetsItsRangeStretchedToItsPaper)
+// Qt's own PDF text maps copy 日文行 in Noto Sans CJK JP as Kangxi radicals and drop 𠮷 in
+// every face; IPA Mincho lacks 𠮷 and borrows it from a face that has it, in its laid-out width.
+TEST_F(PagePrinterTest, JapaneseCopiesBackAsTypedInEveryFace)
 {
+    const QString text = QStringLiteral("日文行の〆、ｶﾅ＆ABC𠮷");
+    const struct {
+        const char* face;
+        const char* embedded;
+    } faces[] = {{"\uFF2D\uFF33 \u660E\u671D", "IPAMincho"}, {"Noto Sans CJK JP", "NotoSansCJKjp-Regular"}};
+    for (const auto& f : faces) {
+        m_format.font.lfFaceName = QString::fromUtf8(f.face);
+        Print({text, "\U00020BB7 x"});
+        EXPECT_EQ(RunProgram("pdftotext", {m_pdf, "-"}).out.section(u'\n', 0, 0), text) << f.face;
+        EXPECT_TRUE(RunProgram("pdffonts", {m_pdf}).out.contains(f.embedded)) << f.face;
+        // What follows 𠮷 stands where the layout put it.
+        const QMap<QString, QRectF> words = PageWords(m_pdf, 1).boxes;
+        EXPECT_TRUE(words.contains(QStringLiteral("𠮷"))) << f.face;
+        EXPECT_NEAR(words["x"].left(), Points(m_format.marginLeft - 10 + m_store.XOfPosition(1, 3)), 0.5) << f.face;
+    }
+}
+
+// Print, preview and printer setup share the frame's printer: a page range printed on it
+// lands on its paper, the layout's page stretched to fill it.
+TEST_F(PagePrinterTest, TheSharedPrinterPrintsItsRangeOnItsPaper)
+{
+    CPrintCommands commands(nullptr);
+    QPrinter& printer = commands.Printer();
+    printer.setOutputFileName(m_pdf);
+    printer.setPageSize(QPageSize(QPageSize::A5));
+    m_format.ComputeGeometry(commands.Paper(), 96, 96);
     const int n = m_format.PrintLinesPerPage();
     LayOut(Lines(1, 2 * n + 1));
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setOutputFileName(m_pdf);
-    printer.setPageSize(QPageSize(QPageSize::A4));
     printer.setPrintRange(QPrinter::PageRange);
     printer.setFromTo(2, 2);
     ASSERT_TRUE(PrintDocument(printer, m_store, m_format));
 
     const PageWords page(m_pdf, 1);
     ASSERT_EQ(page.order, Lines(n + 1, 2 * n) + QStringList({"-", "2", "-"}));
-    const QSizeF paper = QPageSize(QPageSize::A4).size(QPageSize::Point);
+    EXPECT_TRUE(RunProgram("pdfinfo", {m_pdf}).out.contains("(A5)"));
+    const QSizeF paper = QPageSize(QPageSize::A5).size(QPageSize::Point);
     const QRectF first = page.boxes[page.order[0]];
     EXPECT_NEAR(first.left(), paper.width() * (m_format.marginLeft - 10) / m_format.pageWidth, 0.5);
     EXPECT_NEAR(page.boxes["2"].top() - first.top(), paper.height() * m_format.PrintableHeight() / m_format.pageHeight,

@@ -5,12 +5,15 @@
 #include "editor/text_store.h"
 #include "editor/view/view_font.h"
 
-#include <QFontMetrics>
+#include <QFileInfo>
 #include <QPageSize>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QPrinter>
 #include <QSaveFile>
+#include <QTemporaryFile>
+#include <QTextLayout>
 #include <algorithm>
 
 namespace {
@@ -20,62 +23,146 @@ constexpr int kPrintShift = 10;
 // The footer is centred as if it were this much wider.
 constexpr int kFooterSlack = 9;
 
-// A line with a tab goes character by character, each at the sum of the stored widths before
-// it, so that tabs keep their laid-out width; a surrogate pair is one character here.
-void DrawByStoredWidths(QPainter& painter, const CAttrString& line, qsizetype visible, int x, int baseline)
+// Gives a PDF that Qt wrote the text of what was drawn, replacing `target` only when complete.
+bool MendPdfText(const CPdfTextMap& map, const QString& source, const QString& target, QString* error)
 {
-    const QString& text = line.Text();
-    for (qsizetype i = 0; i < visible;) {
-        const qsizetype units = text[i].isHighSurrogate() && i + 1 < visible && text[i + 1].isLowSurrogate() ? 2 : 1;
-        if (text[i] != u'\t')
-            painter.drawText(QPoint(x, baseline), text.mid(i, units));
-        x += int(line.WidthOf(i, units));
-        i += units;
+    QSaveFile file(target);
+    if (!file.open(QIODevice::WriteOnly) || !map.Rewrite(source, file, error) || !file.commit()) {
+        if (error && file.error() != QFileDevice::NoError)
+            *error = file.errorString();
+        return false;
     }
-}
-
-void DrawLine(QPainter& painter, const CAttrString& line, int x, int baseline)
-{
-    const QString& text = line.Text();
-    const qsizetype visible = text.endsWith(u'\n') ? text.size() - 1 : text.size();
-    if (text.left(visible).contains(u'\t'))
-        DrawByStoredWidths(painter, line, visible, x, baseline);
-    else if (visible > 0)
-        painter.drawText(QPoint(x, baseline), text.left(visible));
+    return true;
 }
 
 } // namespace
 
-void PrintPage(QPainter& painter, CTextStore& store, const CPageFormat& format, int page)
+CPagePrinter::CPagePrinter(CTextStore& store, const CPageFormat& format)
+    : m_store(store),
+      m_format(format),
+      m_font(FontFromLogFont(format.font)),
+      m_metrics(m_font),
+      m_bmp(0x10000)
 {
-    if (format.pageWidth <= 0 || format.pageHeight <= 0 || page < 1)
+    FaceOf(QRawFont::fromFont(m_font));
+}
+
+int CPagePrinter::FaceOf(const QRawFont& font)
+{
+    const auto known = std::find(m_faces.begin(), m_faces.end(), font);
+    if (known != m_faces.end())
+        return int(known - m_faces.begin());
+    m_faces.push_back(font);
+    m_mapFaces.push_back(m_textMap.Face(font));
+    return int(m_faces.size() - 1);
+}
+
+CPagePrinter::Glyph& CPagePrinter::GlyphOf(char32_t character)
+{
+    Glyph& glyph = character < 0x10000 ? m_bmp[character] : m_astral[character];
+    if (glyph.looked)
+        return glyph;
+    glyph.looked = true;
+    const QString text = QString::fromUcs4(&character, 1);
+    if (m_faces[0].supportsCharacter(character)) {
+        glyph = {0, m_faces[0].glyphIndexesForString(text).value(0), true, false};
+        return glyph;
+    }
+    // The face Qt falls back to, as on screen.
+    QTextLayout layout(text, m_font);
+    layout.beginLayout();
+    layout.createLine();
+    layout.endLayout();
+    const QList<QGlyphRun> runs = layout.glyphRuns();
+    if (!runs.isEmpty() && !runs[0].glyphIndexes().isEmpty() && runs[0].glyphIndexes()[0] != 0)
+        glyph = {FaceOf(runs[0].rawFont()), runs[0].glyphIndexes()[0], true, false};
+    return glyph;
+}
+
+void CPagePrinter::FlushRun(QPainter& painter)
+{
+    if (m_runGlyphs.isEmpty())
+        return;
+    QGlyphRun run;
+    run.setRawFont(m_faces[size_t(m_runFace)]);
+    run.setGlyphIndexes(m_runGlyphs);
+    run.setPositions(m_runPositions);
+    run.setUnderline(m_font.underline());
+    run.setStrikeOut(m_font.strikeOut());
+    painter.drawGlyphRun({}, run);
+    m_runGlyphs.clear();
+    m_runPositions.clear();
+}
+
+void CPagePrinter::DrawText(QPainter& painter, QStringView text, std::span<const uint16_t> widths, qreal x,
+                            qreal baseline)
+{
+    for (qsizetype i = 0; i < text.size();) {
+        const bool pair = text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate();
+        const char32_t character = pair ? QChar::surrogateToUcs4(text[i], text[i + 1]) : text[i].unicode();
+        const int units = pair ? 2 : 1;
+        if (character != u'\t' && character != u'\n') {
+            Glyph& glyph = GlyphOf(character);
+            if (glyph.face >= 0) {
+                if (glyph.face != m_runFace)
+                    FlushRun(painter);
+                m_runFace = glyph.face;
+                // The PDF writer numbers a face's glyphs in the order it meets them.
+                if (!glyph.noted) {
+                    m_textMap.Note(m_mapFaces[size_t(glyph.face)], glyph.index, character);
+                    glyph.noted = true;
+                }
+                m_runGlyphs.append(glyph.index);
+                m_runPositions.append({x, baseline});
+            }
+        }
+        for (int k = 0; k < units; ++k)
+            x += widths[size_t(i + k)] & CAttrString::kWidthMask;
+        i += units;
+    }
+    FlushRun(painter);
+}
+
+void CPagePrinter::PrintPage(QPainter& painter, int page)
+{
+    if (m_format.pageWidth <= 0 || m_format.pageHeight <= 0 || page < 1)
         return;
     const QPaintDevice* device = painter.device();
     painter.save();
-    painter.scale(qreal(device->width()) / format.pageWidth, qreal(device->height()) / format.pageHeight);
-    painter.setFont(FontFromLogFont(format.font));
+    painter.scale(qreal(device->width()) / m_format.pageWidth, qreal(device->height()) / m_format.pageHeight);
     painter.setPen(Qt::black);
-    const QFontMetrics metrics = painter.fontMetrics(); // in page pixels: the font is pixel-sized
 
-    const int n = format.PrintLinesPerPage();
+    const int n = m_format.PrintLinesPerPage();
     const qint64 firstLine = qint64(page - 1) * n;
-    const int rows = int(std::clamp<qint64>(store.TotalLines() - firstLine, 0, n));
-    for (int row = 0; row < rows; ++row) {
-        const int top = format.marginTop + row * format.LinePitch();
-        DrawLine(painter, store.LineAttributed(int(firstLine) + row), format.marginLeft - kPrintShift,
-                 top + metrics.ascent());
+    const int rows = int(std::clamp<qint64>(m_store.TotalLines() - firstLine, 0, n));
+    const CTextPara* para = rows > 0 ? m_store.FindParagraph(int(firstLine)) : nullptr;
+    int k = para ? int(firstLine) - para->firstLine : 0;
+    for (int row = 0; row < rows && para; ++row) {
+        const int start = para->LineStart(k);
+        const int end = para->LineEnd(k);
+        const int top = m_format.marginTop + row * m_format.LinePitch();
+        DrawText(painter, QStringView(para->text.Text()).mid(start, end - start),
+                 para->text.Attributes().subspan(size_t(start), size_t(end - start)), m_format.marginLeft - kPrintShift,
+                 top + m_metrics.ascent());
+        if (++k == para->LineCount()) {
+            para = para->next;
+            k = 0;
+        }
     }
 
     const QString footer = QStringLiteral("- %1 -").arg(page);
-    const int footerX = (format.pageWidth - metrics.horizontalAdvance(footer) - kFooterSlack) / 2;
-    painter.drawText(QPoint(footerX, format.pageHeight - format.marginBottom + metrics.ascent()), footer);
+    std::vector<uint16_t> widths;
+    for (const QChar c : footer)
+        widths.push_back(StoredWidth(m_metrics.horizontalAdvance(c)));
+    const int footerX = (m_format.pageWidth - m_metrics.horizontalAdvance(footer) - kFooterSlack) / 2;
+    DrawText(painter, footer, widths, footerX, m_format.pageHeight - m_format.marginBottom + m_metrics.ascent());
     painter.restore();
 }
 
-bool PrintPages(QPagedPaintDevice& device, CTextStore& store, const CPageFormat& format, int first, int last)
+bool CPagePrinter::PrintPages(QPagedPaintDevice& device, int first, int last)
 {
     first = std::max(first, 1);
-    last = std::min(last, format.PageCount(store.TotalLines()));
+    last = std::min(last, m_format.PageCount(m_store.TotalLines()));
     QPainter painter;
     if (!painter.begin(&device))
         return false;
@@ -84,7 +171,7 @@ bool PrintPages(QPagedPaintDevice& device, CTextStore& store, const CPageFormat&
         if (page > first)
             added = device.newPage();
         if (added)
-            PrintPage(painter, store, format, page);
+            PrintPage(painter, page);
     }
     return painter.end() && added;
 }
@@ -92,27 +179,38 @@ bool PrintPages(QPagedPaintDevice& device, CTextStore& store, const CPageFormat&
 bool PrintDocument(QPrinter& printer, CTextStore& store, const CPageFormat& format)
 {
     printer.setFullPage(true);
-    if (printer.printRange() == QPrinter::PageRange && printer.fromPage() > 0)
-        return PrintPages(printer, store, format, printer.fromPage(), printer.toPage());
-    return PrintPages(printer, store, format, 1, format.PageCount(store.TotalLines()));
+    CPagePrinter pages(store, format);
+    const bool ranged = printer.printRange() == QPrinter::PageRange && printer.fromPage() > 0;
+    if (!pages.PrintPages(printer, ranged ? printer.fromPage() : 1,
+                          ranged ? printer.toPage() : format.PageCount(store.TotalLines())))
+        return false;
+    // A print preview paints a picture of the pages through its own engine: no file to mend.
+    const QString file = printer.outputFileName();
+    const bool pdfFile = printer.outputFormat() == QPrinter::PdfFormat && !file.isEmpty() &&
+                         printer.paintEngine()->type() == QPaintEngine::Pdf;
+    return !pdfFile || MendPdfText(pages.TextMap(), file, file, nullptr);
 }
 
 bool WritePdf(const QString& path, CTextStore& store, const CPageFormat& format, int screenDpiX, int screenDpiY,
               QString* error)
 {
-    QSaveFile file(path);
-    bool written = file.open(QIODevice::WriteOnly);
-    if (written) {
-        QPdfWriter writer(&file);
+    // Qt's PDF goes to a temporary file beside the target, then, its text mended, to the target.
+    QTemporaryFile raw(QFileInfo(path).absoluteFilePath() + QStringLiteral(".XXXXXX"));
+    bool drawn = raw.open();
+    CPagePrinter pages(store, format);
+    if (drawn) {
+        QPdfWriter writer(&raw);
         const QSizeF inches(qreal(format.pageWidth) / std::max(screenDpiX, 1),
                             qreal(format.pageHeight) / std::max(screenDpiY, 1));
         writer.setPageSize(QPageSize(inches, QPageSize::Inch, {}, QPageSize::ExactMatch));
         writer.setPageMargins({});
-        written = PrintPages(writer, store, format, 1, format.PageCount(store.TotalLines()));
+        drawn = pages.PrintPages(writer, 1, format.PageCount(store.TotalLines())) && raw.flush();
     }
-    // A failed write shows in the file's error; a refused painter leaves none.
-    written = written && file.commit();
-    if (!written && error)
-        *error = file.error() != QFileDevice::NoError ? file.errorString() : QStringLiteral("the pages cannot be drawn");
-    return written;
+    if (!drawn) {
+        // A failed write shows in the file's error; a refused painter leaves none.
+        if (error)
+            *error = raw.error() != QFileDevice::NoError ? raw.errorString() : QStringLiteral("the pages cannot be drawn");
+        return false;
+    }
+    return MendPdfText(pages.TextMap(), raw.fileName(), path, error);
 }

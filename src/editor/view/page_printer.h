@@ -4,11 +4,28 @@
 // scaled to fill the device's paper (x and y each by its own factor). Below the text stands the
 // footer "- k -". Selection, paragraph marks and page frames are never printed, nor line feeds.
 //
+// Every character stands where the layout put it: glyphs are placed by the stored widths, so a
+// printed line breaks and spaces exactly as on screen. A character the font lacks is drawn in
+// the face Qt falls back to on screen, still in its stored width.
+//
+// Pages are drawn one after another straight from the store's paragraphs; nothing of a page
+// is kept once it is drawn but the glyph of each distinct character (looked up once).
+//
 // The painter's device must paint on the full paper: a QPrinter in full-page mode, or a
-// QPdfWriter without margins. The store must have been laid out with the format.
+// QPdfWriter without margins. The store must have been laid out with the format and must not
+// change while a printer draws it.
 #pragma once
 
+#include "editor/view/pdf_text_map.h"
+
+#include <QFont>
+#include <QFontMetrics>
+#include <QGlyphRun>
+#include <QHash>
+#include <QRawFont>
 #include <QString>
+#include <span>
+#include <vector>
 
 class CPageFormat;
 class CTextStore;
@@ -16,15 +33,51 @@ class QPagedPaintDevice;
 class QPainter;
 class QPrinter;
 
-// Draws page `page` (1-based); a page past the text draws only its footer.
-void PrintPage(QPainter& painter, CTextStore& store, const CPageFormat& format, int page);
+class CPagePrinter {
+public:
+    CPagePrinter(CTextStore& store, const CPageFormat& format);
 
-// Prints pages first .. last (1-based, cut to the page count), each on a new sheet. False when
-// painting cannot begin (the output cannot be written) or a sheet cannot be added.
-bool PrintPages(QPagedPaintDevice& device, CTextStore& store, const CPageFormat& format, int first, int last);
+    // Draws page `page` (1-based); a page past the text draws only its footer.
+    void PrintPage(QPainter& painter, int page);
+    // Prints pages first .. last (1-based, cut to the page count), each on a new sheet. False
+    // when painting cannot begin (the output cannot be written) or a sheet cannot be added.
+    bool PrintPages(QPagedPaintDevice& device, int first, int last);
+    // The characters drawn so far with each glyph (to mend a PDF's text, see pdf_text_map.h).
+    const CPdfTextMap& TextMap() const { return m_textMap; }
+
+private:
+    struct Glyph {
+        int face = -1; // index in m_faces; -1: nothing to draw
+        quint32 index = 0;
+        bool looked = false; // looked up
+        bool noted = false;  // told to the text map
+    };
+
+    Glyph& GlyphOf(char32_t character);
+    int FaceOf(const QRawFont& font);
+    // Draws the units of `text` from x, each character advancing by its stored width; tabs
+    // and line feeds advance without drawing.
+    void DrawText(QPainter& painter, QStringView text, std::span<const uint16_t> widths, qreal x, qreal baseline);
+    void FlushRun(QPainter& painter);
+
+    CTextStore& m_store;
+    const CPageFormat& m_format;
+    QFont m_font;
+    QFontMetrics m_metrics;
+    std::vector<QRawFont> m_faces; // m_faces[0]: the format's font
+    std::vector<int> m_mapFaces;   // the text map's face of each
+    std::vector<Glyph> m_bmp;      // by code unit; looked up once each
+    QHash<char32_t, Glyph> m_astral;
+    CPdfTextMap m_textMap;
+    // The run being collected: glyphs of one face on one line.
+    int m_runFace = -1;
+    QList<quint32> m_runGlyphs;
+    QList<QPointF> m_runPositions;
+};
 
 // Prints the pages of the printer's chosen range (every page when none was chosen), switching
-// the printer to full-page mode.
+// the printer to full-page mode. A PDF file printed to gets the text of what was drawn (see
+// pdf_text_map.h); a print preview's painting leaves the printer's file alone.
 bool PrintDocument(QPrinter& printer, CTextStore& store, const CPageFormat& format);
 
 // Writes every page to a PDF file whose paper is the format's page at the screen resolution it
