@@ -5,7 +5,6 @@
 #include "editor/view/page_printer.h"
 
 #include <QCoreApplication>
-#include <QFileDialog>
 #include <QMessageBox>
 #include <QPageSetupDialog>
 #include <QPrintDialog>
@@ -14,15 +13,10 @@
 
 namespace {
 
-void ReportFailure(QWidget* parent, const QString& text)
-{
-    QMessageBox::warning(parent, QCoreApplication::applicationName(), text);
-}
-
 void PrintOrReport(QWidget* parent, QPrinter& printer, CTextStore& store, const CPageFormat& format)
 {
     if (!PrintDocument(printer, store, format))
-        ReportFailure(parent, QStringLiteral("印刷できませんでした。"));
+        QMessageBox::warning(parent, QCoreApplication::applicationName(), QStringLiteral("印刷できませんでした。"));
 }
 
 bool operator==(const PaperInfo& a, const PaperInfo& b)
@@ -71,19 +65,4 @@ void CPrintCommands::Preview(CTextStore& store, const CPageFormat& format)
     QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog,
                      [&](QPrinter* target) { PrintOrReport(m_parent, *target, store, format); });
     dialog.exec();
-}
-
-void RunPrintToPdf(QWidget* parent, CTextStore& store, const CPageFormat& format)
-{
-    QFileDialog dialog(parent, QStringLiteral("PDF に印刷"), {}, QStringLiteral("PDF ファイル (*.pdf)"));
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setDefaultSuffix(QStringLiteral("pdf"));
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return;
-    const QString path = dialog.selectedFiles().constFirst();
-    const int dpiX = parent ? parent->logicalDpiX() : 96;
-    const int dpiY = parent ? parent->logicalDpiY() : 96;
-    QString error;
-    if (!WritePdf(path, store, format, dpiX, dpiY, &error))
-        ReportFailure(parent, QStringLiteral("PDF ファイルを書き込めませんでした。\n%1").arg(error));
 }

@@ -39,7 +39,3 @@ private:
     QWidget* m_parent;
     std::unique_ptr<QPrinter> m_printer;
 };
-
-// A file dialog for the output name, then every page to that PDF. The paper is the format's
-// page at the parent's screen resolution.
-void RunPrintToPdf(QWidget* parent, CTextStore& store, const CPageFormat& format);
