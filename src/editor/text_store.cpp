@@ -120,8 +120,11 @@ bool CTextStore::LoadParagraphs(const std::function<bool(const ParagraphSink& ad
 {
     CTextPara* first = nullptr;
     CTextPara* last = nullptr;
+    int count = 0;
+    // Numbered as they come, one display line each: a second walk of a long chain is slow.
     const ParagraphSink add = [&](QStringView line) {
         last = last ? LinkAfter(last, NewParagraph(line)) : (first = NewParagraph(line));
+        last->ordinal = last->firstLine = count++;
     };
     if (!read(add)) {
         DeleteParagraphs(first, nullptr);
@@ -131,7 +134,8 @@ bool CTextStore::LoadParagraphs(const std::function<bool(const ParagraphSink& ad
         add({});
     DestroyChain();
     m_first = first;
-    RenumberAfter(nullptr);
+    m_totalLines = count;
+    m_renumbered += count;
     return true;
 }
 
