@@ -14,7 +14,7 @@
 #include "editor/view/view_font.h"
 #include "platform/code_page.h"
 #include "platform/settings.h"
-#include "proc_status.h"
+#include "support/proc_status.h"
 #include "ratio_reporter.h"
 
 #include <QByteArray>
