@@ -12,6 +12,7 @@
 #include "editor/text_store.h"
 #include "editor/view/font_measurer.h"
 #include "editor/view/view_font.h"
+#include "japanese_text.h"
 #include "platform/code_page.h"
 #include "platform/settings.h"
 #include "support/proc_status.h"
@@ -28,50 +29,10 @@
 #include <cstdio>
 #include <optional>
 #include <malloc.h>
-#include <random>
 
 namespace {
 
-constexpr qsizetype kTextBytes = 20 * 1024 * 1024;
 constexpr int kRepetitions = 5;
-
-struct Shape {
-    const char* name;
-    int shortest; // characters per line
-    int longest;
-};
-constexpr Shape kParagraphs{"paragraphs", 2000, 6000};
-constexpr Shape kMemoLines{"memo_lines", 0, 70};
-
-// Kana, kanji, Japanese punctuation and some ASCII, in lines of the shape's lengths.
-QByteArray JapaneseText(const Shape& shape)
-{
-    std::mt19937 random(20240601); // the raw engine's output is fixed by the standard
-    const QString punctuation = QStringLiteral("、。「」、。");
-    const QString ascii = QStringLiteral("Quirel memo 2024 abc xyz ");
-    QByteArray bytes;
-    bytes.reserve(kTextBytes + 32 * 1024);
-    QString line;
-    while (bytes.size() < kTextBytes) {
-        line.clear();
-        for (int n = shape.shortest + int(random() % unsigned(shape.longest - shape.shortest + 1)); n > 0; --n) {
-            const unsigned kind = random() % 100;
-            if (kind < 50)
-                line += QChar(char16_t(0x3041 + random() % 83));   // hiragana
-            else if (kind < 60)
-                line += QChar(char16_t(0x30A1 + random() % 83));   // katakana
-            else if (kind < 82)
-                line += QChar(char16_t(0x4E00 + random() % 3000)); // kanji
-            else if (kind < 90)
-                line += punctuation[random() % punctuation.size()];
-            else
-                line += ascii[random() % ascii.size()];
-        }
-        bytes += line.toUtf8();
-        bytes += '\n';
-    }
-    return bytes;
-}
 
 // The text of a shape, and a file holding it.
 struct TextFile {
@@ -79,10 +40,10 @@ struct TextFile {
     QString path;
 };
 
-const TextFile& Text(const Shape& shape)
+const TextFile& Text(const TextShape& shape)
 {
     static QTemporaryDir folder;
-    static std::map<const Shape*, TextFile> files;
+    static std::map<const TextShape*, TextFile> files;
     TextFile& file = files[&shape];
     if (file.bytes.isEmpty()) {
         file.bytes = JapaneseText(shape);
@@ -108,7 +69,7 @@ void Open(const QString& path, CTextStore& store)
     store.RelayoutAll({&measurer, format.TextWidth(), ReadLeftKin(), ReadRightKin()}, true);
 }
 
-void Decode(benchmark::State& state, const Shape& shape)
+void Decode(benchmark::State& state, const TextShape& shape)
 {
     const QByteArray& bytes = Text(shape).bytes;
     QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
@@ -121,7 +82,7 @@ void Decode(benchmark::State& state, const Shape& shape)
     state.SetBytesProcessed(state.iterations() * bytes.size());
 }
 
-void Open(benchmark::State& state, const Shape& shape)
+void Open(benchmark::State& state, const TextShape& shape)
 {
     const TextFile& file = Text(shape);
     for (auto _ : state) {
@@ -145,7 +106,7 @@ BENCHMARK_CAPTURE(Open, memo_lines, kMemoLines)->Unit(benchmark::kMillisecond)->
 // Resident memory of an open store per UTF-16 byte of its text: after the load (the store
 // returns its freed heap itself) and at the peak during it, beside the same process after a
 // load of the same text was freed.
-void PrintStoreMemory(const Shape& shape, double afterGoal)
+void PrintStoreMemory(const TextShape& shape, double afterGoal)
 {
     const TextFile& file = Text(shape);
     const double utf16KiB = 2.0 * double(QString::fromUtf8(file.bytes).size()) / 1024;
