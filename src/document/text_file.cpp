@@ -22,7 +22,7 @@ constexpr qsizetype kSampleBytes = 8192;
 constexpr QByteArrayView kUtf8Mark = "\xEF\xBB\xBF";
 constexpr QByteArrayView kUtf16Mark = "\xFF\xFE";
 // The file is read in pieces of this size, and decoded as it comes.
-constexpr qsizetype kReadBytes = 1024 * 1024;
+constexpr qsizetype kReadBytes = 256 * 1024;
 
 bool Fail(QString* error, const QString& why)
 {
