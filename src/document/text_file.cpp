@@ -72,7 +72,7 @@ public:
     // of them at the end); the rest stays in `bytes`. The bytes from `fresh` on are new.
     void Decode(QByteArray& bytes, qsizetype fresh, bool atEnd)
     {
-        if (m_encoding != kEncodingUnicode)
+        if (m_encoding != kEncodingUnicode && QByteArrayView(bytes).sliced(fresh).contains('\r')) // memchr: fast
             bytes.truncate(std::remove(bytes.begin() + fresh, bytes.end(), '\r') - bytes.begin());
         const qsizetype whole = m_encoding == kEncodingUnicode ? bytes.size() & ~qsizetype(1)
                                 : atEnd                        ? bytes.size()
