@@ -1,9 +1,13 @@
-// `quirel-db export` of a local database of 20 000 memos against reading the same file with one
-// sequential read.
+// `quirel-db export` and `quirel-db list` of a local database of 20 000 memos against reading
+// what each needs of the same file.
 // (a) ReadWholeFile: open the file, one read of all its bytes into a buffer, close.
 // (b) Export: the built quirel-db run on the file, its JSON lines sent to the null device.
-// Both are timed in real time (the export runs in a child process) with the file in the page
-// cache; after the run the ratio of their medians is printed (goal: at most 2).
+// (c) ReadHeaders: open the file, read its index and then each memo's header block in list
+//     order, close.
+// (d) List: quirel-db list of the file, its lines sent to the null device.
+// All are timed in real time (the tool runs in a child process) with the file in the page
+// cache; after the run the ratios of their medians are printed (goals: at most 2 for export,
+// at most 1.5 for list).
 #include "ratio_reporter.h"
 
 #include "document/local_database.h"
@@ -18,6 +22,8 @@
 
 #include <cstdio>
 #include <random>
+#include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -69,19 +75,56 @@ void ReadWholeFile(benchmark::State& state)
 }
 BENCHMARK(ReadWholeFile)->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(5)->ReportAggregatesOnly();
 
-void Export(benchmark::State& state)
+// Runs the built quirel-db with `command` on the database, its output sent to the null device.
+void RunTool(benchmark::State& state, const QString& command)
 {
     const QString& path = DatabasePath();
     for (auto _ : state) {
         QProcess process;
         process.setStandardOutputFile(QProcess::nullDevice());
-        process.start(QStringLiteral(QUIREL_DB_PATH), {QStringLiteral("export"), path});
+        process.start(QStringLiteral(QUIREL_DB_PATH), {command, path});
         if (!process.waitForFinished(-1) || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
-            state.SkipWithError("export failed");
+            state.SkipWithError("the tool failed");
     }
-    state.SetBytesProcessed(state.iterations() * QFile(path).size());
+}
+
+void Export(benchmark::State& state)
+{
+    RunTool(state, QStringLiteral("export"));
+    state.SetBytesProcessed(state.iterations() * QFile(DatabasePath()).size());
 }
 BENCHMARK(Export)->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(5)->ReportAggregatesOnly();
+
+void ReadHeaders(benchmark::State& state)
+{
+    std::vector<qint64> offsets; // of the header blocks, in list order
+    {
+        CLocalDatabase database(DatabasePath());
+        if (database.Open(CLocalDatabase::OpenMode::kReadOnly) != CLocalDatabase::kOk)
+            std::abort();
+        for (int position = 0; position < database.Count(); ++position)
+            offsets.push_back(database.Entry(database.SlotAt(position)).Offset());
+    }
+    QByteArray index(CLocalDatabase::kIndexBytes, Qt::Uninitialized);
+    QByteArray header(MemoHeader::kBytes, Qt::Uninitialized);
+    for (auto _ : state) {
+        QFile file(DatabasePath());
+        bool read = file.open(QIODevice::ReadOnly | QIODevice::Unbuffered)
+            && ::pread(file.handle(), index.data(), index.size(), 0) == index.size();
+        for (const qint64 offset : offsets)
+            read = read && ::pread(file.handle(), header.data(), header.size(), offset) == header.size();
+        if (!read)
+            state.SkipWithError("the file cannot be read");
+        benchmark::DoNotOptimize(header.data());
+    }
+}
+BENCHMARK(ReadHeaders)->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(5)->ReportAggregatesOnly();
+
+void List(benchmark::State& state)
+{
+    RunTool(state, QStringLiteral("list"));
+}
+BENCHMARK(List)->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(5)->ReportAggregatesOnly();
 
 } // namespace
 
@@ -96,6 +139,7 @@ int main(int argc, char** argv)
     RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     reporter.PrintRatio("Export", "ReadWholeFile", 2);
+    reporter.PrintRatio("List", "ReadHeaders", 1.5);
     benchmark::Shutdown();
     return 0;
 }

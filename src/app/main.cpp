@@ -2,6 +2,8 @@
 // or the application with its main window for an optional path.
 #include "app/print_pdf_command.h"
 #include "app/quirel_app.h"
+#include "app/text_frame_report.h"
+#include "editor/view/quirel_view.h"
 #include "editor/view/view_font.h"
 #include "platform/settings.h"
 
@@ -21,6 +23,11 @@ int main(int argc, char** argv)
     if (printPdf)
         return RunPrintPdfCommand(arguments);
 
+    ReportFirstTextFrame([](QObject* painted) {
+        auto* view = qobject_cast<CQuirelView*>(painted);
+        const CTextStore* store = view ? view->Editor().Store() : nullptr;
+        return store && (store->TotalLines() > 1 || store->FirstParagraph()->Length() > 1);
+    });
     CQuirelApp quirel;
     quirel.InitInstance(arguments);
     return QApplication::exec();

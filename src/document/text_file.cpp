@@ -1,4 +1,4 @@
-// Text files: encoding detection, decoding line by line, and writing (see text_file.h).
+// Text files: encoding detection, decoding as the file is read, and writing (see text_file.h).
 #include "text_file.h"
 
 #include "editor/text_store.h"
@@ -11,6 +11,9 @@
 #include <QtEndian>
 #include <algorithm>
 #include <cerrno>
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 
 namespace {
 
@@ -18,6 +21,8 @@ namespace {
 constexpr qsizetype kSampleBytes = 8192;
 constexpr QByteArrayView kUtf8Mark = "\xEF\xBB\xBF";
 constexpr QByteArrayView kUtf16Mark = "\xFF\xFE";
+// The file is read in pieces of this size, and decoded as it comes.
+constexpr qsizetype kReadBytes = 256 * 1024;
 
 bool Fail(QString* error, const QString& why)
 {
@@ -48,48 +53,81 @@ TextEncoding DetectEncoding(QByteArrayView sample)
     return kEncodingAnsi;
 }
 
-// The file's characters, without the mark of its encoding. UTF-16LE: an odd final byte is
-// ignored. Byte encodings: every CR byte is dropped before converting; neither CR nor LF can be
-// part of a multi-byte character, so converting the whole file at once converts it line by line.
-QString DecodeText(QByteArrayView bytes, TextEncoding encoding, const CodePage& ansi)
-{
-    if (encoding == kEncodingUnicode) {
-        QString text(bytes.size() / 2, Qt::Uninitialized);
-        qFromLittleEndian<char16_t>(bytes.data(), text.size(), text.data());
-        if (text.startsWith(QChar(0xFEFF)))
-            text.remove(0, 1);
-        return text;
+// Decodes a file's bytes as they are read, into lines passed on one at a time. Only whole
+// characters are decoded at once: in UTF-16LE every even-length stretch, in byte encodings
+// the bytes up to the last LF, since neither CR nor LF can be part of a multi-byte character.
+// The decoded units go into one buffer kept from group to group, so a load makes no whole-text
+// copy. Byte encodings drop every CR byte before converting; then, in every encoding, LF ends
+// a line and a CR right before it belongs to the line end (a lone CR stays in the text). After
+// the last LF, what remains is a line only when it is not empty. UTF-16LE ignores an odd final
+// byte.
+class LineDecoder {
+public:
+    LineDecoder(TextEncoding encoding, const CodePage& ansi, const CTextStore::ParagraphSink& add)
+        : m_encoding(encoding), m_ansi(ansi), m_add(add)
+    {
     }
-    if (encoding == kEncodingUtf8 && bytes.startsWith(kUtf8Mark))
-        bytes = bytes.sliced(kUtf8Mark.size());
-    QByteArray withoutCr;
-    if (bytes.contains('\r')) {
-        withoutCr = bytes.toByteArray();
-        withoutCr.removeIf([](char byte) { return byte == '\r'; });
-        bytes = withoutCr;
-    }
-    if (encoding == kEncodingAnsi)
-        return ansi.Decode(bytes);
-    // Unlike QString::fromUtf8, this keeps a U+FEFF that follows the mark.
-    QStringDecoder utf8(QStringConverter::Utf8,
-                        QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
-    return utf8.decode(bytes);
-}
 
-// LF ends a line and a CR right before it belongs to the line end (a lone CR stays in the
-// text); after the last LF, what remains is a line only when it is not empty.
-QList<QString> SplitLines(QStringView text)
-{
-    QList<QString> lines;
-    while (!text.isEmpty()) {
-        const qsizetype end = text.indexOf(u'\n');
-        QStringView line = end < 0 ? text : text.first(end);
-        text = end < 0 ? QStringView() : text.sliced(end + 1);
-        if (end >= 0 && line.endsWith(u'\r'))
-            line.chop(1);
-        lines.append(line.toString());
+    // Decodes what `bytes` holds of whole characters and passes on the lines it completes (all
+    // of them at the end); the rest stays in `bytes`. The bytes from `fresh` on are new.
+    void Decode(QByteArray& bytes, qsizetype fresh, bool atEnd)
+    {
+        if (m_encoding != kEncodingUnicode && QByteArrayView(bytes).sliced(fresh).contains('\r')) // memchr: fast
+            bytes.truncate(std::remove(bytes.begin() + fresh, bytes.end(), '\r') - bytes.begin());
+        const qsizetype whole = m_encoding == kEncodingUnicode ? bytes.size() & ~qsizetype(1)
+                                : atEnd                        ? bytes.size()
+                                                               : bytes.lastIndexOf('\n') + 1;
+        AppendUnits(QByteArrayView(bytes).first(whole));
+        bytes.remove(0, whole);
+        PassLines(atEnd);
     }
-    return lines;
+
+private:
+    void AppendUnits(QByteArrayView bytes)
+    {
+        const qsizetype used = m_units.size();
+        if (m_encoding == kEncodingUnicode) {
+            m_units.resize(used + bytes.size() / 2);
+            qFromLittleEndian<char16_t>(bytes.data(), bytes.size() / 2, m_units.data() + used);
+        } else if (m_encoding == kEncodingUtf8) {
+            m_units.resize(used + m_utf8.requiredSpace(bytes.size()));
+            m_units.truncate(m_utf8.appendToBuffer(m_units.data() + used, bytes) - m_units.constData());
+        } else {
+            m_units += m_ansi.Decode(bytes);
+        }
+    }
+
+    void PassLines(bool atEnd)
+    {
+        QStringView rest = m_units;
+        for (qsizetype end; (end = rest.indexOf(u'\n')) >= 0; rest = rest.sliced(end + 1))
+            m_add(rest.first(end).endsWith(u'\r') ? rest.first(end - 1) : rest.first(end));
+        if (atEnd && !rest.isEmpty())
+            m_add(rest);
+        m_units.remove(0, m_units.size() - rest.size());
+    }
+
+    const TextEncoding m_encoding;
+    const CodePage& m_ansi;
+    const CTextStore::ParagraphSink& m_add;
+    // Groups of whole lines are decoded on their own, like the whole file at once. Unlike
+    // QString::fromUtf8, this keeps a U+FEFF that follows the mark.
+    QStringDecoder m_utf8{QStringConverter::Utf8,
+                          QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom};
+    QString m_units; // decoded and not passed on yet: the start of a line
+};
+
+// Appends up to one read's worth of the file to `bytes`; the count read, 0 at the end, -1 on
+// an error.
+qint64 ReadMore(QIODevice& file, QByteArray& bytes)
+{
+    const qsizetype used = bytes.size();
+    bytes.resize(used + kReadBytes);
+    qint64 count = file.read(bytes.data() + used, kReadBytes);
+    if (const auto* device = qobject_cast<const QFileDevice*>(&file); device && device->error() != QFileDevice::NoError)
+        count = -1;
+    bytes.truncate(used + std::max<qint64>(count, 0));
+    return count;
 }
 
 QByteArrayView Mark(int encoding)
@@ -129,14 +167,32 @@ bool ReadTextFile(QIODevice& file, CTextStore& store, const CodePage& ansi, QStr
         return Fail(error, QStringLiteral("The file is not open for reading"));
     if (!file.isSequential() && !file.seek(0))
         return Fail(error, file.errorString());
-    const QByteArray bytes = file.readAll();
-    if (const auto* device = qobject_cast<const QFileDevice*>(&file); device && device->error() != QFileDevice::NoError)
-        return Fail(error, device->errorString());
-
-    const TextEncoding encoding = DetectEncoding(QByteArrayView(bytes).first(std::min(bytes.size(), kSampleBytes)));
-    store.LoadParagraphs(SplitLines(DecodeText(bytes, encoding, ansi)));
+    TextEncoding encoding = kEncodingUtf8;
+    const bool read = store.LoadParagraphs([&](const CTextStore::ParagraphSink& add) {
+        QByteArray bytes; // read and not decoded yet
+        qint64 count = 0;
+        while ((count = ReadMore(file, bytes)) > 0 && bytes.size() < kSampleBytes) {
+        }
+        encoding = DetectEncoding(QByteArrayView(bytes).first(std::min(bytes.size(), kSampleBytes)));
+        if (encoding == kEncodingUnicode && bytes.startsWith(kUtf16Mark))
+            bytes.remove(0, kUtf16Mark.size());
+        else if (encoding == kEncodingUtf8 && bytes.startsWith(kUtf8Mark))
+            bytes.remove(0, kUtf8Mark.size());
+        LineDecoder decoder(encoding, ansi, add);
+        for (qsizetype fresh = 0; count >= 0; fresh = bytes.size(), count = ReadMore(file, bytes)) {
+            decoder.Decode(bytes, fresh, count == 0);
+            if (count == 0)
+                return true;
+        }
+        return false;
+    });
+    if (!read)
+        return Fail(error, file.errorString());
     store.SetEncoding(encoding);
     store.SetEdited(false);
+#ifdef __GLIBC__
+    malloc_trim(0); // hands the freed heap of the load back to the system
+#endif
     return true;
 }
 

@@ -107,18 +107,36 @@ void CTextStore::DestroyAfter(CTextPara* para, CTextPara* last)
 
 void CTextStore::LoadParagraphs(const QList<QString>& lines)
 {
-    DestroyChain();
+    LoadParagraphs([&](const ParagraphSink& add) {
+        for (const QString& line : lines) {
+            for (QStringView part : QStringTokenizer(line, u'\n'))
+                add(part);
+        }
+        return true;
+    });
+}
+
+bool CTextStore::LoadParagraphs(const std::function<bool(const ParagraphSink& add)>& read)
+{
+    CTextPara* first = nullptr;
     CTextPara* last = nullptr;
-    const auto append = [&](QStringView line) {
-        last = last ? LinkAfter(last, NewParagraph(line)) : (m_first = NewParagraph(line));
+    int count = 0;
+    // Numbered as they come, one display line each: a second walk of a long chain is slow.
+    const ParagraphSink add = [&](QStringView line) {
+        last = last ? LinkAfter(last, NewParagraph(line)) : (first = NewParagraph(line));
+        last->ordinal = last->firstLine = count++;
     };
-    for (const QString& line : lines) {
-        for (QStringView part : QStringTokenizer(line, u'\n'))
-            append(part);
+    if (!read(add)) {
+        DeleteParagraphs(first, nullptr);
+        return false;
     }
-    if (!m_first)
-        append({});
-    RenumberAfter(nullptr);
+    if (!first)
+        add({});
+    DestroyChain();
+    m_first = first;
+    m_totalLines = count;
+    m_renumbered += count;
+    return true;
 }
 
 CTextPara* CTextStore::FindParagraph(int line)

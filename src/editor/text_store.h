@@ -17,6 +17,7 @@
 #include <QList>
 #include <QString>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <span>
 
@@ -88,6 +89,12 @@ public:
     // feed inside a line starts another paragraph). An empty list leaves one empty paragraph.
     // The paragraphs are not wrapped yet: each counts one display line until RelayoutAll.
     void LoadParagraphs(const QList<QString>& lines);
+    // Receives the lines of a load, one at a time, without line ends and holding no line feed.
+    using ParagraphSink = std::function<void(QStringView line)>;
+    // Replaces the whole chain with the lines that `read` passes to the sink it is given, as
+    // they come (no list of lines is made). When `read` returns false the store is left as it
+    // was. No lines leave one empty paragraph; they are not wrapped yet, as above.
+    bool LoadParagraphs(const std::function<bool(const ParagraphSink& add)>& read);
 
     bool Edited() const { return m_edited; }
     void SetEdited(bool edited) { m_edited = edited; }

@@ -5,12 +5,14 @@
 #include "editor/text_store.h"
 #include "file_size_limit.h"
 #include "platform/code_page.h"
+#include "support/proc_status.h"
 #include "support/temp_files.h"
 
 #include <QBuffer>
 #include <QDir>
 #include <QtEndian>
 #include <gtest/gtest.h>
+#include <malloc.h>
 
 using namespace Qt::StringLiterals;
 
@@ -102,6 +104,53 @@ TEST_F(TextFileTest, ReadsAndWritesEachKindOfFile)
             EXPECT_EQ(Written(), file.written);
         }
     }
+}
+
+// Files of several reads' worth, so that line ends, CR LF pairs and characters fall across
+// the places where one read ends and the next begins.
+TEST_F(TextFileTest, ReadsLargeFilesWhole)
+{
+    QStringList lines;
+    for (int n = 0, size = 0; size < 3 * 1024 * 1024; size += lines.back().size() + 2, ++n)
+        lines << QString(n % 1999, u'日') + u"a本"_s;
+    const QString text = lines.join(u"\r\n"_s) + u"\r\n"_s;
+    const struct {
+        QByteArray bytes;
+        int encoding;
+    } files[] = {
+        {kUtf16Mark + Utf16Le(text), kEncodingUnicode},
+        {kUtf8Mark + text.toUtf8(), kEncodingUtf8},
+        {m_ansi.Encode(text), kEncodingAnsi},
+    };
+    for (const auto& file : files) {
+        SCOPED_TRACE(file.encoding);
+        WriteBytes(m_path, file.bytes);
+        ASSERT_TRUE(ReadTextFile(m_path, m_store, m_ansi));
+        EXPECT_EQ(m_store.Encoding(), file.encoding);
+        EXPECT_TRUE(Paragraphs(m_store) == lines);
+    }
+}
+
+// A load holds no copy of the whole text beside the store it fills: the peak during the load
+// passes what the store keeps by less than a quarter of the text's UTF-16 size (a whole-text
+// string alone would be all of it).
+TEST_F(TextFileTest, LoadKeepsNoWholeTextCopy)
+{
+#ifdef __SANITIZE_ADDRESS__
+    GTEST_SKIP() << "AddressSanitizer keeps freed memory in quarantine, so the peak says nothing";
+#endif
+    constexpr qsizetype kCharacters = 12 * 1024 * 1024;
+    WriteBytes(m_path, (QString(3999, u'語') + u'\n').repeated(kCharacters / 4000).toUtf8());
+    malloc_trim(0);
+    const qint64 before = ProcStatusKiB("VmRSS");
+    ResetPeakRss();
+    if (ProcStatusKiB("VmHWM") > before + 1024)
+        GTEST_SKIP() << "this system does not reset the peak resident size";
+    ASSERT_TRUE(ReadTextFile(m_path, m_store, m_ansi));
+    const qint64 peak = ProcStatusKiB("VmHWM");
+    const qint64 after = ProcStatusKiB("VmRSS");
+    EXPECT_GT(after - before, 2 * kCharacters / 1024); // the store holds the text
+    EXPECT_LT(peak - after, 2 * kCharacters / 1024 / 4);
 }
 
 TEST_F(TextFileTest, AnsiWritesQuestionMarksForWhatItCannotHold)

@@ -2,6 +2,7 @@
 // that stores nothing, readers beside the editor and on read-only files, and damaged or hostile
 // files that are reported without being read over and over.
 #include "document/local_database.h"
+#include "document/memo_header.h"
 #include "support/temp_files.h"
 #include "tools/tool_run.h"
 
@@ -202,6 +203,44 @@ TEST_F(QuirelDbTest, DamagedRecordsAreReportedAndSkippedAndWrongMarksShownWithAW
     EXPECT_EQ(RunTool({"show", m_path, "3"}).err, "quirel-db: memo 3 is damaged and cannot be read whole\n");
     EXPECT_EQ(RunTool({"put", m_path, "3"}, "over it").exitCode, 1);
     EXPECT_EQ(ReadBytes(m_path), file);
+}
+
+// The bytes a tool run reads (rchar of a shell that ran it: a child's counts pass to the
+// parent that waits for it).
+qint64 BytesReadBy(const QStringList& arguments)
+{
+    const ToolRun run = RunProgram("/bin/sh", QStringList{"-c", "\"$@\" > /dev/null; exec cat /proc/$$/io", "sh",
+                                                          QUIREL_DB_PATH} + arguments);
+    for (const QString& line : run.out.split('\n')) {
+        if (line.startsWith("rchar: "))
+            return line.mid(7).toLongLong();
+    }
+    return -1;
+}
+
+// list reads the index and one header block per memo, never a body: beyond what it reads of an
+// empty file, 40 memos of 40 KB cost their headers and no more than 5 % besides.
+TEST_F(QuirelDbTest, ListReadsHeadersOnly)
+{
+    constexpr int kMemos = 40;
+    {
+        CLocalDatabase database(m_path);
+        ASSERT_EQ(database.CreateFile(), CLocalDatabase::kOk);
+    }
+    const qint64 empty = BytesReadBy({"list", m_path});
+    {
+        CLocalDatabase database(m_path);
+        ASSERT_EQ(database.Open(), CLocalDatabase::kOk);
+        for (int memo = 0; memo < kMemos; ++memo) {
+            MemoHeader header;
+            ResetMemoHeader(header);
+            ASSERT_EQ(database.SaveRecord(-1, header, QString(20000, u'本')), 1);
+        }
+    }
+    const qint64 headers = kMemos * MemoHeader::kBytes;
+    const qint64 extra = BytesReadBy({"list", m_path}) - empty;
+    EXPECT_GE(extra, headers);
+    EXPECT_LE(extra, headers + (CLocalDatabase::kIndexBytes + headers) / 20);
 }
 
 // 131 070 slots naming the same 65 535 blocks of a sparse file, beside one sound memo: found from
