@@ -153,6 +153,7 @@ int CLocalDatabase::Open(OpenMode mode)
     m_dataLocked = false;
     m_size = 0;
     m_index.clear();
+    m_leadingInUse = 0;
     m_order.clear();
     m_currentPosition = -1;
 
@@ -239,10 +240,13 @@ int CLocalDatabase::FindSlot(qint64 bodyBytes) const
     int bestLarger = -1;
     int bestLargerBlocks = kMaxBlocks + 1;
     int endSlot = -1;
-    for (int slot = 0; slot < kSlotCount; ++slot) {
+    for (int slot = m_leadingInUse; slot < kSlotCount; ++slot) {
         // Most entries of a long index hold records: their state byte alone rules them out.
-        if (uint8_t(m_index[qsizetype(slot) * SlotEntry::kBytes]) == SlotEntry::kInUse)
+        if (uint8_t(m_index[qsizetype(slot) * SlotEntry::kBytes]) == SlotEntry::kInUse) {
+            if (slot == m_leadingInUse)
+                ++m_leadingInUse;
             continue;
+        }
         const SlotEntry entry = Entry(slot);
         if (entry.state == SlotEntry::kUnused) {
             endSlot = slot;
@@ -288,6 +292,8 @@ bool CLocalDatabase::PutEntry(int slot, const SlotEntry& entry)
     entry.ToBytes(bytes.data());
     const qint64 offset = qint64(slot) * SlotEntry::kBytes;
     std::memcpy(m_index.data() + offset, bytes.constData(), size_t(bytes.size()));
+    if (entry.state != SlotEntry::kInUse)
+        m_leadingInUse = std::min(m_leadingInUse, slot);
     return Put(offset, std::move(bytes));
 }
 
@@ -604,6 +610,7 @@ void CLocalDatabase::Abort()
         m_readThroughJournal = true;
     }
     m_index = m_before.index;
+    m_leadingInUse = 0;
     m_order = m_before.order;
     m_currentPosition = m_before.currentPosition;
     m_currentHeader = m_before.currentHeader;
@@ -660,12 +667,42 @@ bool CLocalDatabase::Flush(bool last)
     if (!m_journal.Protect(*m_file, m_pending, last))
         return false;
     m_wrote = true;
-    for (const FileWrite& write : m_pending) {
-        if (!m_file->WriteAt(write.offset, write.bytes.constData(), write.bytes.size()))
-            return false;
-    }
+    if (!WritePending())
+        return false;
     m_pending.clear();
     m_pendingBytes = 0;
+    return true;
+}
+
+// The held writes go out in the order they were made, except the index entries: they go out
+// last, as runs of adjacent entries in one write each, and so still after the records they
+// name. A transaction of many new records (an import) would otherwise make a system call for
+// every eight bytes of the index.
+bool CLocalDatabase::WritePending()
+{
+    std::vector<const FileWrite*> entries;
+    for (const FileWrite& write : m_pending) {
+        if (write.offset + write.bytes.size() <= kIndexBytes)
+            entries.push_back(&write);
+        else if (!m_file->WriteAt(write.offset, write.bytes.constData(), write.bytes.size()))
+            return false;
+    }
+    // A later write of the same entry stays after the earlier one.
+    std::stable_sort(entries.begin(), entries.end(), [](const FileWrite* a, const FileWrite* b) { return a->offset < b->offset; });
+    QByteArray run;
+    for (auto first = entries.begin(); first != entries.end();) {
+        const qint64 start = (*first)->offset;
+        qint64 end = start;
+        auto last = first;
+        for (; last != entries.end() && (*last)->offset <= end; ++last)
+            end = std::max(end, (*last)->offset + (*last)->bytes.size());
+        run.resize(end - start);
+        for (auto write = first; write != last; ++write)
+            std::memcpy(run.data() + ((*write)->offset - start), (*write)->bytes.constData(), size_t((*write)->bytes.size()));
+        if (!m_file->WriteAt(start, run.constData(), run.size()))
+            return false;
+        first = last;
+    }
     return true;
 }
 

@@ -189,6 +189,7 @@ private:
     bool Change(const std::function<bool()>& change);
     bool Put(qint64 offset, QByteArray bytes);
     bool Flush(bool last = false);
+    bool WritePending();
     void Abort();
     bool WaitForLock(DatabaseFile::LockRange range, DatabaseFile::LockKind kind);
     void ReleaseDataLock();
@@ -219,6 +220,9 @@ private:
     OpenMode m_mode = OpenMode::kReadWrite;
     OpenFailure m_openFailure = OpenFailure::kNone;
     QByteArray m_index; // the file's index while open, else empty
+    // The slots below this hold records (State 1): FindSlot starts after them, so filling a
+    // long index, as an import does, does not read it from the start for every record.
+    mutable int m_leadingInUse = 0;
     std::vector<int> m_order; // order position -> slot
     int m_currentPosition = -1;
     MemoHeader m_currentHeader;
