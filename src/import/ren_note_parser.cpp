@@ -6,13 +6,23 @@
 
 RenNoteParser::RenNoteParser(const MemoHeader& blankHeader) : m_blank(blankHeader) {}
 
+const QString& RenNoteParser::Now()
+{
+    const qint64 second = QDateTime::currentSecsSinceEpoch();
+    if (second != m_stampSecond) {
+        m_stampSecond = second;
+        m_stamp = MemoTimeStamp(QDateTime::fromSecsSinceEpoch(second));
+    }
+    return m_stamp;
+}
+
 bool RenNoteParser::Feed(QStringView line)
 {
     if (!m_inside) {
         if (line == u"#s" || line == u"#S") {
             m_note.header = m_blank;
-            m_note.header.createdAt = m_note.header.theDateTime = MemoTimeStamp(QDateTime::currentDateTime());
-            m_note.body.clear();
+            m_note.header.createdAt = m_note.header.theDateTime = Now();
+            m_note.body.resize(0); // keeps its buffer for the next note
             m_inside = true;
         }
         return false;
@@ -39,10 +49,9 @@ bool RenNoteParser::Feed(QStringView line)
         }
     } else if (tag == u"#w" || tag == u"#f" || tag == u"#x") {
         // what the other product keeps there has no place in a memo
-    } else if (m_note.body.isEmpty()) {
-        m_note.body = line.toString();
     } else {
-        m_note.body += u'\n';
+        if (!m_note.body.isEmpty())
+            m_note.body += u'\n';
         m_note.body += line;
     }
     return false;
