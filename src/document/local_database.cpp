@@ -676,34 +676,64 @@ bool CLocalDatabase::Flush(bool last)
 
 // The held writes go out in the order they were made, except the index entries: they go out
 // last, as runs of adjacent entries in one write each, and so still after the records they
-// name. A transaction of many new records (an import) would otherwise make a system call for
-// every eight bytes of the index.
+// name. In a flush of many writes (a transaction adding many records, as an import does),
+// records that follow one another in the file also go out together, up to 1 MiB at once. Such
+// a transaction would otherwise make a system call for every record and every eight bytes of
+// the index.
 bool CLocalDatabase::WritePending()
 {
+    constexpr size_t kManyWrites = 64;
+    constexpr qint64 kRunBytes = qint64(1) << 20;
+    const bool many = m_pending.size() >= kManyWrites;
     std::vector<const FileWrite*> entries;
+    std::vector<const FileWrite*> run;
+    qint64 runEnd = 0;
+    QByteArray buffer;
     for (const FileWrite& write : m_pending) {
-        if (write.offset + write.bytes.size() <= kIndexBytes)
+        if (write.offset + write.bytes.size() <= kIndexBytes) {
             entries.push_back(&write);
-        else if (!m_file->WriteAt(write.offset, write.bytes.constData(), write.bytes.size()))
-            return false;
+            continue;
+        }
+        if (!run.empty() && (!many || write.offset != runEnd || runEnd - run.front()->offset >= kRunBytes)) {
+            if (!WriteRun(run, buffer))
+                return false;
+            run.clear();
+        }
+        run.push_back(&write);
+        runEnd = write.offset + write.bytes.size();
     }
+    if (!run.empty() && !WriteRun(run, buffer))
+        return false;
     // A later write of the same entry stays after the earlier one.
     std::stable_sort(entries.begin(), entries.end(), [](const FileWrite* a, const FileWrite* b) { return a->offset < b->offset; });
-    QByteArray run;
     for (auto first = entries.begin(); first != entries.end();) {
-        const qint64 start = (*first)->offset;
-        qint64 end = start;
+        qint64 end = (*first)->offset;
         auto last = first;
         for (; last != entries.end() && (*last)->offset <= end; ++last)
             end = std::max(end, (*last)->offset + (*last)->bytes.size());
-        run.resize(end - start);
-        for (auto write = first; write != last; ++write)
-            std::memcpy(run.data() + ((*write)->offset - start), (*write)->bytes.constData(), size_t((*write)->bytes.size()));
-        if (!m_file->WriteAt(start, run.constData(), run.size()))
+        if (!WriteRun({first, last}, buffer))
             return false;
         first = last;
     }
     return true;
+}
+
+// One write of what `writes` leave in the range they cover without gaps, later over earlier.
+bool CLocalDatabase::WriteRun(const std::vector<const FileWrite*>& writes, QByteArray& buffer)
+{
+    const FileWrite& first = *writes.front();
+    if (writes.size() == 1)
+        return m_file->WriteAt(first.offset, first.bytes.constData(), first.bytes.size());
+    qint64 start = first.offset;
+    qint64 end = start;
+    for (const FileWrite* write : writes) {
+        start = std::min(start, write->offset);
+        end = std::max(end, write->offset + write->bytes.size());
+    }
+    buffer.resize(end - start);
+    for (const FileWrite* write : writes)
+        std::memcpy(buffer.data() + (write->offset - start), write->bytes.constData(), size_t(write->bytes.size()));
+    return m_file->WriteAt(start, buffer.constData(), buffer.size());
 }
 
 bool CLocalDatabase::WaitForLock(DatabaseFile::LockRange range, DatabaseFile::LockKind kind)

@@ -190,6 +190,7 @@ private:
     bool Put(qint64 offset, QByteArray bytes);
     bool Flush(bool last = false);
     bool WritePending();
+    bool WriteRun(const std::vector<const FileWrite*>& writes, QByteArray& buffer);
     void Abort();
     bool WaitForLock(DatabaseFile::LockRange range, DatabaseFile::LockKind kind);
     void ReleaseDataLock();
