@@ -145,6 +145,7 @@ public:
     // Writes of a transaction are held in memory up to this many bytes, then journalled and
     // written out before the commit (default 8 MiB).
     void SetTransactionBuffer(qint64 bytes) { m_bufferLimit = bytes; }
+    qint64 TransactionBuffer() const { return m_bufferLimit; }
     // A rollback failed (the disk refused it): nothing more is written until the file is opened
     // again, which finishes the rollback; reads still see the state before the failed change.
     bool HasFailed() const { return m_failed; }

@@ -38,10 +38,15 @@ bool RenLineReader::DecodeMore()
     if (end < 0 && (m_failed || m_chunk.isEmpty()))
         return false;
     const qsizetype taken = end < 0 ? m_chunk.size() : end + 1;
-    QByteArray lines = m_chunk.first(taken);
+    const QByteArrayView lines = QByteArrayView(m_chunk).first(taken);
+    if (lines.contains('\r')) {
+        QByteArray kept = lines.toByteArray();
+        kept.removeIf([](char byte) { return byte == '\r'; });
+        m_text = m_codePage.Decode(kept);
+    } else {
+        m_text = m_codePage.Decode(lines);
+    }
     m_chunk.remove(0, taken);
-    lines.removeIf([](char byte) { return byte == '\r'; });
-    m_text = m_codePage.Decode(lines);
     m_next = 0;
     return true;
 }

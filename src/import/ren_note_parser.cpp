@@ -18,8 +18,10 @@ const QString& RenNoteParser::Now()
 
 bool RenNoteParser::Feed(QStringView line)
 {
+    // Most lines are body text: only a line that starts with "#" can be a tag.
+    const bool tagged = line.size() >= 2 && line[0] == u'#';
     if (!m_inside) {
-        if (line == u"#s" || line == u"#S") {
+        if (tagged && (line == u"#s" || line == u"#S")) {
             m_note.header = m_blank;
             m_note.header.createdAt = m_note.header.theDateTime = Now();
             m_note.body.resize(0); // keeps its buffer for the next note
@@ -27,14 +29,14 @@ bool RenNoteParser::Feed(QStringView line)
         }
         return false;
     }
-    if (line == u"#e" || line == u"#E") {
+    if (tagged && (line == u"#e" || line == u"#E")) {
         m_note.header.attachId = NewAttachId();
         m_note.header.headerSize = MemoHeader::kBytes;
         m_note.header.bodyBytes = int32_t(m_note.body.size() * 2 + 2);
         m_inside = false;
         return true;
     }
-    const QStringView tag = line.left(2);
+    const QStringView tag = tagged ? line.first(2) : QStringView();
     const QStringView value = line.mid(2);
     if (tag == u"#t") {
         QStringView title = value.left(MemoHeader::kTitleChars);
