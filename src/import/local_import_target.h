@@ -13,8 +13,8 @@ class CLocalDatabase;
 class LocalImportTarget : public ImportTarget {
 public:
     // A batch ends after this many notes or once the file grew by this many bytes.
-    static constexpr int kBatchNotes = 8000;
-    static constexpr qint64 kBatchBytes = qint64(64) << 20;
+    static constexpr int kBatchNotes = 16000;
+    static constexpr qint64 kBatchBytes = qint64(128) << 20;
     // The writes the database holds before it writes them out, while the import runs: each
     // time it does, the journal is synced, so a batch is written out in a few large steps.
     static constexpr qint64 kHeldBytes = qint64(24) << 20;

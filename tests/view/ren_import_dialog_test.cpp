@@ -19,7 +19,7 @@
 
 namespace {
 
-TEST(RenImportDialogTest, AChosenFileIsImportedWithItsCounterShownAndTheOutcomeTold)
+TEST(RenImportWidgetTest, AChosenFileIsImportedWithItsCounterShownAndTheOutcomeTold)
 {
     TempFolder folder;
     const QString database = folder.Path("memo.qrl");
