@@ -153,6 +153,7 @@ int CLocalDatabase::Open(OpenMode mode)
     m_dataLocked = false;
     m_size = 0;
     m_index.clear();
+    m_leadingInUse = 0;
     m_order.clear();
     m_currentPosition = -1;
 
@@ -239,10 +240,13 @@ int CLocalDatabase::FindSlot(qint64 bodyBytes) const
     int bestLarger = -1;
     int bestLargerBlocks = kMaxBlocks + 1;
     int endSlot = -1;
-    for (int slot = 0; slot < kSlotCount; ++slot) {
+    for (int slot = m_leadingInUse; slot < kSlotCount; ++slot) {
         // Most entries of a long index hold records: their state byte alone rules them out.
-        if (uint8_t(m_index[qsizetype(slot) * SlotEntry::kBytes]) == SlotEntry::kInUse)
+        if (uint8_t(m_index[qsizetype(slot) * SlotEntry::kBytes]) == SlotEntry::kInUse) {
+            if (slot == m_leadingInUse)
+                ++m_leadingInUse;
             continue;
+        }
         const SlotEntry entry = Entry(slot);
         if (entry.state == SlotEntry::kUnused) {
             endSlot = slot;
@@ -288,6 +292,8 @@ bool CLocalDatabase::PutEntry(int slot, const SlotEntry& entry)
     entry.ToBytes(bytes.data());
     const qint64 offset = qint64(slot) * SlotEntry::kBytes;
     std::memcpy(m_index.data() + offset, bytes.constData(), size_t(bytes.size()));
+    if (entry.state != SlotEntry::kInUse)
+        m_leadingInUse = std::min(m_leadingInUse, slot);
     return Put(offset, std::move(bytes));
 }
 
@@ -604,6 +610,7 @@ void CLocalDatabase::Abort()
         m_readThroughJournal = true;
     }
     m_index = m_before.index;
+    m_leadingInUse = 0;
     m_order = m_before.order;
     m_currentPosition = m_before.currentPosition;
     m_currentHeader = m_before.currentHeader;
@@ -660,13 +667,73 @@ bool CLocalDatabase::Flush(bool last)
     if (!m_journal.Protect(*m_file, m_pending, last))
         return false;
     m_wrote = true;
-    for (const FileWrite& write : m_pending) {
-        if (!m_file->WriteAt(write.offset, write.bytes.constData(), write.bytes.size()))
-            return false;
-    }
+    if (!WritePending())
+        return false;
     m_pending.clear();
     m_pendingBytes = 0;
     return true;
+}
+
+// The held writes go out in the order they were made, except the index entries: they go out
+// last, as runs of adjacent entries in one write each, and so still after the records they
+// name. In a flush of many writes (a transaction adding many records, as an import does),
+// records that follow one another in the file also go out together, up to 1 MiB at once. Such
+// a transaction would otherwise make a system call for every record and every eight bytes of
+// the index.
+bool CLocalDatabase::WritePending()
+{
+    constexpr size_t kManyWrites = 64;
+    constexpr qint64 kRunBytes = qint64(1) << 20;
+    const bool many = m_pending.size() >= kManyWrites;
+    std::vector<const FileWrite*> entries;
+    std::vector<const FileWrite*> run;
+    qint64 runEnd = 0;
+    QByteArray buffer;
+    for (const FileWrite& write : m_pending) {
+        if (write.offset + write.bytes.size() <= kIndexBytes) {
+            entries.push_back(&write);
+            continue;
+        }
+        if (!run.empty() && (!many || write.offset != runEnd || runEnd - run.front()->offset >= kRunBytes)) {
+            if (!WriteRun(run, buffer))
+                return false;
+            run.clear();
+        }
+        run.push_back(&write);
+        runEnd = write.offset + write.bytes.size();
+    }
+    if (!run.empty() && !WriteRun(run, buffer))
+        return false;
+    // A later write of the same entry stays after the earlier one.
+    std::stable_sort(entries.begin(), entries.end(), [](const FileWrite* a, const FileWrite* b) { return a->offset < b->offset; });
+    for (auto first = entries.begin(); first != entries.end();) {
+        qint64 end = (*first)->offset;
+        auto last = first;
+        for (; last != entries.end() && (*last)->offset <= end; ++last)
+            end = std::max(end, (*last)->offset + (*last)->bytes.size());
+        if (!WriteRun({first, last}, buffer))
+            return false;
+        first = last;
+    }
+    return true;
+}
+
+// One write of what `writes` leave in the range they cover without gaps, later over earlier.
+bool CLocalDatabase::WriteRun(const std::vector<const FileWrite*>& writes, QByteArray& buffer)
+{
+    const FileWrite& first = *writes.front();
+    if (writes.size() == 1)
+        return m_file->WriteAt(first.offset, first.bytes.constData(), first.bytes.size());
+    qint64 start = first.offset;
+    qint64 end = start;
+    for (const FileWrite* write : writes) {
+        start = std::min(start, write->offset);
+        end = std::max(end, write->offset + write->bytes.size());
+    }
+    buffer.resize(end - start);
+    for (const FileWrite* write : writes)
+        std::memcpy(buffer.data() + (write->offset - start), write->bytes.constData(), size_t(write->bytes.size()));
+    return m_file->WriteAt(start, buffer.constData(), buffer.size());
 }
 
 bool CLocalDatabase::WaitForLock(DatabaseFile::LockRange range, DatabaseFile::LockKind kind)

@@ -145,6 +145,7 @@ public:
     // Writes of a transaction are held in memory up to this many bytes, then journalled and
     // written out before the commit (default 8 MiB).
     void SetTransactionBuffer(qint64 bytes) { m_bufferLimit = bytes; }
+    qint64 TransactionBuffer() const { return m_bufferLimit; }
     // A rollback failed (the disk refused it): nothing more is written until the file is opened
     // again, which finishes the rollback; reads still see the state before the failed change.
     bool HasFailed() const { return m_failed; }
@@ -189,6 +190,8 @@ private:
     bool Change(const std::function<bool()>& change);
     bool Put(qint64 offset, QByteArray bytes);
     bool Flush(bool last = false);
+    bool WritePending();
+    bool WriteRun(const std::vector<const FileWrite*>& writes, QByteArray& buffer);
     void Abort();
     bool WaitForLock(DatabaseFile::LockRange range, DatabaseFile::LockKind kind);
     void ReleaseDataLock();
@@ -219,6 +222,9 @@ private:
     OpenMode m_mode = OpenMode::kReadWrite;
     OpenFailure m_openFailure = OpenFailure::kNone;
     QByteArray m_index; // the file's index while open, else empty
+    // The slots below this hold records (State 1): FindSlot starts after them, so filling a
+    // long index, as an import does, does not read it from the start for every record.
+    mutable int m_leadingInUse = 0;
     std::vector<int> m_order; // order position -> slot
     int m_currentPosition = -1;
     MemoHeader m_currentHeader;

@@ -2,13 +2,22 @@
 
 #include "document/local_database.h"
 
+#include <QSysInfo>
 #include <QtEndian>
+#include <algorithm>
+
+LocalImportTarget::LocalImportTarget(CLocalDatabase& database, int batchNotes)
+    : m_database(database), m_batchNotes(batchNotes), m_heldBefore(database.TransactionBuffer())
+{
+    m_database.SetTransactionBuffer(std::max(m_heldBefore, kHeldBytes));
+}
 
 LocalImportTarget::~LocalImportTarget()
 {
     // An import abandoned without Finish keeps nothing of its open batch.
     if (m_database.InTransaction())
         m_database.RollbackTransaction();
+    m_database.SetTransactionBuffer(m_heldBefore);
 }
 
 void LocalImportTarget::Store(MemoHeader& header, const QString& body)
@@ -20,9 +29,16 @@ void LocalImportTarget::Store(MemoHeader& header, const QString& body)
         }
         m_batchStartSize = m_database.FileSize();
     }
-    // The body with its terminating NUL, as BodyBytes counts it.
-    QByteArray bytes(body.size() * 2 + 2, '\0');
-    qToLittleEndian<char16_t>(body.utf16(), body.size(), bytes.data());
+    // The body with its terminating NUL, as BodyBytes counts it: on a little-endian machine the
+    // string's own units and the NUL that ends them.
+    const qsizetype size = body.size() * 2 + 2;
+    QByteArray swapped;
+    QByteArrayView bytes(reinterpret_cast<const char*>(body.utf16()), size);
+    if constexpr (QSysInfo::ByteOrder != QSysInfo::LittleEndian) {
+        swapped = QByteArray(size, '\0');
+        qToLittleEndian<char16_t>(body.utf16(), body.size(), swapped.data());
+        bytes = swapped;
+    }
     const int slot = m_database.FindSlot(bytes.size());
     const int written = slot < 0 ? int(CLocalDatabase::kNoRoom) : m_database.WriteRecord(slot, header, bytes);
     if (written < 0) {

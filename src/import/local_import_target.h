@@ -13,13 +13,13 @@ class CLocalDatabase;
 class LocalImportTarget : public ImportTarget {
 public:
     // A batch ends after this many notes or once the file grew by this many bytes.
-    static constexpr int kBatchNotes = 2000;
-    static constexpr qint64 kBatchBytes = qint64(32) << 20;
+    static constexpr int kBatchNotes = 16000;
+    static constexpr qint64 kBatchBytes = qint64(128) << 20;
+    // The writes the database holds before it writes them out, while the import runs: each
+    // time it does, the journal is synced, so a batch is written out in a few large steps.
+    static constexpr qint64 kHeldBytes = qint64(24) << 20;
 
-    explicit LocalImportTarget(CLocalDatabase& database, int batchNotes = kBatchNotes)
-        : m_database(database), m_batchNotes(batchNotes)
-    {
-    }
+    explicit LocalImportTarget(CLocalDatabase& database, int batchNotes = kBatchNotes);
     ~LocalImportTarget() override;
 
     void Store(MemoHeader& header, const QString& body) override;
@@ -33,4 +33,5 @@ private:
     int m_batchNotes;
     QStringList m_batch; // titles of the notes written in the open transaction
     qint64 m_batchStartSize = 0;
+    qint64 m_heldBefore; // the database's own limit, given back at the end
 };

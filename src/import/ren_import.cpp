@@ -17,7 +17,7 @@ RenImportResult ImportRenFile(const QString& path, ImportTarget& target, const C
     MemoHeader blank;
     ResetMemoHeader(blank);
     RenNoteParser parser(blank);
-    QString line;
+    QStringView line;
     while (reader.ReadLine(line)) {
         ++result.lines;
         if (progress)

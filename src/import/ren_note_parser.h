@@ -33,7 +33,13 @@ public:
     RenNote& Note() { return m_note; }
 
 private:
+    // The local time now as a memo's time stamp; the text is made again only when the second
+    // changes, since the local time costs a look at the time zone file every time.
+    const QString& Now();
+
     MemoHeader m_blank;
+    qint64 m_stampSecond = -1;
+    QString m_stamp;
     RenNote m_note;
     bool m_inside = false;
 };

@@ -48,3 +48,20 @@ TEST(CodePageTest, UnknownNamesAndTheSetting)
     EXPECT_EQ(CodePage::System().Name(), "CP932");
     settings.remove("Options/AnsiCodePage");
 }
+
+// Long texts decode through a table read from the converter: every byte pair, each followed by
+// a letter that ends what it started, decodes as it does on its own.
+TEST(CodePageTest, LongTextsDecodeAsTheirPiecesDo)
+{
+    for (const char* name : {"CP932", "EUC-JP"}) {
+        const CodePage codePage(name);
+        QByteArray whole;
+        QString pieces;
+        for (int pair = 0; pair < 0x10000; ++pair) {
+            const char piece[3] = {char(pair >> 8), char(pair), 'a'};
+            whole.append(piece, 3);
+            pieces += codePage.Decode(QByteArrayView(piece, 3));
+        }
+        EXPECT_EQ(codePage.Decode(whole), pieces) << name;
+    }
+}
