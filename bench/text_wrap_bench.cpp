@@ -57,14 +57,14 @@ const QByteArray& Text()
     return text;
 }
 
-// Widths as a font would give them, each unit worked out once and then read from a table.
+// Widths as a font would give them, each character worked out once and then read from a table.
 class TableMeasurer : public CharMeasurer {
 public:
-    int Width(char16_t unit) override
+    int Width(char32_t character) override
     {
-        int16_t& width = m_widths[unit];
+        int16_t& width = m_widths[character & 0xFFFF]; // the text is all in the first plane
         if (width < 0)
-            width = unit < 0x80 ? 8 : 16;
+            width = character < 0x80 ? 8 : 16;
         return width;
     }
 

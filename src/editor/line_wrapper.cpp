@@ -3,10 +3,26 @@
 
 #include "editor/char_measurer.h"
 #include "editor/text_store.h"
+#include "platform/text_cut.h"
 
 namespace {
 constexpr uint16_t kUnknownWidth = 0xFFFF; // never a stored width (those have 12 bits)
+
+// Fills `widths` with the widths of `text`'s characters as `measure` gives them: a surrogate
+// pair is measured once, its width on its first unit and 0 on its second.
+template <typename Measure>
+void FillWidths(QStringView text, std::span<uint16_t> widths, Measure measure)
+{
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (CharacterUnits(text, i) == 2) {
+            widths[size_t(i)] = measure(QChar::surrogateToUcs4(text[i], text[i + 1]));
+            widths[size_t(++i)] = 0;
+        } else {
+            widths[size_t(i)] = measure(text[i].unicode());
+        }
+    }
 }
+} // namespace
 
 uint16_t StoredWidth(int measured)
 {
@@ -18,23 +34,28 @@ CLineWrapper::CLineWrapper(const WrapSettings& settings)
 {
 }
 
-uint16_t CLineWrapper::Measure(char16_t unit) const
+uint16_t CLineWrapper::Measure(char32_t character) const
 {
-    return m_settings.measurer ? StoredWidth(m_settings.measurer->Width(unit)) : 0;
+    return m_settings.measurer ? StoredWidth(m_settings.measurer->Width(character)) : 0;
+}
+
+void CLineWrapper::MeasureText(QStringView text, std::span<uint16_t> widths) const
+{
+    FillWidths(text, widths, [this](char32_t character) { return Measure(character); });
 }
 
 void CLineWrapper::Remeasure(CTextPara& para)
 {
     if (m_widthTable.empty())
         m_widthTable.assign(0x10000, kUnknownWidth);
-    const QChar* units = para.text.Text().constData();
-    std::span<uint16_t> widths = para.text.MutableAttributes();
-    for (size_t i = 0; i < widths.size(); ++i) {
-        uint16_t& known = m_widthTable[units[i].unicode()];
+    FillWidths(para.text.Text(), para.text.MutableAttributes(), [this](char32_t character) {
+        if (QChar::requiresSurrogates(character))
+            return Measure(character); // rare: the measurer keeps them
+        uint16_t& known = m_widthTable[character];
         if (known == kUnknownWidth)
-            known = Measure(units[i].unicode());
-        widths[i] = known;
-    }
+            known = Measure(character);
+        return known;
+    });
 }
 
 // Tab stops every four space widths from the start of the display line; a tab standing on a
@@ -46,13 +67,18 @@ uint16_t CLineWrapper::TabWidth(qint64 x) const
     return StoredWidth(int(m_spaceWidth * (4 - (x / m_spaceWidth) % 4)));
 }
 
+// The loop steps by characters, so that a surrogate pair is never split across lines and the
+// kinsoku sets may hold characters outside the Basic Multilingual Plane.
 int CLineWrapper::Wrap(CTextPara& para, bool remeasure)
 {
     if (remeasure)
         Remeasure(para);
-    const QChar* units = para.text.Text().constData();
+    const QStringView text = para.text.Text();
     std::span<uint16_t> widths = para.text.MutableAttributes();
-    const qsizetype length = qsizetype(widths.size());
+    const qsizetype length = text.size();
+    // The closing line feed always ends the last line and takes no room there: a paragraph
+    // that fills its line exactly has no empty display line after it.
+    const qsizetype end = text.endsWith(u'\n') ? length - 1 : length;
     const qint64 limit = m_settings.textWidth;
     std::vector<uint32_t>& breaks = m_lineEnds;
     breaks.clear();
@@ -60,27 +86,32 @@ int CLineWrapper::Wrap(CTextPara& para, bool remeasure)
     qint64 x = 0; // 64-bit: a hanging character may pass even a limit near INT_MAX
     bool hangUsed = false;
     bool pushedBack = false;
-    for (qsizetype i = 0; i < length; ++i) {
-        uint16_t w = widths[i] & CAttrString::kWidthMask;
-        if (units[i] == u'\t') {
-            w = TabWidth(x);
-            widths[i] = w;
-        }
+    qsizetype previous = 0; // where the character before i begins
+    const auto widthOf = [&](qsizetype at, qsizetype units) {
+        const qint64 first = widths[size_t(at)] & CAttrString::kWidthMask;
+        return units == 1 ? first : first + (widths[size_t(at) + 1] & CAttrString::kWidthMask);
+    };
+    for (qsizetype i = 0, units = 1; i < end; previous = i, i += units) {
+        units = CharacterUnits(text, i);
+        if (text[i] == u'\t')
+            widths[size_t(i)] = TabWidth(x);
+        const qint64 w = widthOf(i, units);
         if (x + w <= limit) {
             x += w;
             continue;
         }
         const qsizetype lineStart = breaks.empty() ? 0 : breaks.back();
-        if (!hangUsed && m_settings.leftKin.contains(units[i])) {
+        if (!hangUsed && m_settings.leftKin.contains(text.sliced(i, units))) {
             hangUsed = true;
             x += w;
-        } else if (!pushedBack && i - 1 > lineStart && m_settings.rightKin.contains(units[i - 1])) {
+        } else if (!pushedBack && previous > lineStart
+                   && m_settings.rightKin.contains(text.sliced(previous, i - previous))) {
             // The opening bracket moves down with the character after it. When it already
             // begins the line, moving it would only leave an empty line behind.
-            breaks.push_back(uint32_t(i - 1));
+            breaks.push_back(uint32_t(previous));
             pushedBack = true;
             hangUsed = false;
-            x = (widths[i - 1] & CAttrString::kWidthMask) + w;
+            x = widthOf(previous, i - previous) + w;
         } else {
             breaks.push_back(uint32_t(i));
             hangUsed = false;
