@@ -8,19 +8,10 @@
 namespace {
 constexpr uint16_t kUnknownWidth = 0xFFFF; // never a stored width (those have 12 bits)
 
-// Fills `widths` with the widths of `text`'s characters as `measure` gives them: a surrogate
-// pair is measured once, its width on its first unit and 0 on its second.
-template <typename Measure>
-void FillWidths(QStringView text, std::span<uint16_t> widths, Measure measure)
+// Whether a kinsoku set holds `character` (one unit, or a surrogate pair).
+bool Holds(const QString& set, QStringView character)
 {
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        if (CharacterUnits(text, i) == 2) {
-            widths[size_t(i)] = measure(QChar::surrogateToUcs4(text[i], text[i + 1]));
-            widths[size_t(++i)] = 0;
-        } else {
-            widths[size_t(i)] = measure(text[i].unicode());
-        }
-    }
+    return character.size() == 1 ? set.contains(character.front()) : set.contains(character);
 }
 } // namespace
 
@@ -39,23 +30,32 @@ uint16_t CLineWrapper::Measure(char32_t character) const
     return m_settings.measurer ? StoredWidth(m_settings.measurer->Width(character)) : 0;
 }
 
-void CLineWrapper::MeasureText(QStringView text, std::span<uint16_t> widths) const
+void CLineWrapper::MeasureText(QStringView text, std::span<uint16_t> widths)
 {
-    FillWidths(text, widths, [this](char32_t character) { return Measure(character); });
+    MeasureInto(text, widths, false);
 }
 
-void CLineWrapper::Remeasure(CTextPara& para)
+// The table lookup comes first, so that a known width costs no more than one compare: a high
+// surrogate is never entered in the table (its width belongs to its pair), so pairs always
+// reach the measurer.
+void CLineWrapper::MeasureInto(QStringView text, std::span<uint16_t> widths, bool useTable)
 {
-    if (m_widthTable.empty())
+    if (useTable && m_widthTable.empty())
         m_widthTable.assign(0x10000, kUnknownWidth);
-    FillWidths(para.text.Text(), para.text.MutableAttributes(), [this](char32_t character) {
-        if (QChar::requiresSurrogates(character))
-            return Measure(character); // rare: the measurer keeps them
-        uint16_t& known = m_widthTable[character];
-        if (known == kUnknownWidth)
-            known = Measure(character);
-        return known;
-    });
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t unit = text[i].unicode();
+        uint16_t* known = useTable ? &m_widthTable[unit] : nullptr;
+        if (known && *known != kUnknownWidth) {
+            widths[size_t(i)] = *known;
+        } else if (CharacterUnits(text, i) == 2) {
+            widths[size_t(i)] = Measure(QChar::surrogateToUcs4(unit, text[i + 1].unicode()));
+            widths[size_t(++i)] = 0;
+        } else {
+            widths[size_t(i)] = Measure(unit);
+            if (known && !QChar::isHighSurrogate(unit))
+                *known = widths[size_t(i)];
+        }
+    }
 }
 
 // Tab stops every four space widths from the start of the display line; a tab standing on a
@@ -67,12 +67,13 @@ uint16_t CLineWrapper::TabWidth(qint64 x) const
     return StoredWidth(int(m_spaceWidth * (4 - (x / m_spaceWidth) % 4)));
 }
 
-// The loop steps by characters, so that a surrogate pair is never split across lines and the
-// kinsoku sets may hold characters outside the Basic Multilingual Plane.
+// A surrogate pair's width stands on its first unit, so the loop walks units and looks at
+// pairs only where a line overflows: there a pair is never split, and the kinsoku sets may
+// hold characters outside the Basic Multilingual Plane.
 int CLineWrapper::Wrap(CTextPara& para, bool remeasure)
 {
     if (remeasure)
-        Remeasure(para);
+        MeasureInto(para.text.Text(), para.text.MutableAttributes(), true);
     const QStringView text = para.text.Text();
     std::span<uint16_t> widths = para.text.MutableAttributes();
     const qsizetype length = text.size();
@@ -86,32 +87,32 @@ int CLineWrapper::Wrap(CTextPara& para, bool remeasure)
     qint64 x = 0; // 64-bit: a hanging character may pass even a limit near INT_MAX
     bool hangUsed = false;
     bool pushedBack = false;
-    qsizetype previous = 0; // where the character before i begins
-    const auto widthOf = [&](qsizetype at, qsizetype units) {
-        const qint64 first = widths[size_t(at)] & CAttrString::kWidthMask;
-        return units == 1 ? first : first + (widths[size_t(at) + 1] & CAttrString::kWidthMask);
-    };
-    for (qsizetype i = 0, units = 1; i < end; previous = i, i += units) {
-        units = CharacterUnits(text, i);
-        if (text[i] == u'\t')
-            widths[size_t(i)] = TabWidth(x);
-        const qint64 w = widthOf(i, units);
-        if (x + w <= limit) {
+    for (qsizetype i = 0; i < end; ++i) {
+        uint16_t w = widths[size_t(i)] & CAttrString::kWidthMask;
+        if (text[i] == u'\t') {
+            w = TabWidth(x);
+            widths[size_t(i)] = w;
+        }
+        if (x + w <= limit) [[likely]] {
+            x += w;
+            continue;
+        }
+        if (SplitsPair(text, i)) { // a pair's second half stays with its first
             x += w;
             continue;
         }
         const qsizetype lineStart = breaks.empty() ? 0 : breaks.back();
-        if (!hangUsed && m_settings.leftKin.contains(text.sliced(i, units))) {
+        const qsizetype previous = PreviousCharacterStart(text, i);
+        if (!hangUsed && Holds(m_settings.leftKin, text.sliced(i, CharacterUnits(text, i)))) {
             hangUsed = true;
             x += w;
-        } else if (!pushedBack && previous > lineStart
-                   && m_settings.rightKin.contains(text.sliced(previous, i - previous))) {
+        } else if (!pushedBack && previous > lineStart && Holds(m_settings.rightKin, text.sliced(previous, i - previous))) {
             // The opening bracket moves down with the character after it. When it already
             // begins the line, moving it would only leave an empty line behind.
             breaks.push_back(uint32_t(previous));
             pushedBack = true;
             hangUsed = false;
-            x = widthOf(previous, i - previous) + w;
+            x = para.text.WidthOf(previous, i - previous) + w;
         } else {
             breaks.push_back(uint32_t(i));
             hangUsed = false;

@@ -37,11 +37,12 @@ public:
     // and line count and marks it laid out. Returns the number of display lines.
     int Wrap(CTextPara& para, bool remeasure);
     // The stored widths of new characters, asked of the measurer directly (for a few).
-    void MeasureText(QStringView text, std::span<uint16_t> widths) const;
+    void MeasureText(QStringView text, std::span<uint16_t> widths);
 
 private:
     uint16_t Measure(char32_t character) const;
-    void Remeasure(CTextPara& para);
+    // Widths of `text` into `widths`, through the table of known widths when `useTable`.
+    void MeasureInto(QStringView text, std::span<uint16_t> widths, bool useTable);
     uint16_t TabWidth(qint64 x) const;
 
     WrapSettings m_settings; // a copy: the wrapper may outlive the caller's settings

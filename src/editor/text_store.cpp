@@ -80,7 +80,7 @@ CTextPara* LinkAfter(CTextPara* prev, CTextPara* para)
 }
 
 // New characters with their measured widths.
-CAttrString Measured(QStringView text, const CLineWrapper& wrapper)
+CAttrString Measured(QStringView text, CLineWrapper& wrapper)
 {
     CAttrString measured(text.toString(), 0);
     wrapper.MeasureText(text, measured.MutableAttributes());
