@@ -12,10 +12,11 @@
 
 namespace {
 
-// Widths spread from 0 to 63 px by the unit: zero widths, and widths wider than a narrow line.
+// Widths spread from 0 to 63 px by the character: zero widths, and widths wider than a narrow
+// line.
 class HashWidthMeasurer : public CharMeasurer {
 public:
-    int Width(char16_t unit) override { return int((unit * 2654435761u) >> 26); }
+    int Width(char32_t character) override { return int((character * 2654435761u) >> 26); }
 };
 
 void Check(bool holds)

@@ -9,6 +9,7 @@
 #include "document/title_suggestion.h"
 #include "document/user_prompts.h"
 #include "editor/text_store.h"
+#include "platform/text_cut.h"
 
 #include <QFileInfo>
 #include <QStandardPaths>
@@ -471,8 +472,8 @@ CQuirelDoc::SaveDialogOutcome CQuirelDoc::RunSaveDialog(bool goOnEnabled)
     SaveDialogOutcome outcome{m_prompts.RunSaveDialog(header, goOnEnabled)};
     if (outcome.result == kSaveDialogSave) {
         // What the header holds is what is stored.
-        header.title.truncate(MemoHeader::kTitleChars);
-        header.theKeys.truncate(MemoHeader::kKeysChars);
+        header.title = LeftWhole(header.title, MemoHeader::kTitleChars);
+        header.theKeys = LeftWhole(header.theKeys, MemoHeader::kKeysChars);
         m_store->SetCurrentHeader(header);
         outcome.saved = SaveCurrentMemo();
     }

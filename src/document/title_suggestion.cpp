@@ -2,9 +2,10 @@
 #include "title_suggestion.h"
 
 #include "editor/text_store.h"
+#include "platform/text_cut.h"
 
 QString TitleSuggestion(const CTextStore& store)
 {
     constexpr qsizetype kTitleLength = 80;
-    return store.LeadingText().left(kTitleLength);
+    return LeftWhole(store.LeadingText(), kTitleLength);
 }

@@ -3,12 +3,14 @@
 // window points to text positions.
 //
 // Every movement starts from the caret pulled back into the text (a rewrap can leave it past a
-// short line), so none of them can step outside the text. Horizontal movements and clicks set
+// short line), so none of them can step outside the text; a surrogate pair is one character to
+// every movement, and no caret stops between its halves. Horizontal movements and clicks set
 // goal x, the caret's remembered x offset; vertical movements keep it and look for the column
 // under it on the new line.
 #include "editor/text_editor.h"
 
 #include "editor/word_runs.h"
+#include "platform/text_cut.h"
 
 #include <algorithm>
 
@@ -70,7 +72,9 @@ PageStep PageStepOf(const CPageFormat& format)
 TextPosition TextEditor::ClampToText(TextPosition position) const
 {
     const int line = std::clamp(position.line, 0, m_store->TotalLines() - 1);
-    return {line, std::clamp(position.column, 0, m_store->VisibleLength(line))};
+    const int column = std::clamp(position.column, 0, m_store->VisibleLength(line));
+    const CaretSpot at = SpotOf(*m_store, {line, column});
+    return {line, SplitsPair(at.para->text.Text(), at.offset) ? column - 1 : column};
 }
 
 void TextEditor::MoveCaret(TextPosition to, bool extend, bool horizontal)
@@ -93,7 +97,8 @@ void TextEditor::StepCaret(bool forward, bool byWord, bool extend)
     const CaretSpot at = SpotOf(*m_store, ClampToText(m_format.caret));
     const WordDelimiters delimiters{m_format.wordDelimitersA, m_format.wordDelimitersB};
     const QString& text = at.para->text.Text();
-    const int target = !byWord ? at.offset + (forward ? 1 : -1)
+    const int target = !byWord ? int(forward ? at.offset + CharacterUnits(text, at.offset)
+                                             : PreviousCharacterStart(text, at.offset))
                        : forward ? WordRightOffset(text, at.offset, delimiters)
                                  : WordLeftOffset(text, at.offset, delimiters);
     if (const auto to = forward ? Forward(*m_store, at, target) : Backward(*m_store, at, target))

@@ -3,10 +3,17 @@
 
 #include "editor/char_measurer.h"
 #include "editor/text_store.h"
+#include "platform/text_cut.h"
 
 namespace {
 constexpr uint16_t kUnknownWidth = 0xFFFF; // never a stored width (those have 12 bits)
+
+// Whether a kinsoku set holds `character` (one unit, or a surrogate pair).
+bool Holds(const QString& set, QStringView character)
+{
+    return character.size() == 1 ? set.contains(character.front()) : set.contains(character);
 }
+} // namespace
 
 uint16_t StoredWidth(int measured)
 {
@@ -18,22 +25,36 @@ CLineWrapper::CLineWrapper(const WrapSettings& settings)
 {
 }
 
-uint16_t CLineWrapper::Measure(char16_t unit) const
+uint16_t CLineWrapper::Measure(char32_t character) const
 {
-    return m_settings.measurer ? StoredWidth(m_settings.measurer->Width(unit)) : 0;
+    return m_settings.measurer ? StoredWidth(m_settings.measurer->Width(character)) : 0;
 }
 
-void CLineWrapper::Remeasure(CTextPara& para)
+void CLineWrapper::MeasureText(QStringView text, std::span<uint16_t> widths)
 {
-    if (m_widthTable.empty())
+    MeasureInto(text, widths, false);
+}
+
+// The table lookup comes first, so that a known width costs no more than one compare: a high
+// surrogate is never entered in the table (its width belongs to its pair), so pairs always
+// reach the measurer.
+void CLineWrapper::MeasureInto(QStringView text, std::span<uint16_t> widths, bool useTable)
+{
+    if (useTable && m_widthTable.empty())
         m_widthTable.assign(0x10000, kUnknownWidth);
-    const QChar* units = para.text.Text().constData();
-    std::span<uint16_t> widths = para.text.MutableAttributes();
-    for (size_t i = 0; i < widths.size(); ++i) {
-        uint16_t& known = m_widthTable[units[i].unicode()];
-        if (known == kUnknownWidth)
-            known = Measure(units[i].unicode());
-        widths[i] = known;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t unit = text[i].unicode();
+        uint16_t* known = useTable ? &m_widthTable[unit] : nullptr;
+        if (known && *known != kUnknownWidth) {
+            widths[size_t(i)] = *known;
+        } else if (CharacterUnits(text, i) == 2) {
+            widths[size_t(i)] = Measure(QChar::surrogateToUcs4(unit, text[i + 1].unicode()));
+            widths[size_t(++i)] = 0;
+        } else {
+            widths[size_t(i)] = Measure(unit);
+            if (known && !QChar::isHighSurrogate(unit))
+                *known = widths[size_t(i)];
+        }
     }
 }
 
@@ -46,13 +67,19 @@ uint16_t CLineWrapper::TabWidth(qint64 x) const
     return StoredWidth(int(m_spaceWidth * (4 - (x / m_spaceWidth) % 4)));
 }
 
+// A surrogate pair's width stands on its first unit, so the loop walks units and looks at
+// pairs only where a line overflows: there a pair is never split, and the kinsoku sets may
+// hold characters outside the Basic Multilingual Plane.
 int CLineWrapper::Wrap(CTextPara& para, bool remeasure)
 {
     if (remeasure)
-        Remeasure(para);
-    const QChar* units = para.text.Text().constData();
+        MeasureInto(para.text.Text(), para.text.MutableAttributes(), true);
+    const QStringView text = para.text.Text();
     std::span<uint16_t> widths = para.text.MutableAttributes();
-    const qsizetype length = qsizetype(widths.size());
+    const qsizetype length = text.size();
+    // The closing line feed always ends the last line and takes no room there: a paragraph
+    // that fills its line exactly has no empty display line after it.
+    const qsizetype end = text.endsWith(u'\n') ? length - 1 : length;
     const qint64 limit = m_settings.textWidth;
     std::vector<uint32_t>& breaks = m_lineEnds;
     breaks.clear();
@@ -60,27 +87,32 @@ int CLineWrapper::Wrap(CTextPara& para, bool remeasure)
     qint64 x = 0; // 64-bit: a hanging character may pass even a limit near INT_MAX
     bool hangUsed = false;
     bool pushedBack = false;
-    for (qsizetype i = 0; i < length; ++i) {
-        uint16_t w = widths[i] & CAttrString::kWidthMask;
-        if (units[i] == u'\t') {
+    for (qsizetype i = 0; i < end; ++i) {
+        uint16_t w = widths[size_t(i)] & CAttrString::kWidthMask;
+        if (text[i] == u'\t') {
             w = TabWidth(x);
-            widths[i] = w;
+            widths[size_t(i)] = w;
         }
-        if (x + w <= limit) {
+        if (x + w <= limit) [[likely]] {
+            x += w;
+            continue;
+        }
+        if (SplitsPair(text, i)) { // a pair's second half stays with its first
             x += w;
             continue;
         }
         const qsizetype lineStart = breaks.empty() ? 0 : breaks.back();
-        if (!hangUsed && m_settings.leftKin.contains(units[i])) {
+        const qsizetype previous = PreviousCharacterStart(text, i);
+        if (!hangUsed && Holds(m_settings.leftKin, text.sliced(i, CharacterUnits(text, i)))) {
             hangUsed = true;
             x += w;
-        } else if (!pushedBack && i - 1 > lineStart && m_settings.rightKin.contains(units[i - 1])) {
+        } else if (!pushedBack && previous > lineStart && Holds(m_settings.rightKin, text.sliced(previous, i - previous))) {
             // The opening bracket moves down with the character after it. When it already
             // begins the line, moving it would only leave an empty line behind.
-            breaks.push_back(uint32_t(i - 1));
+            breaks.push_back(uint32_t(previous));
             pushedBack = true;
             hangUsed = false;
-            x = (widths[i - 1] & CAttrString::kWidthMask) + w;
+            x = para.text.WidthOf(previous, i - previous) + w;
         } else {
             breaks.push_back(uint32_t(i));
             hangUsed = false;

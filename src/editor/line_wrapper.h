@@ -2,11 +2,13 @@
 // line-breaking rules: one hanging character of LeftKin per line, push-back of a RightKin
 // character to the next line, and tab stops every four space widths. Wrapping reads only the
 // stored width words; measuring (when asked) fills them first. After a wrap the paragraph's
-// line ends rise and finish at its length.
+// line ends rise and finish at its length, no line ends inside a surrogate pair, and the
+// closing line feed never stands on a display line of its own.
 #pragma once
 
 #include <QString>
 #include <cstdint>
+#include <span>
 #include <vector>
 
 class CharMeasurer;
@@ -24,8 +26,9 @@ uint16_t StoredWidth(int measured);
 
 // Wraps paragraphs with one set of settings, whose font stays the same for the wrapper's
 // life: the space is measured once, and a remeasure asks the measurer once per distinct
-// UTF-16 unit (a table of 64K words, filled on first use), so a whole-text relayout makes no
-// call per character.
+// character of the Basic Multilingual Plane (a table of 64K words, filled on first use), so a
+// whole-text relayout makes no call per character; the rare surrogate pairs are asked each
+// time. A pair is measured whole: its width on its first unit, 0 on its second.
 class CLineWrapper {
 public:
     explicit CLineWrapper(const WrapSettings& settings);
@@ -33,11 +36,13 @@ public:
     // Measures the paragraph's characters when `remeasure` is set, then recomputes its breaks
     // and line count and marks it laid out. Returns the number of display lines.
     int Wrap(CTextPara& para, bool remeasure);
-    // The stored width of one unit, asked of the measurer directly (for a few new characters).
-    uint16_t Measure(char16_t unit) const;
+    // The stored widths of new characters, asked of the measurer directly (for a few).
+    void MeasureText(QStringView text, std::span<uint16_t> widths);
 
 private:
-    void Remeasure(CTextPara& para);
+    uint16_t Measure(char32_t character) const;
+    // Widths of `text` into `widths`, through the table of known widths when `useTable`.
+    void MeasureInto(QStringView text, std::span<uint16_t> widths, bool useTable);
     uint16_t TabWidth(qint64 x) const;
 
     WrapSettings m_settings; // a copy: the wrapper may outlive the caller's settings

@@ -1,6 +1,8 @@
 // Conversions between display positions and paragraph offsets (see para_offset.h).
 #include "editor/para_offset.h"
 
+#include "platform/text_cut.h"
+
 #include <algorithm>
 
 namespace {
@@ -29,7 +31,7 @@ std::optional<ParaOffset> ToParaOffset(CTextStore& store, TextPosition position)
     const qint64 offset = qint64(para->LineStart(position.line - para->firstLine)) + position.column;
     if (offset >= para->Length())
         return std::nullopt;
-    return ParaOffset{para->ordinal, int(offset)};
+    return ParaOffset{para->ordinal, int(SplitsPair(para->text.Text(), offset) ? offset - 1 : offset)};
 }
 
 std::optional<TextPosition> ToPosition(CTextStore& store, ParaOffset at, int nearLine)

@@ -15,7 +15,8 @@ struct ParaOffset {
     friend auto operator<=>(const ParaOffset&, const ParaOffset&) = default; // text order
 };
 
-// Nothing when the position is not in the text (a paragraph's last offset is its line feed).
+// Nothing when the position is not in the text (a paragraph's last offset is its line feed);
+// a position between the halves of a surrogate pair gives the pair's start.
 std::optional<ParaOffset> ToParaOffset(CTextStore& store, TextPosition position);
 // The paragraph is found by walking from the one at `nearLine`, where the store's lookup cache
 // usually stands, so conversions near the caret are short.

@@ -1,8 +1,11 @@
 // The editing half of TextEditor: typing, paragraphs, deletion, clipboard, undo, find and text
 // drops. Every edit works on the text store at the caret or on the selection, records its undo
 // step as paragraph offsets (which survive rewrapping), places the caret by offset (goal x
-// follows it), sets the store's edited flag and tells the host the document changed.
+// follows it), sets the store's edited flag and tells the host the document changed. A
+// surrogate pair is deleted whole, and no edit leaves half of one in the text.
 #include "editor/text_editor.h"
+
+#include "platform/text_cut.h"
 
 #include <QScopeGuard>
 
@@ -69,19 +72,38 @@ struct Match {
 
 // The first match starting at or after `from` (forward), or the last one starting at or before
 // it (backward), in `para`; then in the following (preceding) paragraphs searched whole. A
-// match never spans two paragraphs.
+// match never spans two paragraphs, and never begins or ends inside a surrogate pair (a text
+// with a lone half finds only lone halves).
 std::optional<Match> FindInParagraphs(const CTextPara* para, int from, const QString& text, bool forward)
 {
     for (bool first = true; para; para = forward ? para->next : para->prev, first = false) {
         const QString& body = para->text.Text();
-        const qsizetype start = first ? from : forward ? 0 : body.size() - 1;
-        if (start < 0)
-            continue; // Qt would count a negative start from the end
-        const qsizetype at = forward ? body.indexOf(text, start) : body.lastIndexOf(text, start);
-        if (at >= 0)
-            return Match{para, int(at)};
+        qsizetype start = first ? from : forward ? 0 : body.size() - 1;
+        // A negative start would count from the end in Qt.
+        for (qsizetype at; start >= 0; start = at + (forward ? 1 : -1)) {
+            at = forward ? body.indexOf(text, start) : body.lastIndexOf(text, start);
+            if (at < 0)
+                break;
+            if (!SplitsPair(body, at) && !SplitsPair(body, at + text.size()))
+                return Match{para, int(at)};
+        }
     }
     return std::nullopt;
+}
+
+// Text from outside (input method, clipboard, drops) without halves of surrogate pairs that
+// have lost their other half: an edit never puts a lone surrogate into the text.
+QString WithoutLoneSurrogates(QString text)
+{
+    if (text.isValidUtf16())
+        return text;
+    QString whole;
+    for (qsizetype i = 0, units = 1; i < text.size(); i += units) {
+        units = CharacterUnits(text, i);
+        if (units == 2 || !text[i].isSurrogate())
+            whole += text.sliced(i, units);
+    }
+    return whole;
 }
 
 } // namespace
@@ -98,7 +120,7 @@ void TextEditor::InsertText(const QString& text, bool record)
         return;
     if (HasSelection())
         DeleteSelection(false, true);
-    QString plain = text;
+    QString plain = WithoutLoneSurrogates(text);
     plain.remove(u'\n').remove(u'\r'); // a paragraph's only line feed is its last character
     const std::optional<ParaOffset> at = ToParaOffset(*m_store, m_format.caret);
     if (plain.isEmpty() || !at)
@@ -155,8 +177,10 @@ void TextEditor::DeleteCharacter(bool record)
     const std::optional<ParaOffset> at = ToParaOffset(*m_store, m_format.caret);
     if (!para || !at || (at->offset == para->Length() - 1 && !para->next))
         return; // the last paragraph's line feed is never deleted
-    if (record)
-        m_undo.Push(DeletedRecord(*at, para->text.Text().mid(at->offset, 1)));
+    if (record) {
+        const QString& text = para->text.Text();
+        m_undo.Push(DeletedRecord(*at, text.mid(at->offset, CharacterUnits(text, at->offset))));
+    }
     m_store->DeleteCharacter(m_format.caret.line, m_format.caret.column, Wrap());
     PlaceCaret(*at);
     MarkChanged(*m_store, m_host);
@@ -231,11 +255,12 @@ void TextEditor::Paste()
         return;
     if (HasSelection())
         DeleteSelection(false, true);
-    std::optional<QString> text = m_host.ClipboardText();
+    const std::optional<QString> clipboard = m_host.ClipboardText();
     const std::optional<ParaOffset> start = ToParaOffset(*m_store, m_format.caret);
-    if (!text || !start || text->remove(u'\r').isEmpty())
+    QString text = clipboard ? WithoutLoneSurrogates(*clipboard) : QString();
+    if (!start || text.remove(u'\r').isEmpty())
         return;
-    const ParaOffset end = InsertLines(*m_store, m_format.caret, *start, *text, Wrap());
+    const ParaOffset end = InsertLines(*m_store, m_format.caret, *start, text, Wrap());
     m_undo.Push(PastedRecord(*start, end));
     PlaceCaret(end);
     MarkChanged(*m_store, m_host);
@@ -281,8 +306,8 @@ bool TextEditor::Find(const QString& text, bool forward, bool includeCaret)
     if (!match)
         return false;
     Collapse(m_store->OffsetToPosition(*match->para, match->offset));
-    for (qsizetype i = 0; i < text.size(); ++i)
-        MoveRight(true);
+    const TextPosition end = m_store->OffsetToPosition(*match->para, match->offset + int(text.size()));
+    MoveCaret(ClampToText(end), true, true);
     return true;
 }
 
@@ -310,7 +335,7 @@ void TextEditor::DropText(const QString& text, TextPosition at, bool moveFromSel
         }
     }
     PlaceCaret(*target); // a selection that stays (a copy) must not be replaced
-    QString dropped = text;
+    QString dropped = WithoutLoneSurrogates(text);
     if (dropped.remove(u'\r').isEmpty())
         return;
     // One step undoes the whole drop, as for a paste, however many lines it brought.

@@ -2,6 +2,8 @@
 // text_store.h for the invariants kept).
 #include "text_store.h"
 
+#include "platform/text_cut.h"
+
 #include <algorithm>
 
 static_assert(sizeof(CTextPara) <= 72, "a paragraph node fits an 80-byte heap block");
@@ -78,12 +80,10 @@ CTextPara* LinkAfter(CTextPara* prev, CTextPara* para)
 }
 
 // New characters with their measured widths.
-CAttrString Measured(QStringView text, const CLineWrapper& wrapper)
+CAttrString Measured(QStringView text, CLineWrapper& wrapper)
 {
     CAttrString measured(text.toString(), 0);
-    std::span<uint16_t> widths = measured.MutableAttributes();
-    for (qsizetype i = 0; i < text.size(); ++i)
-        widths[size_t(i)] = wrapper.Measure(text[i].unicode());
+    wrapper.MeasureText(text, measured.MutableAttributes());
     return measured;
 }
 } // namespace
@@ -172,7 +172,8 @@ std::optional<CTextStore::Location> CTextStore::Locate(TextPosition position)
         return std::nullopt;
     const qint64 offset = qint64(para->LineStart(position.line - para->firstLine))
                           + std::max(position.column, 0);
-    return Location{para, int(std::min<qint64>(offset, para->Length()))};
+    const int cut = int(std::min<qint64>(offset, para->Length()));
+    return Location{para, SplitsPair(para->text.Text(), cut) ? cut - 1 : cut};
 }
 
 std::optional<CTextStore::Location> CTextStore::LocateForEdit(TextPosition position)
@@ -259,10 +260,11 @@ int CTextStore::ColumnAtX(int line, int x)
     if (!span)
         return -1;
     const int visible = span->VisibleLength();
-    const std::span<const uint16_t> widths = span->para->text.Attributes();
+    const CAttrString& text = span->para->text;
     qint64 sum = 0;
-    for (int column = 0; column < visible; ++column) {
-        const int w = widths[size_t(span->start + column)] & CAttrString::kWidthMask;
+    for (int column = 0, units = 1; column < visible; column += units) {
+        units = int(CharacterUnits(text.Text(), span->start + column)); // a pair is one character
+        const qint64 w = text.WidthOf(span->start + column, units);
         if (x < sum + w / 2)
             return column;
         sum += w;
@@ -378,7 +380,7 @@ void CTextStore::DeleteCharacter(int line, int column, const WrapSettings& wrap)
     CTextPara* para = at->para;
     CLineWrapper wrapper(wrap);
     if (at->offset < para->Length() - 1) {
-        para->text.Remove(at->offset, 1);
+        para->text.Remove(at->offset, CharacterUnits(para->text.Text(), at->offset));
         RewrapOne(para, wrapper);
         return;
     }

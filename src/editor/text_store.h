@@ -1,6 +1,7 @@
 // CTextStore: the body text being edited, as a chain of paragraphs (CTextPara) addressed by
 // display line and column. Invariants after every operation:
-// - every paragraph's text ends with its only "\n", and has one width word per character;
+// - every paragraph's text ends with its only "\n", and has one width word per UTF-16 unit;
+// - no display line ends between the halves of a surrogate pair, and no edit separates them;
 // - ordinals count 0, 1, 2, ... along the chain; each first line is the previous paragraph's
 //   first line plus its line count; total lines is the sum of all line counts;
 // - the chain always holds at least one paragraph, the first of which never changes except
@@ -103,8 +104,9 @@ public:
     int TotalLines() const { return m_totalLines; }
 
     // Queries by display line; a line below 0 or at or past TotalLines() does not exist.
-    // Columns are offsets from the display line's start; a negative column counts as 0 and
-    // one past the paragraph's end as its end.
+    // Columns are offsets from the display line's start; a negative column counts as 0, one
+    // past the paragraph's end as its end, and one between the halves of a surrogate pair as
+    // the pair's start (so no query or edit ever splits a pair).
     CTextPara* FindParagraph(int line);
     QString LineText(int line);             // empty when the line does not exist
     CAttrString LineAttributed(int line);   // empty when the line does not exist
@@ -116,8 +118,8 @@ public:
     // exist or `to` comes before `from`.
     CAttrString Range(TextPosition from, TextPosition to);
     int XOfPosition(int line, int column);  // -1 when column passes the paragraph's end
-    // The column whose character's left half holds x; the visible length right of the text;
-    // -1 when the line does not exist.
+    // The column whose character's left half holds x (never inside a surrogate pair); the
+    // visible length right of the text; -1 when the line does not exist.
     int ColumnAtX(int line, int x);
     // The display position of a paragraph offset; an offset at or past the last break gives
     // the line after the paragraph.
@@ -145,8 +147,8 @@ public:
     // refused), and one line feed.
     void InsertCharacters(int line, int column, const QString& text, const WrapSettings& wrap);
     void SplitParagraph(int line, int column, const WrapSettings& wrap);
-    // Removes the character at the position; removing a closing line feed joins the next
-    // paragraph (the last paragraph's line feed stays).
+    // Removes the character at the position (both units of a surrogate pair); removing a
+    // closing line feed joins the next paragraph (the last paragraph's line feed stays).
     void DeleteCharacter(int line, int column, const WrapSettings& wrap);
     // Removes the text from `from` (inclusive) to `to` (exclusive); nothing when `to` comes
     // before `from`.

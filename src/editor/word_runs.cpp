@@ -2,6 +2,7 @@
 #include "word_runs.h"
 
 #include "platform/code_page.h"
+#include "platform/text_cut.h"
 
 #include <QByteArray>
 #include <algorithm>
@@ -54,22 +55,45 @@ bool Continues(WordClass p, WordClass c)
            || (p == kHiragana && c == kPrefix);
 }
 
-// Whether a word ends between text[i - 1] and text[i] (1 <= i < size).
+// The character that begins at `i`, and the one that ends there, as code points.
+char32_t CharacterAt(QStringView text, qsizetype i)
+{
+    return CharacterUnits(text, i) == 2 ? QChar::surrogateToUcs4(text[i], text[i + 1]) : text[i].unicode();
+}
+
+char32_t CharacterBefore(QStringView text, qsizetype i)
+{
+    return CharacterAt(text, PreviousCharacterStart(text, i));
+}
+
+bool IsOneOf(QStringView set, char32_t c)
+{
+    const char16_t units[] = {QChar::highSurrogate(c), QChar::lowSurrogate(c)};
+    return QChar::requiresSurrogates(c) ? set.contains(QStringView(units, 2)) : set.contains(QChar(char16_t(c)));
+}
+
+// Whether a word ends between the characters before and at i (0 < i < size, not inside a
+// surrogate pair).
 bool EndsBefore(QStringView text, qsizetype i, WordDelimiters delimiters)
 {
-    if (text[i].isLowSurrogate() && text[i - 1].isHighSurrogate())
-        return false;
-    return delimiters.before.contains(text[i]) || delimiters.after.contains(text[i - 1])
-           || !Continues(CharacterClass(text[i - 1]), CharacterClass(text[i]));
+    const char32_t previous = CharacterBefore(text, i);
+    const char32_t current = CharacterAt(text, i);
+    return IsOneOf(delimiters.before, current) || IsOneOf(delimiters.after, previous)
+           || !Continues(CharacterClass(previous), CharacterClass(current));
 }
 
 } // namespace
 
-WordClass CharacterClass(QChar c)
+WordClass CharacterClass(char32_t c)
 {
+    // Shift_JIS has no character outside the Basic Multilingual Plane; the rare kanji there
+    // (𠮷, 𩸽) belong to the words around them all the same.
+    if (QChar::requiresSurrogates(c))
+        return QChar::script(c) == QChar::Script_Han ? kKanji : kUnclassed;
     static const CodePage shiftJis("CP932");
-    const QByteArray bytes = shiftJis.Encode(QStringView(&c, 1));
-    if (bytes == "?" && c != u'?') // what Shift_JIS cannot represent
+    const QChar unit = QChar(char16_t(c));
+    const QByteArray bytes = shiftJis.Encode(QStringView(&unit, 1));
+    if (bytes == "?" && unit != u'?') // what Shift_JIS cannot represent
         return kUnclassed;
     if (bytes.size() == 1)
         return SingleByteClass(uchar(bytes[0]));
@@ -81,19 +105,21 @@ WordClass CharacterClass(QChar c)
 int WordRightOffset(QStringView paragraph, int offset, WordDelimiters delimiters)
 {
     const qsizetype lineFeed = std::max<qsizetype>(paragraph.size() - 1, 0);
-    qsizetype i = std::clamp<qsizetype>(offset, 0, lineFeed) + 1;
+    const qsizetype from = std::clamp<qsizetype>(offset, 0, lineFeed);
+    qsizetype i = from + CharacterUnits(paragraph, from);
     while (i < lineFeed && !EndsBefore(paragraph, i, delimiters))
-        ++i;
+        i += CharacterUnits(paragraph, i);
     return int(std::min(i, lineFeed));
 }
 
 int WordLeftOffset(QStringView paragraph, int offset, WordDelimiters delimiters)
 {
     const auto prefixAfterKanji = [&](qsizetype i) {
-        return CharacterClass(paragraph[i]) == kPrefix && CharacterClass(paragraph[i - 1]) == kKanji;
+        return CharacterClass(CharacterAt(paragraph, i)) == kPrefix
+               && CharacterClass(CharacterBefore(paragraph, i)) == kKanji;
     };
-    qsizetype i = std::clamp<qsizetype>(offset, 0, paragraph.size()) - 1;
+    qsizetype i = PreviousCharacterStart(paragraph, std::clamp<qsizetype>(offset, 0, paragraph.size()));
     while (i > 0 && !EndsBefore(paragraph, i, delimiters) && !prefixAfterKanji(i))
-        --i;
+        i = PreviousCharacterStart(paragraph, i);
     return int(std::max<qsizetype>(i, 0));
 }

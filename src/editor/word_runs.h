@@ -3,8 +3,9 @@
 // symbols, half-width katakana, full-width digits and letters, hiragana, katakana, kanji, the
 // honorific prefixes お and ご, Japanese punctuation); a word ends where the class pair does not
 // continue the run, in front of a character of the first delimiter set and behind one of the
-// second. A character without a Shift_JIS code ends a run, but a walk never stops between the
-// two halves of a surrogate pair.
+// second. A surrogate pair is one character: a kanji when it is a CJK ideograph, otherwise
+// unclassed; a character without a Shift_JIS code ends a run, and a walk never stops between
+// the two halves of a pair.
 //
 // The walks stay inside one paragraph: offsets run from 0 to the paragraph's length − 1 (in
 // front of its closing line feed).
@@ -14,7 +15,7 @@
 #include <QStringView>
 
 enum class WordClass {
-    kUnclassed,         // no Shift_JIS code: ends every run
+    kUnclassed,         // no Shift_JIS code (and no ideograph): ends every run
     kSpace,             // 0x20 and the full-width space
     kDigit,
     kLetterOrSymbol,    // ASCII letters, "_" and the symbols 0x21-0x2F and 0x3A-0x40
@@ -29,7 +30,7 @@ enum class WordClass {
     kPunctuation,       // 、。，．
 };
 
-WordClass CharacterClass(QChar c);
+WordClass CharacterClass(char32_t c);
 
 // Delimiters: a word ends in front of a character of `before` and behind one of `after`.
 struct WordDelimiters {

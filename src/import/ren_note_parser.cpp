@@ -1,6 +1,7 @@
 #include "ren_note_parser.h"
 
 #include "document/attach_id.h"
+#include "platform/text_cut.h"
 
 #include <QDateTime>
 
@@ -39,10 +40,7 @@ bool RenNoteParser::Feed(QStringView line)
     const QStringView tag = tagged ? line.first(2) : QStringView();
     const QStringView value = line.mid(2);
     if (tag == u"#t") {
-        QStringView title = value.left(MemoHeader::kTitleChars);
-        if (title.size() < value.size() && title.back().isHighSurrogate()) // never half a pair
-            title.chop(1);
-        m_note.header.title = title.toString();
+        m_note.header.title = value.left(WholeUnits(value, MemoHeader::kTitleChars)).toString();
     } else if (tag == u"#k") {
         QString& keys = m_note.header.theKeys;
         if (keys.size() + value.size() + 1 < kKeysLimit) {

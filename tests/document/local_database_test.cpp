@@ -157,10 +157,10 @@ TEST_F(LocalDatabaseTest, FreedBlocksAreReusedOnExactFitOrWhenTwoBlocksLargerAnd
     EXPECT_EQ(db.FindSlot(1), 0);          // 2 blocks: the smallest larger entry is 2 larger
     EXPECT_EQ(db.FindSlot(2 * kBlock), 3); // 3 blocks: 4 and 5 are too close, append
     EXPECT_EQ(db.FindSlot(4 * kBlock), 1); // exact fit
-    Save("D"); // into slot 0, shown last until the file is opened again
+    Save(QStringLiteral("D𠮷😀")); // into slot 0, shown last until the file is opened again
     EXPECT_EQ(db.SlotAt(1), 0);
     Reopen();
-    EXPECT_EQ(Body(0), "D");
+    EXPECT_EQ(Body(0), QStringLiteral("D𠮷😀")); // surrogate pairs kept as they were
     EXPECT_EQ(Body(1), "z");
 }
 

@@ -65,11 +65,11 @@ TEST_F(TextFileTest, ReadsAndWritesEachKindOfFile)
         QStringList paragraphs;
         QByteArray written; // empty: not checked
     } files[] = {
-        {kUtf16Mark + Utf16Le(u"日本語\r\n\r\nabc\r\n"_s), kEncodingUnicode, {u"日本語"_s, u""_s, u"abc"_s},
-         kUtf16Mark + Utf16Le(u"日本語\r\n\r\nabc\r\n"_s)},
+        {kUtf16Mark + Utf16Le(u"日本語𠮷\r\n\r\nabc\r\n"_s), kEncodingUnicode, {u"日本語𠮷"_s, u""_s, u"abc"_s},
+         kUtf16Mark + Utf16Le(u"日本語𠮷\r\n\r\nabc\r\n"_s)},
         {kShiftJis + "\r\n\r\nabc\r\n", kEncodingAnsi, {u"日本語"_s, u""_s, u"abc"_s}, kShiftJis + "\r\n\r\nabc\r\n"},
         {kUtf8Mark + kShiftJis, kEncodingUtf8, {u"\uFFFD\uFFFD\uFFFD{\uFFFD\uFFFD"_s}, {}},
-        {kUtf8Mark + u"日本語\r\n"_s.toUtf8(), kEncodingUtf8, {u"日本語"_s}, kUtf8Mark + u"日本語\r\n"_s.toUtf8()},
+        {kUtf8Mark + u"𠮷野家😀\r\n"_s.toUtf8(), kEncodingUtf8, {u"𠮷野家😀"_s}, kUtf8Mark + u"𠮷野家😀\r\n"_s.toUtf8()},
         {"abc", kEncodingUtf8, {u"abc"_s}, kUtf8Mark + "abc\r\n"},
         {"abc\ndef\n", kEncodingUtf8, {u"abc"_s, u"def"_s}, kUtf8Mark + "abc\r\ndef\r\n"},
         {Utf16Le(utf16Text), kEncodingUnicode, {u"日本語のテキスト"_s, u"abc"_s}, kUtf16Mark + Utf16Le(utf16Text)},

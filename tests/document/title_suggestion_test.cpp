@@ -12,9 +12,9 @@ TEST(TitleSuggestionTest, FoldsTheStartOfTheBodyIntoOneLine)
     store.LoadParagraphs({QStringLiteral("== 会議メモ ==\r"), QStringLiteral("\u3000日時：\t10-12時"), QString()});
     EXPECT_EQ(TitleSuggestion(store), QStringLiteral(" 会議メモ  日時： 1012時  "));
 
-    // Only the first 80 characters are kept.
-    store.LoadParagraphs({QString(60, u'あ'), QString(60, u'い'), QStringLiteral("not reached")});
-    EXPECT_EQ(TitleSuggestion(store), QString(60, u'あ') + u' ' + QString(19, u'い'));
+    // Only the first 80 characters are kept, and never half of a surrogate pair.
+    store.LoadParagraphs({QString(60, u'あ'), QString(18, u'い') + QStringLiteral("𠮷い"), QStringLiteral("not reached")});
+    EXPECT_EQ(TitleSuggestion(store), QString(60, u'あ') + u' ' + QString(18, u'い'));
     EXPECT_EQ(TitleSuggestion(CTextStore()), QStringLiteral(" "));
 }
 

@@ -40,8 +40,10 @@ TEST_F(LineWrapperTest, KinsokuRules)
         {u"あい「「え", {3, 6}, "of two brackets only the last moves"},
         {u"あいう「えお「か", {3, 7, 9}, "no push-back twice in a row"},
         {u"あいう「えおかきくけ「こ", {3, 7, 10, 13}, "an ordinary break allows push-back again"},
-        {u"あいう「、", {5, 6}, "hanging comes before push-back"},
-        {u"あいうえ。", {5, 6}, "after a hang not even the line feed fits"},
+        {u"あいう「、", {6}, "hanging comes before push-back"},
+        {u"あいうえ。", {6}, "the line feed stays on the line, even after a hang"},
+        {u"あいう𠮷え", {5, 7}, "a surrogate pair is one character"},
+        {u"あいう「𠮷", {3, 7}, "an opening bracket moves down with a pair"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(Wrap(QString::fromUtf16(c.text), 64), c.breaks) << c.rule;
@@ -54,8 +56,9 @@ TEST_F(LineWrapperTest, NarrowLines)
     EXPECT_EQ(Wrap(QStringLiteral("あb"), 12), QList<int>({0, 1, 3}));
     // A bracket that already begins its line stays: moving it would leave the line empty.
     EXPECT_EQ(Wrap(QStringLiteral("あ「い"), 24), QList<int>({1, 2, 4}));
+    // A full line keeps its line feed, however wide: no empty display line follows it.
     FixedWidthMeasurer wideLineFeed(16);
-    EXPECT_EQ(Wrap(QStringLiteral("あいうえ"), 64, &wideLineFeed), QList<int>({4, 5}));
+    EXPECT_EQ(Wrap(QStringLiteral("あいうえ"), 64, &wideLineFeed), QList<int>({5}));
 }
 
 TEST_F(LineWrapperTest, TabsAdvanceToTheNextStopOfFourSpaces)
@@ -69,7 +72,7 @@ TEST_F(LineWrapperTest, TabsAdvanceToTheNextStopOfFourSpaces)
     EXPECT_EQ(Wrap(QStringLiteral("aaaaaaaa\t"), 60), QList<int>({7, 10}));
     EXPECT_EQ(WidthAt(8), 24);
     class NoSpace : public CharMeasurer {
-        int Width(char16_t unit) override { return unit == u' ' ? 0 : 8; }
+        int Width(char32_t c) override { return c == u' ' ? 0 : 8; }
     } noSpace;
     Wrap(QStringLiteral("a\tb"), 100, &noSpace);
     EXPECT_EQ(WidthAt(1), 0);
@@ -78,12 +81,14 @@ TEST_F(LineWrapperTest, TabsAdvanceToTheNextStopOfFourSpaces)
 TEST_F(LineWrapperTest, MeasuringStoresAbsoluteWidthsInTwelveBits)
 {
     class Unruly : public CharMeasurer {
-        int Width(char16_t unit) override { return unit == u'a' ? -20 : unit == u'b' ? 5000 : 8; }
+        int Width(char32_t c) override { return c == u'a' ? -20 : c == u'b' ? 5000 : 8; }
     } unruly;
     Wrap(QStringLiteral("ab"), 10000, &unruly);
     EXPECT_EQ(WidthAt(0), 20);
     EXPECT_EQ(WidthAt(1), 5000 & 0xFFF);
     EXPECT_EQ(StoredWidth(INT_MIN), 0);
+    Wrap(QStringLiteral("a𠮷b"), 100); // a surrogate pair is measured whole, on its first unit
+    EXPECT_EQ(WidthWords(m_para.text), (std::vector<uint16_t>{8, 16, 0, 8, 0}));
     // Without remeasuring the stored widths count.
     ASSERT_TRUE(m_para.text.SetTextAndAttributes(QStringLiteral("abcd\n"), {30, 30, 30, 30, 0}));
     WrapParagraph(m_para, TestWrap(m_measurer, 64), false);

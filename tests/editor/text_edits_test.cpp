@@ -82,11 +82,12 @@ TEST(TextEdits, DeletionKeysAndTheirUndo)
     EXPECT_EQ(rig.store.WholeText(), "a\n\nfoo bar\nxy");
 }
 
-// Random recorded edits, each one undo step, at random places of a wrapping text: undoing them
-// one by one must give back every earlier text in turn.
+// Random recorded edits, each one undo step, at random places of a wrapping text (some between
+// the halves of a surrogate pair): no edit leaves half a pair, and undoing them one by one must
+// give back every earlier text in turn.
 TEST(TextEdits, EveryUndoStepRestoresTheTextBeforeIt)
 {
-    const QString alphabet = QStringLiteral("ab あい\n");
+    const QStringList alphabet = {"a", "b", " ", "あ", "い", "\n", QStringLiteral("𠮷")};
     QRandomGenerator random(7);
     const auto randomText = [&] {
         QString text;
@@ -126,6 +127,7 @@ TEST(TextEdits, EveryUndoStepRestoresTheTextBeforeIt)
             break;
         }
         ASSERT_TRUE(ChainIsConsistent(rig.store)) << "step " << step;
+        ASSERT_TRUE(rig.store.WholeText().isValidUtf16()) << "step " << step;
         if (rig.store.WholeText() != before)
             earlier.append(before);
     }

@@ -1,20 +1,21 @@
-// Test helpers for the text model: a measurer with exact widths (ASCII 8 px, every other unit
-// 16 px, the line feed a chosen width), a string's widths and a paragraph's line ends, a fixture
+// Test helpers for the text model: a measurer with exact widths (ASCII 8 px, every other
+// character 16 px, the line feed a chosen width), a string's widths and a paragraph's line ends, a fixture
 // with a store wrapped at 64 px, and a check of every invariant of a paragraph chain.
 #pragma once
 
 #include "editor/char_measurer.h"
 #include "editor/text_store.h"
+#include "platform/text_cut.h"
 
 #include <gtest/gtest.h>
 
 class FixedWidthMeasurer : public CharMeasurer {
 public:
     explicit FixedWidthMeasurer(int lineFeedWidth = 0) : m_lineFeedWidth(lineFeedWidth) {}
-    int Width(char16_t unit) override
+    int Width(char32_t character) override
     {
         ++calls;
-        return unit == u'\n' ? m_lineFeedWidth : unit < 0x80 ? 8 : 16;
+        return character == u'\n' ? m_lineFeedWidth : character < 0x80 ? 8 : 16;
     }
     int calls = 0;
 
@@ -72,6 +73,8 @@ inline ::testing::AssertionResult ChainIsConsistent(const CTextStore& store)
             : para->text.Attributes().size() != size_t(text.size()) ? "width count"
             : std::adjacent_find(ends.begin(), ends.end(), std::greater_equal<>()) != ends.end()
             ? "line ends do not rise"
+            : std::any_of(ends.begin(), ends.end(), [&](int end) { return SplitsPair(text, end); })
+            ? "a line ends inside a surrogate pair"
             : nullptr;
         if (fault)
             return ::testing::AssertionFailure() << "paragraph " << ordinal << ": " << fault;
