@@ -109,9 +109,9 @@ public:
     void DeleteLine();
     void DeleteWord();
     void DeleteSelection(bool toClipboard, bool record);
-    // A typed code unit (key text, not the input method): inserted only when it is printable
+    // A typed character (key text, not the input method): inserted only when it is printable
     // (no C0/C1 control, DEL or lone surrogate) and no key prefix is pending.
-    void TypeCharacter(char16_t unit);
+    void TypeCharacter(char32_t character);
     // False when nothing was copied (no selection, or the clipboard failed and said so).
     bool Copy();
     void Paste();

@@ -44,10 +44,11 @@ UndoRecord PastedRecord(ParaOffset start, ParaOffset end)
     return record;
 }
 
-// Key text reaches the editor as Unicode; controls and halves of surrogate pairs are not text.
-bool IsPrintable(char16_t unit)
+// Key text reaches the editor as Unicode; controls and lone halves of surrogate pairs are not text.
+bool IsPrintable(char32_t character)
 {
-    return unit >= 0x20 && !(unit >= 0x7F && unit <= 0x9F) && !QChar::isSurrogate(unit);
+    return character >= 0x20 && !(character >= 0x7F && character <= 0x9F) && !QChar::isSurrogate(character) &&
+           character <= QChar::LastValidCodePoint;
 }
 
 // Text with line feeds inserted at `caret` (paragraph offset `at`) in one edit of the store,
@@ -159,10 +160,10 @@ void TextEditor::SoftLineBreak()
     }
 }
 
-void TextEditor::TypeCharacter(char16_t unit)
+void TextEditor::TypeCharacter(char32_t character)
 {
-    if (IsPrintable(unit) && m_keys.PendingPrefix() == 0)
-        InsertText(QString(QChar(unit)), true);
+    if (IsPrintable(character) && m_keys.PendingPrefix() == 0)
+        InsertText(QString::fromUcs4(&character, 1), true);
 }
 
 void TextEditor::DeleteCharacter(bool record)

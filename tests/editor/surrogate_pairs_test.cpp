@@ -34,6 +34,8 @@ TEST(SurrogatePairs, AreOneCharacterToEveryEdit)
          "a rare kanji belongs to its word"},
         {u"あいうえお𠮷か"_s, {0, 0}, [](TextEditor& e) { e.MoveToLineEnd(false); }, u"あいうえお𠮷か"_s, {0, 7},
          {0, 7}, "the pair that fills a line is not split by the wrap"},
+        {u"ab"_s, {0, 1}, [](TextEditor& e) { e.TypeCharacter(U'𠮷'); }, u"a𠮷b"_s, {0, 3}, {0, 3},
+         "a typed key's pair goes in whole"},
         {u"ab𠮷"_s, {0, 0}, [](TextEditor& e) { e.InsertText(u"x"_s + QChar(0xD842) + u"y"_s, true); }, u"xyab𠮷"_s,
          {0, 2}, {0, 2}, "a lone half from outside is left out"},
         {u"a𠮷b𠮷"_s, {0, 0}, [](TextEditor& e) { e.Find(u"𠮷"_s, true, false); }, u"a𠮷b𠮷"_s, {0, 3}, {0, 1},

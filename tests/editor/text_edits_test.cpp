@@ -10,10 +10,10 @@ TEST(TextEdits, TypingIsUndoneCharacterByCharacter)
 {
     EditorRig rig({"", "xxxxxxxx"});
     // Controls, DEL, C1 and lone surrogates are not text; neither is a key ending a sequence.
-    for (char16_t unit : {u'a', u'\t', u'\x7F', u'\x85', u'\xD800', u'b', u'c'})
-        rig.editor.TypeCharacter(unit);
+    for (char32_t character : {U'a', U'\t', U'\x7F', U'\x85', char32_t(0xD800), U'b', U'c'})
+        rig.editor.TypeCharacter(character);
     rig.editor.Keys().Lookup(KeyCode::kCtrl | 'Q', kLayoutDiamond);
-    rig.editor.TypeCharacter(u'r');
+    rig.editor.TypeCharacter(U'r');
     EXPECT_EQ(rig.store.WholeText(), "abc\nxxxxxxxx");
     EXPECT_TRUE(rig.store.Edited());
     EXPECT_EQ(rig.host.modifiedCount, 3);

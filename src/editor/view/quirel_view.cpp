@@ -5,6 +5,7 @@
 #include "editor/para_offset.h"
 #include "editor/view/view_font.h"
 #include "editor/virtual_keys.h"
+#include "platform/text_cut.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -94,9 +95,9 @@ QString PrivateFolder()
 // `offset` moved off the middle of a surrogate pair: on behind the pair, or back before it.
 int OffPairMiddle(QStringView text, int offset, bool forward)
 {
-    if (offset > 0 && offset < text.size() && text[offset].isLowSurrogate() && text[offset - 1].isHighSurrogate())
-        return forward ? offset + 1 : offset - 1;
-    return offset;
+    if (!SplitsPair(text, offset))
+        return offset;
+    return forward ? offset + 1 : offset - 1;
 }
 
 // Text order of display positions.
@@ -418,8 +419,8 @@ void CQuirelView::keyPressEvent(QKeyEvent* event)
         m_editor.KeyDown(keyCode, m_options.keyboardLayout);
     // Chords with Ctrl or Alt type nothing, even where the platform gives them a text.
     if (!(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
-        for (const QChar unit : event->text())
-            m_editor.TypeCharacter(unit.unicode());
+        for (const char32_t character : event->text().toUcs4())
+            m_editor.TypeCharacter(character);
     }
     event->accept();
     RefreshArea(ChangedArea(before));
