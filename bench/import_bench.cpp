@@ -122,7 +122,7 @@ void ImportLocal(benchmark::State& state)
             return state.SkipWithError("not every note was stored");
     }
 }
-BENCHMARK(ImportLocal)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1)->Repetitions(3)->ReportAggregatesOnly();
+BENCHMARK(ImportLocal)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1)->Repetitions(5)->ReportAggregatesOnly();
 
 void WriteGrowth(benchmark::State& state)
 {
@@ -142,7 +142,7 @@ void WriteGrowth(benchmark::State& state)
         fsync(file.handle());
     }
 }
-BENCHMARK(WriteGrowth)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1)->Repetitions(3)->ReportAggregatesOnly();
+BENCHMARK(WriteGrowth)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1)->Repetitions(5)->ReportAggregatesOnly();
 
 PrivateServer& TheServer()
 {
@@ -167,7 +167,7 @@ void ImportServer(benchmark::State& state)
             return state.SkipWithError("not every note was stored");
     }
 }
-BENCHMARK(ImportServer)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1)->Repetitions(3)->ReportAggregatesOnly();
+BENCHMARK(ImportServer)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1)->Repetitions(5)->ReportAggregatesOnly();
 
 void InsertDirect(benchmark::State& state)
 {
@@ -195,7 +195,7 @@ void InsertDirect(benchmark::State& state)
     }
     mysql_close(mysql);
 }
-BENCHMARK(InsertDirect)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1)->Repetitions(3)->ReportAggregatesOnly();
+BENCHMARK(InsertDirect)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1)->Repetitions(5)->ReportAggregatesOnly();
 
 } // namespace
 
