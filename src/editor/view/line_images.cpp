@@ -44,12 +44,14 @@ void LineImages::SetStyle(const QFont& font, int pitch, qreal devicePixelRatio)
     m_kept.clear();
 }
 
-QPixmap LineImages::Image(const CAttrString& visible, int selectedFrom, int selectedTo, bool endsParagraph)
+QPixmap LineImages::Image(CAttrString visible, int selectedFrom, int selectedTo, bool endsParagraph)
 {
-    const Key key{visible, selectedFrom, selectedTo, endsParagraph};
+    Key key{std::move(visible), selectedFrom, selectedTo, endsParagraph};
     auto kept = m_kept.find(key);
-    if (kept == m_kept.end())
-        kept = m_kept.insert(key, {Draw(key), m_paint});
+    if (kept == m_kept.end()) {
+        QPixmap image = Draw(key);
+        kept = m_kept.emplace(std::move(key), Kept{std::move(image), m_paint});
+    }
     kept->paint = m_paint;
     return kept->image;
 }

@@ -28,7 +28,7 @@ public:
     // selectedTo) in white on the selection colour, on white, one line pitch high; with the
     // paragraph mark behind the text when `endsParagraph`. Tabs keep their stored widths. A
     // null pixmap for a line that shows nothing.
-    QPixmap Image(const CAttrString& visible, int selectedFrom, int selectedTo, bool endsParagraph);
+    QPixmap Image(CAttrString visible, int selectedFrom, int selectedTo, bool endsParagraph);
     // Ends a paint: after a paint of the whole text area, or when too many are kept, only the
     // images this paint used are kept.
     void EndPaint(bool wholeArea);

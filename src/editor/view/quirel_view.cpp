@@ -30,6 +30,7 @@
 #include <algorithm>
 #include <limits>
 #include <utility>
+#include <vector>
 
 namespace {
 
@@ -76,9 +77,18 @@ bool KeyTableClaims(int keyCode, int layout, int pendingPrefix)
 {
     if (pendingPrefix != 0)
         return true;
-    return std::ranges::any_of(KeyAssignmentTable(), [&](const KeyRow& row) {
-        return (layout == kLayoutWindows ? row.windowsKey1 : row.diamondKey1) == keyCode;
-    });
+    // The first keys of each layout's rows, sorted once: every key press asks.
+    static const auto firstKeys = [] {
+        std::pair<std::vector<int>, std::vector<int>> keys; // Windows, diamond
+        for (const KeyRow& row : KeyAssignmentTable()) {
+            keys.first.push_back(row.windowsKey1);
+            keys.second.push_back(row.diamondKey1);
+        }
+        std::ranges::sort(keys.first);
+        std::ranges::sort(keys.second);
+        return keys;
+    }();
+    return std::ranges::binary_search(layout == kLayoutWindows ? firstKeys.first : firstKeys.second, keyCode);
 }
 
 // The program's folder for files with fixed names: the per-user application data folder, open
@@ -860,22 +870,37 @@ void CQuirelView::paintEvent(QPaintEvent* event)
         return;
     }
     const CPageFormat& format = Format();
-    PaintPages(painter, event->rect());
-    m_lineImages.SetStyle(m_measurer.Font(), format.LinePitch(), devicePixelRatioF());
-    painter.setFont(m_measurer.Font());
     const QRect dirty = event->rect();
+    const int textLeft = format.horizontalOffset + format.marginLeft;
+    m_lineImages.SetStyle(m_measurer.Font(), format.LinePitch(), devicePixelRatioF());
     const int rows = m_store->TotalLines() + m_composition.ExtraLines();
-    for (int row = std::max(format.LineAtY(dirty.top()), 0); row < rows; ++row) {
-        const int top = format.LineTop(row) - format.verticalScroll;
-        if (top > dirty.bottom())
-            break;
-        if (top + format.LinePitch() <= dirty.top())
-            continue;
-        const int line = m_composition.StoreLine(row);
-        if (line < 0)
-            PaintComposedLine(painter, row - m_composition.FirstLine(), top);
-        else
-            PaintLine(painter, line, top);
+    const int firstRow = std::max(format.LineAtY(dirty.top()), 0);
+    const int firstTop = format.LineTop(firstRow) - format.verticalScroll;
+    const int firstLine = firstRow < rows ? m_composition.StoreLine(firstRow) : -1;
+    if (firstLine >= 0 && firstTop <= dirty.top() && firstTop + format.LinePitch() > dirty.bottom()) {
+        // A strip of one line (a keystroke's repaint): its image is opaque, so the page is not
+        // filled under it first.
+        const QPixmap image = LineImage(firstLine);
+        const QSizeF size = image.deviceIndependentSize(); // whole pixels only are covered
+        PaintPages(painter, dirty, QRect(textLeft, firstTop, int(size.width()), int(size.height())));
+        if (!image.isNull())
+            painter.drawPixmap(textLeft, firstTop, image);
+    } else {
+        PaintPages(painter, dirty, {});
+        painter.setFont(m_measurer.Font());
+        for (int row = firstRow; row < rows; ++row) {
+            const int top = format.LineTop(row) - format.verticalScroll;
+            if (top > dirty.bottom())
+                break;
+            if (top + format.LinePitch() <= dirty.top())
+                continue;
+            const int line = m_composition.StoreLine(row);
+            if (line >= 0) {
+                if (const QPixmap image = LineImage(line); !image.isNull())
+                    painter.drawPixmap(textLeft, top, image);
+            } else
+                PaintComposedLine(painter, row - m_composition.FirstLine(), top);
+        }
     }
     m_lineImages.EndPaint(dirty.contains(QRect(0, 0, format.clientWidth, format.clientHeight)));
     if (hasFocus() && m_caretShown && (!m_composition.Active() || m_composition.CursorShown()))
@@ -884,13 +909,25 @@ void CQuirelView::paintEvent(QPaintEvent* event)
 
 // White pages with a black outline and the grey frame around the text area, on the background.
 // Every pixel is filled once: the background only beside, between and below the pages. Fills
-// outside the area being painted are skipped (a keystroke repaints a strip of one line).
-void CQuirelView::PaintPages(QPainter& painter, const QRect& area) const
+// outside the area being painted are skipped (a keystroke repaints a strip of one line), and
+// so are the pixels of `covered`, which the caller paints over with something opaque.
+void CQuirelView::PaintPages(QPainter& painter, const QRect& area, const QRect& covered) const
 {
     const CPageFormat& format = Format();
-    const auto fill = [&](const QRect& r, const QColor& colour) {
-        if (r.intersects(area))
+    const auto fillPart = [&](const QRect& r, const QColor& colour) {
+        if (!r.isEmpty())
             painter.fillRect(r, colour);
+    };
+    // The part of `r` in the area, less the covered rectangle: up to four rectangles around it.
+    const auto fill = [&](const QRect& r, const QColor& colour) {
+        const QRect part = r & area;
+        const QRect hole = part & covered;
+        if (hole.isEmpty())
+            return fillPart(part, colour);
+        fillPart(QRect(QPoint(part.left(), part.top()), QPoint(part.right(), hole.top() - 1)), colour);
+        fillPart(QRect(QPoint(part.left(), hole.bottom() + 1), QPoint(part.right(), part.bottom())), colour);
+        fillPart(QRect(QPoint(part.left(), hole.top()), QPoint(hole.left() - 1, hole.bottom())), colour);
+        fillPart(QRect(QPoint(hole.right() + 1, hole.top()), QPoint(part.right(), hole.bottom())), colour);
     };
     const int left = format.horizontalOffset;
     const int right = left + format.pageWidth;
@@ -921,25 +958,25 @@ void CQuirelView::PaintPages(QPainter& painter, const QRect& area) const
     fill(QRect(QPoint(format.clientWidth, format.clientHeight), size()), kBackground);
 }
 
-void CQuirelView::PaintLine(QPainter& painter, int line, int top)
+// Store line `line` as an image, with its part of the selection.
+QPixmap CQuirelView::LineImage(int line)
 {
-    const CAttrString text = m_store->LineAttributed(line);
-    const bool endsParagraph = text.Text().endsWith(u'\n');
-    const int visible = int(text.Length()) - (endsParagraph ? 1 : 0); // the line feed is not drawn
+    const CTextPara* para = m_store->FindParagraph(line);
+    const int start = para->LineStart(line - para->firstLine);
+    const int end = para->LineEnd(line - para->firstLine);
+    const bool endsParagraph = end == para->Length();
+    const int visible = end - start - (endsParagraph ? 1 : 0); // the line feed is not drawn
 
     // Columns [selectedFrom, selectedTo) of this line are selected.
     int selectedFrom = visible;
     int selectedTo = visible;
-    const TextPosition start = m_editor.SelectionStart();
-    const TextPosition end = m_editor.SelectionEnd();
-    if (m_editor.HasSelection() && line >= start.line && line <= end.line) {
-        selectedFrom = line == start.line ? std::clamp(start.column, 0, visible) : 0;
-        selectedTo = line == end.line ? std::clamp(end.column, 0, visible) : visible;
+    const TextPosition selectionStart = m_editor.SelectionStart();
+    const TextPosition selectionEnd = m_editor.SelectionEnd();
+    if (m_editor.HasSelection() && line >= selectionStart.line && line <= selectionEnd.line) {
+        selectedFrom = line == selectionStart.line ? std::clamp(selectionStart.column, 0, visible) : 0;
+        selectedTo = line == selectionEnd.line ? std::clamp(selectionEnd.column, 0, visible) : visible;
     }
-    const QPixmap image =
-        m_lineImages.Image(endsParagraph ? text.Left(visible) : text, selectedFrom, selectedTo, endsParagraph);
-    if (!image.isNull())
-        painter.drawPixmap(Format().horizontalOffset + Format().marginLeft, top, image);
+    return m_lineImages.Image(para->text.Mid(start, visible), selectedFrom, selectedTo, endsParagraph);
 }
 
 // A display line of the composed paragraph: the text as typed text looks, then the preedit's

@@ -183,8 +183,8 @@ private:
     void LayOutComposition();
     QRect CaretRect() const;
 
-    void PaintPages(QPainter& painter, const QRect& area) const;
-    void PaintLine(QPainter& painter, int line, int top);
+    void PaintPages(QPainter& painter, const QRect& area, const QRect& covered) const;
+    QPixmap LineImage(int line);
     void PaintComposedLine(QPainter& painter, int row, int top);
 
     CodePage m_ansi;
