@@ -116,6 +116,14 @@ auto Order(TextPosition position)
     return std::pair(position.line, position.column);
 }
 
+// How far a display line's image reaches right of the text's left edge: its characters but the
+// line feed, and room for the paragraph mark.
+int DrawnWidth(const CAttrString& line)
+{
+    const qsizetype visible = line.Length() - (line.Text().endsWith(u'\n') ? 1 : 0);
+    return int(line.WidthOf(0, visible)) + LineImages::kParagraphMarkWidth;
+}
+
 Qt::PenStyle UnderlinePen(QTextCharFormat::UnderlineStyle style)
 {
     switch (style) {
@@ -324,10 +332,10 @@ QRect CQuirelView::ChangedArea(const ScreenState& before) const
         const QString& old = before.caretLine.Text();
         const QString& now = after.caretLine.Text();
         const qsizetype kept = std::ranges::mismatch(old, now).in1 - old.begin();
-        const int right = textLeft + int(std::max(before.caretLine.TotalWidth(), after.caretLine.TotalWidth())) +
-                          LineImages::kParagraphMarkWidth;
+        const int right = textLeft + std::max(DrawnWidth(before.caretLine), DrawnWidth(after.caretLine));
         area.setLeft(std::min({textLeft + int(before.caretLine.WidthOf(0, kept)), before.caretX, after.caretX}));
-        area.setRight(std::max({right, before.caretX + kCaretWidth, after.caretX + kCaretWidth}));
+        // Exactly what was drawn: a keystroke's strip then lies within the line's opaque image.
+        area.setRight(std::max({right, before.caretX + kCaretWidth, after.caretX + kCaretWidth}) - 1);
     }
     return area & QRect(0, 0, format.clientWidth, format.clientHeight);
 }
@@ -425,7 +433,8 @@ void CQuirelView::keyPressEvent(QKeyEvent* event)
     const ScreenState before = CurrentScreenState();
     m_edited = false;
     const int keyCode = KeyCodeFromQt(event->key(), event->modifiers(), event->nativeVirtualKey());
-    if (keyCode != 0)
+    // A key that the table does not claim runs nothing: the table is not searched again.
+    if (keyCode != 0 && KeyTableClaims(keyCode, m_options.keyboardLayout, m_editor.Keys().PendingPrefix()))
         m_editor.KeyDown(keyCode, m_options.keyboardLayout);
     // Chords with Ctrl or Alt type nothing, even where the platform gives them a text.
     if (!(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
@@ -919,7 +928,10 @@ void CQuirelView::PaintPages(QPainter& painter, const QRect& area, const QRect& 
             painter.fillRect(r, colour);
     };
     // The part of `r` in the area, less the covered rectangle: up to four rectangles around it.
+    // Most fills miss a keystroke's strip, so that is found first with inline comparisons.
     const auto fill = [&](const QRect& r, const QColor& colour) {
+        if (r.left() > area.right() || r.right() < area.left() || r.top() > area.bottom() || r.bottom() < area.top())
+            return;
         const QRect part = r & area;
         const QRect hole = part & covered;
         if (hole.isEmpty())
