@@ -116,12 +116,12 @@ auto Order(TextPosition position)
     return std::pair(position.line, position.column);
 }
 
-// How far a display line's image reaches right of the text's left edge: its characters but the
-// line feed, and room for the paragraph mark.
-int DrawnWidth(const CAttrString& line)
+// How far the image of the display line [start, end) of `text` reaches right of the text's
+// left edge: its characters but the line feed, and room for the paragraph mark.
+int DrawnWidth(const CAttrString& text, qsizetype start, qsizetype end)
 {
-    const qsizetype visible = line.Length() - (line.Text().endsWith(u'\n') ? 1 : 0);
-    return int(line.WidthOf(0, visible)) + LineImages::kParagraphMarkWidth;
+    const qsizetype visibleEnd = end > start && text.Text()[end - 1] == u'\n' ? end - 1 : end;
+    return int(text.WidthOf(start, visibleEnd - start)) + LineImages::kParagraphMarkWidth;
 }
 
 Qt::PenStyle UnderlinePen(QTextCharFormat::UnderlineStyle style)
@@ -283,7 +283,7 @@ void CQuirelView::RefreshArea(const QRect& area)
     Q_EMIT StatusChanged(m_editor.PositionStatusText(), m_editor.ChangedStatusText());
 }
 
-CQuirelView::ScreenState CQuirelView::CurrentScreenState() const
+CQuirelView::ScreenState CQuirelView::CurrentScreenState(bool withCaretLine) const
 {
     const CPageFormat& format = Format();
     ScreenState state;
@@ -296,7 +296,8 @@ CQuirelView::ScreenState CQuirelView::CurrentScreenState() const
         const int line = format.caret.line;
         state.totalLines = m_store->TotalLines();
         state.caretX = m_editor.CaretWindowX();
-        state.caretLine = m_store->LineAttributed(line);
+        if (withCaretLine)
+            state.caretLine = m_store->LineAttributed(line);
         state.lengthAbove = m_store->LineLength(line - 1);
     }
     return state;
@@ -309,7 +310,7 @@ CQuirelView::ScreenState CQuirelView::CurrentScreenState() const
 // moves the other lines repaints everything.
 QRect CQuirelView::ChangedArea(const ScreenState& before) const
 {
-    const ScreenState after = CurrentScreenState();
+    const ScreenState after = CurrentScreenState(false);
     if (!m_store || before.composing || after.composing || after.verticalScroll != before.verticalScroll ||
         after.horizontalOffset != before.horizontalOffset || after.totalLines != before.totalLines)
         return rect();
@@ -327,12 +328,17 @@ QRect CQuirelView::ChangedArea(const ScreenState& before) const
     const int top = format.LineTop(first) - format.verticalScroll;
     const int bottom = format.LineTop(last) - format.verticalScroll + format.LinePitch();
     QRect area(0, top, format.clientWidth, bottom - top);
-    if (first == last && noSelection) {
+    // The caret's line as it is now, read in place.
+    const CTextPara* para = first == last && noSelection ? m_store->FindParagraph(first) : nullptr;
+    if (para) {
         const int textLeft = format.horizontalOffset + format.marginLeft;
+        const int start = para->LineStart(first - para->firstLine);
+        const int end = para->LineEnd(first - para->firstLine);
         const QString& old = before.caretLine.Text();
-        const QString& now = after.caretLine.Text();
+        const QStringView now = QStringView(para->text.Text()).sliced(start, end - start);
         const qsizetype kept = std::ranges::mismatch(old, now).in1 - old.begin();
-        const int right = textLeft + std::max(DrawnWidth(before.caretLine), DrawnWidth(after.caretLine));
+        const int right =
+            textLeft + std::max(DrawnWidth(before.caretLine, 0, old.size()), DrawnWidth(para->text, start, end));
         area.setLeft(std::min({textLeft + int(before.caretLine.WidthOf(0, kept)), before.caretX, after.caretX}));
         // Exactly what was drawn: a keystroke's strip then lies within the line's opaque image.
         area.setRight(std::max({right, before.caretX + kCaretWidth, after.caretX + kCaretWidth}) - 1);
@@ -430,7 +436,7 @@ bool CQuirelView::focusNextPrevChild(bool)
 
 void CQuirelView::keyPressEvent(QKeyEvent* event)
 {
-    const ScreenState before = CurrentScreenState();
+    const ScreenState before = CurrentScreenState(true);
     m_edited = false;
     const int keyCode = KeyCodeFromQt(event->key(), event->modifiers(), event->nativeVirtualKey());
     // A key that the table does not claim runs nothing: the table is not searched again.
@@ -450,7 +456,7 @@ void CQuirelView::keyPressEvent(QKeyEvent* event)
 // back a word. The preedit is then shown at the caret.
 void CQuirelView::inputMethodEvent(QInputMethodEvent* event)
 {
-    const ScreenState before = CurrentScreenState();
+    const ScreenState before = CurrentScreenState(true);
     m_edited = false;
     if (event->replacementLength() > 0 || event->replacementStart() != 0)
         SelectReplacement(event->replacementStart(), event->replacementLength());
@@ -958,6 +964,8 @@ void CQuirelView::PaintPages(QPainter& painter, const QRect& area, const QRect& 
     const int stride = format.PageStride();
     int top = -(format.verticalScroll % stride);
     for (; top < format.clientHeight; top += stride) {
+        if (top > area.bottom() || top + stride <= area.top())
+            continue; // everything of this page lies in [top, top + stride)
         const QRect page(QPoint(left, top + format.pageGap), QSize(format.pageWidth, format.pageHeight));
         fill(QRect(left, top, format.pageWidth, format.pageGap), kBackground);
         fill(QRect(left, page.bottom() + 1, format.pageWidth, format.pageGap), kBackground);
@@ -988,7 +996,7 @@ QPixmap CQuirelView::LineImage(int line)
         selectedFrom = line == selectionStart.line ? std::clamp(selectionStart.column, 0, visible) : 0;
         selectedTo = line == selectionEnd.line ? std::clamp(selectionEnd.column, 0, visible) : visible;
     }
-    return m_lineImages.Image(para->text.Mid(start, visible), selectedFrom, selectedTo, endsParagraph);
+    return m_lineImages.Image(para->text, start, visible, selectedFrom, selectedTo, endsParagraph);
 }
 
 // A display line of the composed paragraph: the text as typed text looks, then the preedit's
@@ -1002,7 +1010,7 @@ void CQuirelView::PaintComposedLine(QPainter& painter, int row, int top)
     const int visibleEnd = para.LineEnd(row) - (endsParagraph ? 1 : 0);
     const int left = Format().horizontalOffset + Format().marginLeft;
     const int visible = visibleEnd - start;
-    const QPixmap image = m_lineImages.Image(text.Mid(start, visible), visible, visible, endsParagraph);
+    const QPixmap image = m_lineImages.Image(text, start, visible, visible, visible, endsParagraph);
     if (!image.isNull())
         painter.drawPixmap(left, top, image);
 

@@ -150,10 +150,11 @@ private:
         TextPosition anchor;
         bool composing = false;
         int caretX = 0;        // in the window
-        CAttrString caretLine; // the caret's display line
+        CAttrString caretLine; // the caret's display line, when asked for
         int lengthAbove = -1;  // of the display line above the caret's
     };
-    ScreenState CurrentScreenState() const;
+    // Before an event the caret's line is copied; after it, it is read in place.
+    ScreenState CurrentScreenState(bool withCaretLine) const;
     // The part of the text area to repaint after a key or an input method event (edits since
     // `before` are known from MarkModified).
     QRect ChangedArea(const ScreenState& before) const;
