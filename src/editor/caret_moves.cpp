@@ -257,7 +257,9 @@ void TextEditor::ScrollCaretIntoView()
         f.verticalScroll = 0;
     else if (f.LineTop(caret.line) < f.verticalScroll) // above the window, or cut at its top
         f.verticalScroll = f.LineTop(caret.line);
-    else if (caret.line >= f.EndVisibleLine() - 1)
+    // Cut at the window's bottom or below it (the next line starts at or past the bottom): the
+    // same as the caret's line reaching the last visible line, without walking the visible lines.
+    else if (f.LineTop(caret.line + 1) - f.verticalScroll >= f.clientHeight)
         f.verticalScroll = std::max(f.verticalScroll, f.LineTop(caret.line) + f.LinePitch() - f.clientHeight);
 }
 

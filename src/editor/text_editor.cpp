@@ -6,7 +6,9 @@
 #include "platform/settings.h"
 
 #include <algorithm>
+#include <charconv>
 #include <iterator>
+#include <string_view>
 #include <tuple>
 #include <utility>
 
@@ -96,8 +98,16 @@ void TextEditor::Extend(TextPosition position)
 
 QString TextEditor::PositionStatusText() const
 {
+    // Built after every keystroke: the digits go into a buffer and the text is made once
+    // (asprintf's format parsing costs more than the rest of the keystroke's status work).
     const TextPosition caret = m_format.caret;
-    return QString::asprintf("%d:%d Page %d", caret.column + 1, caret.line + 1, m_format.PageOfLine(caret.line));
+    char buffer[48];
+    const auto put = [&](char* at, std::string_view text) { return at + text.copy(at, std::end(buffer) - at); };
+    const auto number = [&](char* at, int value) { return std::to_chars(at, std::end(buffer), value).ptr; };
+    char* end = put(number(buffer, caret.column + 1), ":");
+    end = put(number(end, caret.line + 1), " Page ");
+    end = number(end, m_format.PageOfLine(caret.line));
+    return QString::fromLatin1(buffer, end - buffer);
 }
 
 QString TextEditor::ChangedStatusText() const

@@ -2,6 +2,8 @@
 
 #include <QPainter>
 
+#include <algorithm>
+
 namespace {
 
 const QColor kSelectionBackground(65, 105, 225);
@@ -44,14 +46,23 @@ void LineImages::SetStyle(const QFont& font, int pitch, qreal devicePixelRatio)
     m_kept.clear();
 }
 
-QPixmap LineImages::Image(const CAttrString& visible, int selectedFrom, int selectedTo, bool endsParagraph)
+QPixmap LineImages::Image(const CAttrString& text, qsizetype start, qsizetype count, int selectedFrom, int selectedTo,
+                          bool endsParagraph)
 {
-    const Key key{visible, selectedFrom, selectedTo, endsParagraph};
-    auto kept = m_kept.find(key);
-    if (kept == m_kept.end())
-        kept = m_kept.insert(key, {Draw(key), m_paint});
-    kept->paint = m_paint;
-    return kept->image;
+    const QStringView units = QStringView(text.Text()).sliced(start, count);
+    const std::span<const uint16_t> widths = text.Attributes().subspan(size_t(start), size_t(count));
+    const size_t hash = qHashMulti(0, units, selectedFrom, selectedTo, endsParagraph);
+    for (auto kept = m_kept.find(hash); kept != m_kept.end() && kept.key() == hash; ++kept) {
+        if (kept->selectedFrom == selectedFrom && kept->selectedTo == selectedTo &&
+            kept->endsParagraph == endsParagraph && kept->text.Text() == units &&
+            std::ranges::equal(kept->text.Attributes(), widths)) {
+            kept->paint = m_paint;
+            return kept->image;
+        }
+    }
+    Kept line{text.Mid(start, count), selectedFrom, selectedTo, endsParagraph, QPixmap(), m_paint};
+    line.image = Draw(line);
+    return m_kept.emplace(hash, std::move(line))->image;
 }
 
 void LineImages::EndPaint(bool wholeArea)
@@ -64,12 +75,12 @@ void LineImages::EndPaint(bool wholeArea)
     ++m_paint;
 }
 
-QPixmap LineImages::Draw(const Key& key) const
+QPixmap LineImages::Draw(const Kept& line) const
 {
-    const QString& units = key.text.Text();
+    const QString& units = line.text.Text();
     const int length = int(units.size());
-    const int textWidth = WidthOf(key.text, 0, length);
-    const int width = textWidth + (key.endsParagraph ? m_paragraphMark.width() : 0);
+    const int textWidth = WidthOf(line.text, 0, length);
+    const int width = textWidth + (line.endsParagraph ? m_paragraphMark.width() : 0);
     if (width <= 0)
         return {};
     QPixmap image(QSize(width, m_pitch) * m_devicePixelRatio);
@@ -84,7 +95,7 @@ QPixmap LineImages::Draw(const Key& key) const
         if (from >= to)
             return x;
         if (selected)
-            painter.fillRect(x, 0, WidthOf(key.text, from, to), m_pitch, kSelectionBackground);
+            painter.fillRect(x, 0, WidthOf(line.text, from, to), m_pitch, kSelectionBackground);
         painter.setPen(selected ? Qt::white : Qt::black);
         int pieceStart = from;
         int pieceX = x;
@@ -93,15 +104,15 @@ QPixmap LineImages::Draw(const Key& key) const
                 continue;
             if (i > pieceStart)
                 painter.drawText(QPoint(pieceX, baseline), units.mid(pieceStart, i - pieceStart));
-            pieceX += WidthOf(key.text, pieceStart, std::min(i + 1, to));
+            pieceX += WidthOf(line.text, pieceStart, std::min(i + 1, to));
             pieceStart = i + 1;
         }
-        return x + WidthOf(key.text, from, to);
+        return x + WidthOf(line.text, from, to);
     };
-    int x = drawSegment(0, key.selectedFrom, false, 0);
-    x = drawSegment(key.selectedFrom, key.selectedTo, true, x);
-    drawSegment(key.selectedTo, length, false, x);
-    if (key.endsParagraph)
+    int x = drawSegment(0, line.selectedFrom, false, 0);
+    x = drawSegment(line.selectedFrom, line.selectedTo, true, x);
+    drawSegment(line.selectedTo, length, false, x);
+    if (line.endsParagraph)
         painter.drawPixmap(textWidth, m_pitch - m_paragraphMark.height(), m_paragraphMark);
     return image;
 }

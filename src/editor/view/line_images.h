@@ -24,38 +24,34 @@ public:
     LineImages();
 
     void SetStyle(const QFont& font, int pitch, qreal devicePixelRatio);
-    // A display line's visible text (line feed left out) in black, the columns [selectedFrom,
-    // selectedTo) in white on the selection colour, on white, one line pitch high; with the
-    // paragraph mark behind the text when `endsParagraph`. Tabs keep their stored widths. A
-    // null pixmap for a line that shows nothing.
-    QPixmap Image(const CAttrString& visible, int selectedFrom, int selectedTo, bool endsParagraph);
+    // A display line's visible text (line feed left out), [start, start + count) of `text`, in
+    // black, its columns [selectedFrom, selectedTo) in white on the selection colour, on white,
+    // one line pitch high; with the paragraph mark behind the text when `endsParagraph`. Tabs
+    // keep their stored widths. A null pixmap for a line that shows nothing.
+    QPixmap Image(const CAttrString& text, qsizetype start, qsizetype count, int selectedFrom, int selectedTo,
+                  bool endsParagraph);
     // Ends a paint: after a paint of the whole text area, or when too many are kept, only the
     // images this paint used are kept.
     void EndPaint(bool wholeArea);
 
 private:
-    struct Key {
+    struct Kept {
         CAttrString text;
         int selectedFrom = 0;
         int selectedTo = 0;
         bool endsParagraph = false;
-        friend bool operator==(const Key&, const Key&) = default;
-        friend size_t qHash(const Key& key, size_t seed)
-        {
-            return qHashMulti(seed, key.text.Text(), key.selectedFrom, key.selectedTo, key.endsParagraph);
-        }
+        QPixmap image;
+        quint64 paint = 0; // the last paint that used it
     };
-    QPixmap Draw(const Key& key) const;
+    QPixmap Draw(const Kept& line) const;
 
     QFont m_font;
     int m_pitch = 0;
     qreal m_devicePixelRatio = 1;
     QPixmap m_paragraphMark;
-    struct Kept {
-        QPixmap image;
-        quint64 paint = 0; // the last paint that used it
-    };
-    QHash<Key, Kept> m_kept;
+    // By a hash of the text and its look, so that a lookup compares the line in place and copies
+    // it only for a new image.
+    QMultiHash<size_t, Kept> m_kept;
     quint64 m_paint = 1; // the paint in progress
     qsizetype m_keptLimit = 0;
 };

@@ -30,6 +30,7 @@
 #include <algorithm>
 #include <limits>
 #include <utility>
+#include <vector>
 
 namespace {
 
@@ -76,9 +77,18 @@ bool KeyTableClaims(int keyCode, int layout, int pendingPrefix)
 {
     if (pendingPrefix != 0)
         return true;
-    return std::ranges::any_of(KeyAssignmentTable(), [&](const KeyRow& row) {
-        return (layout == kLayoutWindows ? row.windowsKey1 : row.diamondKey1) == keyCode;
-    });
+    // The first keys of each layout's rows, sorted once: every key press asks.
+    static const auto firstKeys = [] {
+        std::pair<std::vector<int>, std::vector<int>> keys; // Windows, diamond
+        for (const KeyRow& row : KeyAssignmentTable()) {
+            keys.first.push_back(row.windowsKey1);
+            keys.second.push_back(row.diamondKey1);
+        }
+        std::ranges::sort(keys.first);
+        std::ranges::sort(keys.second);
+        return keys;
+    }();
+    return std::ranges::binary_search(layout == kLayoutWindows ? firstKeys.first : firstKeys.second, keyCode);
 }
 
 // The program's folder for files with fixed names: the per-user application data folder, open
@@ -104,6 +114,14 @@ int OffPairMiddle(QStringView text, int offset, bool forward)
 auto Order(TextPosition position)
 {
     return std::pair(position.line, position.column);
+}
+
+// How far the image of the display line [start, end) of `text` reaches right of the text's
+// left edge: its characters but the line feed, and room for the paragraph mark.
+int DrawnWidth(const CAttrString& text, qsizetype start, qsizetype end)
+{
+    const qsizetype visibleEnd = end > start && text.Text()[end - 1] == u'\n' ? end - 1 : end;
+    return int(text.WidthOf(start, visibleEnd - start)) + LineImages::kParagraphMarkWidth;
 }
 
 Qt::PenStyle UnderlinePen(QTextCharFormat::UnderlineStyle style)
@@ -265,7 +283,7 @@ void CQuirelView::RefreshArea(const QRect& area)
     Q_EMIT StatusChanged(m_editor.PositionStatusText(), m_editor.ChangedStatusText());
 }
 
-CQuirelView::ScreenState CQuirelView::CurrentScreenState() const
+CQuirelView::ScreenState CQuirelView::CurrentScreenState(bool withCaretLine) const
 {
     const CPageFormat& format = Format();
     ScreenState state;
@@ -278,7 +296,8 @@ CQuirelView::ScreenState CQuirelView::CurrentScreenState() const
         const int line = format.caret.line;
         state.totalLines = m_store->TotalLines();
         state.caretX = m_editor.CaretWindowX();
-        state.caretLine = m_store->LineAttributed(line);
+        if (withCaretLine)
+            state.caretLine = m_store->LineAttributed(line);
         state.lengthAbove = m_store->LineLength(line - 1);
     }
     return state;
@@ -291,7 +310,7 @@ CQuirelView::ScreenState CQuirelView::CurrentScreenState() const
 // moves the other lines repaints everything.
 QRect CQuirelView::ChangedArea(const ScreenState& before) const
 {
-    const ScreenState after = CurrentScreenState();
+    const ScreenState after = CurrentScreenState(false);
     if (!m_store || before.composing || after.composing || after.verticalScroll != before.verticalScroll ||
         after.horizontalOffset != before.horizontalOffset || after.totalLines != before.totalLines)
         return rect();
@@ -309,15 +328,20 @@ QRect CQuirelView::ChangedArea(const ScreenState& before) const
     const int top = format.LineTop(first) - format.verticalScroll;
     const int bottom = format.LineTop(last) - format.verticalScroll + format.LinePitch();
     QRect area(0, top, format.clientWidth, bottom - top);
-    if (first == last && noSelection) {
+    // The caret's line as it is now, read in place.
+    const CTextPara* para = first == last && noSelection ? m_store->FindParagraph(first) : nullptr;
+    if (para) {
         const int textLeft = format.horizontalOffset + format.marginLeft;
+        const int start = para->LineStart(first - para->firstLine);
+        const int end = para->LineEnd(first - para->firstLine);
         const QString& old = before.caretLine.Text();
-        const QString& now = after.caretLine.Text();
+        const QStringView now = QStringView(para->text.Text()).sliced(start, end - start);
         const qsizetype kept = std::ranges::mismatch(old, now).in1 - old.begin();
-        const int right = textLeft + int(std::max(before.caretLine.TotalWidth(), after.caretLine.TotalWidth())) +
-                          LineImages::kParagraphMarkWidth;
+        const int right =
+            textLeft + std::max(DrawnWidth(before.caretLine, 0, old.size()), DrawnWidth(para->text, start, end));
         area.setLeft(std::min({textLeft + int(before.caretLine.WidthOf(0, kept)), before.caretX, after.caretX}));
-        area.setRight(std::max({right, before.caretX + kCaretWidth, after.caretX + kCaretWidth}));
+        // Exactly what was drawn: a keystroke's strip then lies within the line's opaque image.
+        area.setRight(std::max({right, before.caretX + kCaretWidth, after.caretX + kCaretWidth}) - 1);
     }
     return area & QRect(0, 0, format.clientWidth, format.clientHeight);
 }
@@ -412,10 +436,11 @@ bool CQuirelView::focusNextPrevChild(bool)
 
 void CQuirelView::keyPressEvent(QKeyEvent* event)
 {
-    const ScreenState before = CurrentScreenState();
+    const ScreenState before = CurrentScreenState(true);
     m_edited = false;
     const int keyCode = KeyCodeFromQt(event->key(), event->modifiers(), event->nativeVirtualKey());
-    if (keyCode != 0)
+    // A key that the table does not claim runs nothing: the table is not searched again.
+    if (keyCode != 0 && KeyTableClaims(keyCode, m_options.keyboardLayout, m_editor.Keys().PendingPrefix()))
         m_editor.KeyDown(keyCode, m_options.keyboardLayout);
     // Chords with Ctrl or Alt type nothing, even where the platform gives them a text.
     if (!(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
@@ -431,7 +456,7 @@ void CQuirelView::keyPressEvent(QKeyEvent* event)
 // back a word. The preedit is then shown at the caret.
 void CQuirelView::inputMethodEvent(QInputMethodEvent* event)
 {
-    const ScreenState before = CurrentScreenState();
+    const ScreenState before = CurrentScreenState(true);
     m_edited = false;
     if (event->replacementLength() > 0 || event->replacementStart() != 0)
         SelectReplacement(event->replacementStart(), event->replacementLength());
@@ -860,22 +885,37 @@ void CQuirelView::paintEvent(QPaintEvent* event)
         return;
     }
     const CPageFormat& format = Format();
-    PaintPages(painter, event->rect());
-    m_lineImages.SetStyle(m_measurer.Font(), format.LinePitch(), devicePixelRatioF());
-    painter.setFont(m_measurer.Font());
     const QRect dirty = event->rect();
+    const int textLeft = format.horizontalOffset + format.marginLeft;
+    m_lineImages.SetStyle(m_measurer.Font(), format.LinePitch(), devicePixelRatioF());
     const int rows = m_store->TotalLines() + m_composition.ExtraLines();
-    for (int row = std::max(format.LineAtY(dirty.top()), 0); row < rows; ++row) {
-        const int top = format.LineTop(row) - format.verticalScroll;
-        if (top > dirty.bottom())
-            break;
-        if (top + format.LinePitch() <= dirty.top())
-            continue;
-        const int line = m_composition.StoreLine(row);
-        if (line < 0)
-            PaintComposedLine(painter, row - m_composition.FirstLine(), top);
-        else
-            PaintLine(painter, line, top);
+    const int firstRow = std::max(format.LineAtY(dirty.top()), 0);
+    const int firstTop = format.LineTop(firstRow) - format.verticalScroll;
+    const int firstLine = firstRow < rows ? m_composition.StoreLine(firstRow) : -1;
+    if (firstLine >= 0 && firstTop <= dirty.top() && firstTop + format.LinePitch() > dirty.bottom()) {
+        // A strip of one line (a keystroke's repaint): its image is opaque, so the page is not
+        // filled under it first.
+        const QPixmap image = LineImage(firstLine);
+        const QSizeF size = image.deviceIndependentSize(); // whole pixels only are covered
+        PaintPages(painter, dirty, QRect(textLeft, firstTop, int(size.width()), int(size.height())));
+        if (!image.isNull())
+            painter.drawPixmap(textLeft, firstTop, image);
+    } else {
+        PaintPages(painter, dirty, {});
+        painter.setFont(m_measurer.Font());
+        for (int row = firstRow; row < rows; ++row) {
+            const int top = format.LineTop(row) - format.verticalScroll;
+            if (top > dirty.bottom())
+                break;
+            if (top + format.LinePitch() <= dirty.top())
+                continue;
+            const int line = m_composition.StoreLine(row);
+            if (line >= 0) {
+                if (const QPixmap image = LineImage(line); !image.isNull())
+                    painter.drawPixmap(textLeft, top, image);
+            } else
+                PaintComposedLine(painter, row - m_composition.FirstLine(), top);
+        }
     }
     m_lineImages.EndPaint(dirty.contains(QRect(0, 0, format.clientWidth, format.clientHeight)));
     if (hasFocus() && m_caretShown && (!m_composition.Active() || m_composition.CursorShown()))
@@ -884,13 +924,28 @@ void CQuirelView::paintEvent(QPaintEvent* event)
 
 // White pages with a black outline and the grey frame around the text area, on the background.
 // Every pixel is filled once: the background only beside, between and below the pages. Fills
-// outside the area being painted are skipped (a keystroke repaints a strip of one line).
-void CQuirelView::PaintPages(QPainter& painter, const QRect& area) const
+// outside the area being painted are skipped (a keystroke repaints a strip of one line), and
+// so are the pixels of `covered`, which the caller paints over with something opaque.
+void CQuirelView::PaintPages(QPainter& painter, const QRect& area, const QRect& covered) const
 {
     const CPageFormat& format = Format();
-    const auto fill = [&](const QRect& r, const QColor& colour) {
-        if (r.intersects(area))
+    const auto fillPart = [&](const QRect& r, const QColor& colour) {
+        if (!r.isEmpty())
             painter.fillRect(r, colour);
+    };
+    // The part of `r` in the area, less the covered rectangle: up to four rectangles around it.
+    // Most fills miss a keystroke's strip, so that is found first with inline comparisons.
+    const auto fill = [&](const QRect& r, const QColor& colour) {
+        if (r.left() > area.right() || r.right() < area.left() || r.top() > area.bottom() || r.bottom() < area.top())
+            return;
+        const QRect part = r & area;
+        const QRect hole = part & covered;
+        if (hole.isEmpty())
+            return fillPart(part, colour);
+        fillPart(QRect(QPoint(part.left(), part.top()), QPoint(part.right(), hole.top() - 1)), colour);
+        fillPart(QRect(QPoint(part.left(), hole.bottom() + 1), QPoint(part.right(), part.bottom())), colour);
+        fillPart(QRect(QPoint(part.left(), hole.top()), QPoint(hole.left() - 1, hole.bottom())), colour);
+        fillPart(QRect(QPoint(hole.right() + 1, hole.top()), QPoint(part.right(), hole.bottom())), colour);
     };
     const int left = format.horizontalOffset;
     const int right = left + format.pageWidth;
@@ -909,6 +964,8 @@ void CQuirelView::PaintPages(QPainter& painter, const QRect& area) const
     const int stride = format.PageStride();
     int top = -(format.verticalScroll % stride);
     for (; top < format.clientHeight; top += stride) {
+        if (top > area.bottom() || top + stride <= area.top())
+            continue; // everything of this page lies in [top, top + stride)
         const QRect page(QPoint(left, top + format.pageGap), QSize(format.pageWidth, format.pageHeight));
         fill(QRect(left, top, format.pageWidth, format.pageGap), kBackground);
         fill(QRect(left, page.bottom() + 1, format.pageWidth, format.pageGap), kBackground);
@@ -921,25 +978,25 @@ void CQuirelView::PaintPages(QPainter& painter, const QRect& area) const
     fill(QRect(QPoint(format.clientWidth, format.clientHeight), size()), kBackground);
 }
 
-void CQuirelView::PaintLine(QPainter& painter, int line, int top)
+// Store line `line` as an image, with its part of the selection.
+QPixmap CQuirelView::LineImage(int line)
 {
-    const CAttrString text = m_store->LineAttributed(line);
-    const bool endsParagraph = text.Text().endsWith(u'\n');
-    const int visible = int(text.Length()) - (endsParagraph ? 1 : 0); // the line feed is not drawn
+    const CTextPara* para = m_store->FindParagraph(line);
+    const int start = para->LineStart(line - para->firstLine);
+    const int end = para->LineEnd(line - para->firstLine);
+    const bool endsParagraph = end == para->Length();
+    const int visible = end - start - (endsParagraph ? 1 : 0); // the line feed is not drawn
 
     // Columns [selectedFrom, selectedTo) of this line are selected.
     int selectedFrom = visible;
     int selectedTo = visible;
-    const TextPosition start = m_editor.SelectionStart();
-    const TextPosition end = m_editor.SelectionEnd();
-    if (m_editor.HasSelection() && line >= start.line && line <= end.line) {
-        selectedFrom = line == start.line ? std::clamp(start.column, 0, visible) : 0;
-        selectedTo = line == end.line ? std::clamp(end.column, 0, visible) : visible;
+    const TextPosition selectionStart = m_editor.SelectionStart();
+    const TextPosition selectionEnd = m_editor.SelectionEnd();
+    if (m_editor.HasSelection() && line >= selectionStart.line && line <= selectionEnd.line) {
+        selectedFrom = line == selectionStart.line ? std::clamp(selectionStart.column, 0, visible) : 0;
+        selectedTo = line == selectionEnd.line ? std::clamp(selectionEnd.column, 0, visible) : visible;
     }
-    const QPixmap image =
-        m_lineImages.Image(endsParagraph ? text.Left(visible) : text, selectedFrom, selectedTo, endsParagraph);
-    if (!image.isNull())
-        painter.drawPixmap(Format().horizontalOffset + Format().marginLeft, top, image);
+    return m_lineImages.Image(para->text, start, visible, selectedFrom, selectedTo, endsParagraph);
 }
 
 // A display line of the composed paragraph: the text as typed text looks, then the preedit's
@@ -953,7 +1010,7 @@ void CQuirelView::PaintComposedLine(QPainter& painter, int row, int top)
     const int visibleEnd = para.LineEnd(row) - (endsParagraph ? 1 : 0);
     const int left = Format().horizontalOffset + Format().marginLeft;
     const int visible = visibleEnd - start;
-    const QPixmap image = m_lineImages.Image(text.Mid(start, visible), visible, visible, endsParagraph);
+    const QPixmap image = m_lineImages.Image(text, start, visible, visible, visible, endsParagraph);
     if (!image.isNull())
         painter.drawPixmap(left, top, image);
 

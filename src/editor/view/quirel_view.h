@@ -150,10 +150,11 @@ private:
         TextPosition anchor;
         bool composing = false;
         int caretX = 0;        // in the window
-        CAttrString caretLine; // the caret's display line
+        CAttrString caretLine; // the caret's display line, when asked for
         int lengthAbove = -1;  // of the display line above the caret's
     };
-    ScreenState CurrentScreenState() const;
+    // Before an event the caret's line is copied; after it, it is read in place.
+    ScreenState CurrentScreenState(bool withCaretLine) const;
     // The part of the text area to repaint after a key or an input method event (edits since
     // `before` are known from MarkModified).
     QRect ChangedArea(const ScreenState& before) const;
@@ -183,8 +184,8 @@ private:
     void LayOutComposition();
     QRect CaretRect() const;
 
-    void PaintPages(QPainter& painter, const QRect& area) const;
-    void PaintLine(QPainter& painter, int line, int top);
+    void PaintPages(QPainter& painter, const QRect& area, const QRect& covered) const;
+    QPixmap LineImage(int line);
     void PaintComposedLine(QPainter& painter, int row, int top);
 
     CodePage m_ansi;
