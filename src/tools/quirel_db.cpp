@@ -66,11 +66,11 @@ public:
     {
     }
 
-    int ListMemos(const std::function<void(const QStringList&)>& line) override
+    int ListMemos(ListLines& lines) override
     {
         return ForEachMemo(false, [&](int position, int slot, const MemoHeader& header, const QString&) {
-            line({QString::number(position), QString::number(slot), OneLine(header.title), OneLine(header.createdAt),
-                  OneLine(header.theDateTime), QString::number(header.bodyBytes / 2)});
+            lines << position << slot << header.title << header.createdAt << header.theDateTime << header.bodyBytes / 2;
+            lines.EndLine();
         });
     }
 
@@ -137,7 +137,8 @@ private:
     }
 
     // Records whose entries alone show damage are skipped before any read, so that a hostile
-    // index cannot make the walk read one block over and over.
+    // index cannot make the walk read one block over and over. Without bodies only the header
+    // fields a list shows are decoded.
     int ForEachMemo(bool withBodies,
                     const std::function<void(int position, int slot, const MemoHeader&, const QString&)>& visit)
     {
@@ -149,7 +150,7 @@ private:
             QString body;
             const CLocalDatabase::ReadResult read = damagedInIndex[size_t(slot)] ? CLocalDatabase::kDamaged
                 : withBodies ? Database().ReadRecord(slot, header, body)
-                             : Database().ReadHeader(slot, header);
+                             : Database().ReadHeader(slot, header, MemoHeader::Fields::kListed);
             if (read == CLocalDatabase::kDamaged) {
                 status = Fail(QStringLiteral("memo at position %1 (slot %2) is damaged and cannot be read")
                                   .arg(position)
@@ -295,7 +296,8 @@ struct HeaderTexts {
 
 int List(ToolStore& store)
 {
-    return store.ListMemos([](const QStringList& columns) { WriteLine(stdout, columns.join(u'\t')); });
+    ListLines lines(stdout);
+    return store.ListMemos(lines);
 }
 
 // A JSON string as UTF-8, escaping what JSON requires. Written here rather than through

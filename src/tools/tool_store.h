@@ -10,8 +10,10 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <charconv>
 #include <cstdio>
 #include <functional>
+#include <span>
 #include <utility>
 
 enum ExitCode { kSuccess = 0, kFailure = 1, kUsage = 2 };
@@ -23,14 +25,72 @@ inline void WriteLine(FILE* stream, const QString& text)
 }
 
 // Tabs and line breaks would split a list line (or an error line).
-inline QString OneLine(QString text)
+inline void MakeOneLine(std::span<QChar> text)
 {
     for (QChar& c : text) {
         if (c == u'\t' || c == u'\n' || c == u'\r')
             c = u' ';
     }
+}
+
+inline QString OneLine(QString text)
+{
+    MakeOneLine(std::span<QChar>(text.data(), size_t(text.size())));
     return text;
 }
+
+// The lines of `list`: tab-separated columns, each made one line, written as UTF-8 in large
+// pieces. A conversion and a write per line would cost more than reading the memo's header.
+class ListLines {
+public:
+    explicit ListLines(FILE* stream) : m_stream(stream) {}
+    ListLines(const ListLines&) = delete;
+    ListLines& operator=(const ListLines&) = delete;
+    ~ListLines() { Flush(); }
+
+    ListLines& operator<<(QStringView text)
+    {
+        StartColumn();
+        const qsizetype start = m_text.size();
+        m_text += text;
+        MakeOneLine(std::span<QChar>(m_text.data() + start, size_t(text.size())));
+        return *this;
+    }
+    ListLines& operator<<(qint64 number)
+    {
+        StartColumn();
+        char digits[24];
+        const std::to_chars_result end = std::to_chars(std::begin(digits), std::end(digits), number);
+        m_text += QLatin1StringView(digits, end.ptr);
+        return *this;
+    }
+    void EndLine()
+    {
+        m_text += u'\n';
+        m_columns = 0;
+        if (m_text.size() >= kPieceChars)
+            Flush();
+    }
+
+private:
+    static constexpr qsizetype kPieceChars = 1 << 16;
+
+    void StartColumn()
+    {
+        if (m_columns++ > 0)
+            m_text += u'\t';
+    }
+    void Flush()
+    {
+        const QByteArray bytes = m_text.toUtf8();
+        std::fwrite(bytes.constData(), 1, size_t(bytes.size()), m_stream);
+        m_text.resize(0); // keeps the capacity for the next piece
+    }
+
+    FILE* m_stream;
+    QString m_text;
+    int m_columns = 0;
+};
 
 inline int Fail(const QString& message, int code = kFailure)
 {
@@ -85,10 +145,10 @@ class ToolStore {
 public:
     virtual ~ToolStore() = default;
 
-    // Every memo in display order: its list columns (`list` reads no bodies), or its fields
-    // and body. A memo that cannot be read is named on standard error and skipped; a memo read
-    // with a warning is named and still visited. Either makes the result kFailure.
-    virtual int ListMemos(const std::function<void(const QStringList&)>& line) = 0;
+    // Every memo in display order: its list line (`list` reads no bodies), or its fields and
+    // body. A memo that cannot be read is named on standard error and skipped; a memo read with
+    // a warning is named and still visited. Either makes the result kFailure.
+    virtual int ListMemos(ListLines& lines) = 0;
     virtual int ExportMemos(const std::function<void(const QList<MemoField>&, const QString&)>& memo) = 0;
 
     // The editor's store, for saves and deletes.
