@@ -13,7 +13,6 @@
 #include "document/log_font_text.h"
 #include "tools/import_command.h"
 #include "platform/settings.h"
-#include "tools/add_mail_command.h"
 #include "tools/server_tool_store.h"
 #include "tools/tool_store.h"
 #include "tools/page_commands.h"
@@ -24,8 +23,11 @@
 #include <QFileInfo>
 #include <QStringDecoder>
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <memory>
 #include <optional>
+#include <unistd.h>
 
 namespace {
 
@@ -460,8 +462,6 @@ constexpr CommandShape kCommands[] = {
 
 int Run(const QStringList& arguments)
 {
-    if (arguments.size() > 1 && arguments[1] == QLatin1StringView("add-mail"))
-        return AddMailCommand(arguments.mid(2));
     if (IsPageCommand(arguments))
         return RunPageCommand(arguments);
     QCommandLineParser parser;
@@ -541,11 +541,23 @@ int Run(const QStringList& arguments)
     return Check(*file);
 }
 
+// add-mail is a program of its own, run here in this one's place with the same arguments, so
+// that the mail readers' libraries (GMime, libgsf, QtGui) load for it alone: loading them would
+// double the start-up of every other command. `arguments` start with "add-mail".
+int RunAddMail(char** arguments)
+{
+    const QString program = QCoreApplication::applicationDirPath() + QStringLiteral("/quirel-db-add-mail");
+    ::execv(QFile::encodeName(program).constData(), arguments);
+    return Fail(QStringLiteral("add-mail cannot be started: %1: %2").arg(program, qt_error_string(errno)));
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
+    if (argc > 1 && std::strcmp(argv[1], "add-mail") == 0)
+        return RunAddMail(argv + 1);
     InitSettingsIdentity();
     return Run(app.arguments());
 }
