@@ -10,10 +10,10 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
 #include <functional>
-#include <span>
 #include <utility>
 
 enum ExitCode { kSuccess = 0, kFailure = 1, kUsage = 2 };
@@ -24,18 +24,16 @@ inline void WriteLine(FILE* stream, const QString& text)
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
 }
 
-// Tabs and line breaks would split a list line (or an error line).
-inline void MakeOneLine(std::span<QChar> text)
+// Tabs and line breaks would split a list line (or an error line): they become spaces.
+inline char16_t OneLineChar(char16_t c)
 {
-    for (QChar& c : text) {
-        if (c == u'\t' || c == u'\n' || c == u'\r')
-            c = u' ';
-    }
+    return c == u'\t' || c == u'\n' || c == u'\r' ? u' ' : c;
 }
 
 inline QString OneLine(QString text)
 {
-    MakeOneLine(std::span<QChar>(text.data(), size_t(text.size())));
+    char16_t* const units = reinterpret_cast<char16_t*>(text.data());
+    std::transform(units, units + text.size(), units, OneLineChar);
     return text;
 }
 
@@ -43,7 +41,7 @@ inline QString OneLine(QString text)
 // pieces. A conversion and a write per line would cost more than reading the memo's header.
 class ListLines {
 public:
-    explicit ListLines(FILE* stream) : m_stream(stream) {}
+    explicit ListLines(FILE* stream) : m_stream(stream) { m_text.reserve(kPieceChars + kLongestLine); }
     ListLines(const ListLines&) = delete;
     ListLines& operator=(const ListLines&) = delete;
     ~ListLines() { Flush(); }
@@ -51,17 +49,15 @@ public:
     ListLines& operator<<(QStringView text)
     {
         StartColumn();
-        const qsizetype start = m_text.size();
-        m_text += text;
-        MakeOneLine(std::span<QChar>(m_text.data() + start, size_t(text.size())));
+        std::transform(text.utf16(), text.utf16() + text.size(), Append(text.size()), OneLineChar);
         return *this;
     }
     ListLines& operator<<(qint64 number)
     {
         StartColumn();
         char digits[24];
-        const std::to_chars_result end = std::to_chars(std::begin(digits), std::end(digits), number);
-        m_text += QLatin1StringView(digits, end.ptr);
+        const char* const end = std::to_chars(std::begin(digits), std::end(digits), number).ptr;
+        std::copy(static_cast<const char*>(digits), end, Append(end - digits));
         return *this;
     }
     void EndLine()
@@ -74,11 +70,19 @@ public:
 
 private:
     static constexpr qsizetype kPieceChars = 1 << 16;
+    static constexpr qsizetype kLongestLine = 1024; // a local list line; longer ones only grow the piece
 
     void StartColumn()
     {
         if (m_columns++ > 0)
             m_text += u'\t';
+    }
+    // Room for `units` more units at the end of the piece.
+    char16_t* Append(qsizetype units)
+    {
+        const qsizetype start = m_text.size();
+        m_text.resize(start + units);
+        return reinterpret_cast<char16_t*>(m_text.data()) + start;
     }
     void Flush()
     {
