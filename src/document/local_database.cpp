@@ -412,11 +412,11 @@ CLocalDatabase::ReadResult CLocalDatabase::ReadRecord(int slot, MemoHeader& head
     return Verdict(flaws);
 }
 
-CLocalDatabase::ReadResult CLocalDatabase::ReadHeader(int slot, MemoHeader& header)
+CLocalDatabase::ReadResult CLocalDatabase::ReadHeader(int slot, MemoHeader& header, MemoHeader::Fields fields)
 {
     QByteArray block;
     MemoHeader read;
-    if (!ReadHeaderBlock(slot, block) || !MemoHeader::FromBytes(block, read))
+    if (!ReadHeaderBlock(slot, block) || !MemoHeader::FromBytes(block, read, fields))
         return kDamaged;
     const ReadResult result = Verdict(HeaderFlaws(read, Entry(slot).blocks));
     if (result != kDamaged)

@@ -113,8 +113,9 @@ public:
 
     // Reads a State 1 record; outputs untouched when it is damaged.
     ReadResult ReadRecord(int slot, MemoHeader& header, QString& body);
-    // The header alone, judged by its own flaws; the body is not read.
-    ReadResult ReadHeader(int slot, MemoHeader& header);
+    // The header alone, judged by its own flaws; the body is not read. `fields` as in
+    // MemoHeader::FromBytes.
+    ReadResult ReadHeader(int slot, MemoHeader& header, MemoHeader::Fields fields = MemoHeader::Fields::kAll);
     // The raw header block of a State 1 record whose blocks lie inside the file.
     bool ReadHeaderBlock(int slot, QByteArray& block);
     // False when the character at `bodyBytes` lies inside the record's body area and is not NUL

@@ -122,7 +122,7 @@ QByteArray MemoHeader::ToBytes() const
     return image;
 }
 
-bool MemoHeader::FromBytes(QByteArrayView bytes, MemoHeader& out)
+bool MemoHeader::FromBytes(QByteArrayView bytes, MemoHeader& out, Fields fields)
 {
     if (bytes.size() < kBytes)
         return false;
@@ -132,16 +132,18 @@ bool MemoHeader::FromBytes(QByteArrayView bytes, MemoHeader& out)
     header.headerSize = GetInt32(p, kHeaderSizeAt);
     header.bodyBytes = GetInt32(p, kBodyBytesAt);
     header.title = GetString(p, kTitleAt, kTitleChars + 1);
-    header.theKeys = GetString(p, kKeysAt, kKeysChars + 1);
     header.createdAt = GetString(p, kCreatedAtAt, kDateChars + 1);
     header.theDateTime = GetString(p, kTheDateTimeAt, kDateChars + 1);
-    header.kind = GetInt32(p, kKindAt);
-    LogFontW::FromBytes(bytes.sliced(kFontAt, LogFontW::kBytes), header.font);
-    header.fontExtraB = GetInt32(p, kFontExtraBAt);
-    header.fontExtraC = GetInt32(p, kFontExtraCAt);
-    header.attachId = GetString(p, kAttachIdAt, kAttachIdChars + 1);
-    header.attachCount = GetInt32(p, kAttachCountAt);
     header.endMark = GetInt32(p, kEndMarkAt);
+    if (fields == Fields::kAll) {
+        header.theKeys = GetString(p, kKeysAt, kKeysChars + 1);
+        header.kind = GetInt32(p, kKindAt);
+        LogFontW::FromBytes(bytes.sliced(kFontAt, LogFontW::kBytes), header.font);
+        header.fontExtraB = GetInt32(p, kFontExtraBAt);
+        header.fontExtraC = GetInt32(p, kFontExtraCAt);
+        header.attachId = GetString(p, kAttachIdAt, kAttachIdChars + 1);
+        header.attachCount = GetInt32(p, kAttachCountAt);
+    }
     out = std::move(header);
     return true;
 }

@@ -68,8 +68,11 @@ struct MemoHeader {
 
     // The 4096-byte image; reserved bytes and padding are zero.
     QByteArray ToBytes() const;
+    // Which fields FromBytes decodes: all, or those a memo list shows and checks (the marks,
+    // HeaderSize, BodyBytes, the title and the time stamps), the rest keeping their defaults.
+    enum class Fields { kAll, kListed };
     // Reads a 4096-byte image; a shorter buffer gives false and leaves `out` untouched.
-    static bool FromBytes(QByteArrayView bytes, MemoHeader& out);
+    static bool FromBytes(QByteArrayView bytes, MemoHeader& out, Fields fields = Fields::kAll);
 
     friend bool operator==(const MemoHeader&, const MemoHeader&) = default;
 };

@@ -13,7 +13,6 @@
 #include "document/log_font_text.h"
 #include "tools/import_command.h"
 #include "platform/settings.h"
-#include "tools/add_mail_command.h"
 #include "tools/server_tool_store.h"
 #include "tools/tool_store.h"
 #include "tools/page_commands.h"
@@ -24,8 +23,11 @@
 #include <QFileInfo>
 #include <QStringDecoder>
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <memory>
 #include <optional>
+#include <unistd.h>
 
 namespace {
 
@@ -66,11 +68,11 @@ public:
     {
     }
 
-    int ListMemos(const std::function<void(const QStringList&)>& line) override
+    int ListMemos(ListLines& lines) override
     {
         return ForEachMemo(false, [&](int position, int slot, const MemoHeader& header, const QString&) {
-            line({QString::number(position), QString::number(slot), OneLine(header.title), OneLine(header.createdAt),
-                  OneLine(header.theDateTime), QString::number(header.bodyBytes / 2)});
+            lines << position << slot << header.title << header.createdAt << header.theDateTime << header.bodyBytes / 2;
+            lines.EndLine();
         });
     }
 
@@ -137,7 +139,8 @@ private:
     }
 
     // Records whose entries alone show damage are skipped before any read, so that a hostile
-    // index cannot make the walk read one block over and over.
+    // index cannot make the walk read one block over and over. Without bodies only the header
+    // fields a list shows are decoded.
     int ForEachMemo(bool withBodies,
                     const std::function<void(int position, int slot, const MemoHeader&, const QString&)>& visit)
     {
@@ -149,7 +152,7 @@ private:
             QString body;
             const CLocalDatabase::ReadResult read = damagedInIndex[size_t(slot)] ? CLocalDatabase::kDamaged
                 : withBodies ? Database().ReadRecord(slot, header, body)
-                             : Database().ReadHeader(slot, header);
+                             : Database().ReadHeader(slot, header, MemoHeader::Fields::kListed);
             if (read == CLocalDatabase::kDamaged) {
                 status = Fail(QStringLiteral("memo at position %1 (slot %2) is damaged and cannot be read")
                                   .arg(position)
@@ -295,7 +298,8 @@ struct HeaderTexts {
 
 int List(ToolStore& store)
 {
-    return store.ListMemos([](const QStringList& columns) { WriteLine(stdout, columns.join(u'\t')); });
+    ListLines lines(stdout);
+    return store.ListMemos(lines);
 }
 
 // A JSON string as UTF-8, escaping what JSON requires. Written here rather than through
@@ -458,8 +462,6 @@ constexpr CommandShape kCommands[] = {
 
 int Run(const QStringList& arguments)
 {
-    if (arguments.size() > 1 && arguments[1] == QLatin1StringView("add-mail"))
-        return AddMailCommand(arguments.mid(2));
     if (IsPageCommand(arguments))
         return RunPageCommand(arguments);
     QCommandLineParser parser;
@@ -539,11 +541,23 @@ int Run(const QStringList& arguments)
     return Check(*file);
 }
 
+// add-mail is a program of its own, run here in this one's place with the same arguments, so
+// that the mail readers' libraries (GMime, libgsf, QtGui) load for it alone: loading them would
+// double the start-up of every other command. `arguments` start with "add-mail".
+int RunAddMail(char** arguments)
+{
+    const QString program = QCoreApplication::applicationDirPath() + QStringLiteral("/quirel-db-add-mail");
+    ::execv(QFile::encodeName(program).constData(), arguments);
+    return Fail(QStringLiteral("add-mail cannot be started: %1: %2").arg(program, qt_error_string(errno)));
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
+    if (argc > 1 && std::strcmp(argv[1], "add-mail") == 0)
+        return RunAddMail(argv + 1);
     InitSettingsIdentity();
     return Run(app.arguments());
 }

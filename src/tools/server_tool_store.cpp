@@ -152,11 +152,12 @@ public:
         return Fail(reason.isEmpty() ? what : what + QStringLiteral(": ") + reason);
     }
 
-    int ListMemos(const std::function<void(const QStringList&)>& line) override
+    int ListMemos(ListLines& lines) override
     {
         return Read(MemoSql::ListWithBodyLengths(m_address.table), [&](MYSQL_ROW row, const unsigned long* lengths) {
-            line({Text(row, lengths, 0), OneLine(Text(row, lengths, 1)), Text(row, lengths, 2), Text(row, lengths, 3),
-                  Text(row, lengths, 4)});
+            for (int column = 0; column < 5; ++column)
+                lines << Text(row, lengths, column);
+            lines.EndLine();
         });
     }
 

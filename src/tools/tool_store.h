@@ -10,6 +10,8 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <algorithm>
+#include <charconv>
 #include <cstdio>
 #include <functional>
 #include <utility>
@@ -22,15 +24,77 @@ inline void WriteLine(FILE* stream, const QString& text)
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
 }
 
-// Tabs and line breaks would split a list line (or an error line).
+// Tabs and line breaks would split a list line (or an error line): they become spaces.
+inline char16_t OneLineChar(char16_t c)
+{
+    return c == u'\t' || c == u'\n' || c == u'\r' ? u' ' : c;
+}
+
 inline QString OneLine(QString text)
 {
-    for (QChar& c : text) {
-        if (c == u'\t' || c == u'\n' || c == u'\r')
-            c = u' ';
-    }
+    char16_t* const units = reinterpret_cast<char16_t*>(text.data());
+    std::transform(units, units + text.size(), units, OneLineChar);
     return text;
 }
+
+// The lines of `list`: tab-separated columns, each made one line, written as UTF-8 in large
+// pieces. A conversion and a write per line would cost more than reading the memo's header.
+class ListLines {
+public:
+    explicit ListLines(FILE* stream) : m_stream(stream) { m_text.reserve(kPieceChars + kLongestLine); }
+    ListLines(const ListLines&) = delete;
+    ListLines& operator=(const ListLines&) = delete;
+    ~ListLines() { Flush(); }
+
+    ListLines& operator<<(QStringView text)
+    {
+        StartColumn();
+        std::transform(text.utf16(), text.utf16() + text.size(), Append(text.size()), OneLineChar);
+        return *this;
+    }
+    ListLines& operator<<(qint64 number)
+    {
+        StartColumn();
+        char digits[24];
+        const char* const end = std::to_chars(std::begin(digits), std::end(digits), number).ptr;
+        std::copy(static_cast<const char*>(digits), end, Append(end - digits));
+        return *this;
+    }
+    void EndLine()
+    {
+        m_text += u'\n';
+        m_columns = 0;
+        if (m_text.size() >= kPieceChars)
+            Flush();
+    }
+
+private:
+    static constexpr qsizetype kPieceChars = 1 << 16;
+    static constexpr qsizetype kLongestLine = 1024; // a local list line; longer ones only grow the piece
+
+    void StartColumn()
+    {
+        if (m_columns++ > 0)
+            m_text += u'\t';
+    }
+    // Room for `units` more units at the end of the piece.
+    char16_t* Append(qsizetype units)
+    {
+        const qsizetype start = m_text.size();
+        m_text.resize(start + units);
+        return reinterpret_cast<char16_t*>(m_text.data()) + start;
+    }
+    void Flush()
+    {
+        const QByteArray bytes = m_text.toUtf8();
+        std::fwrite(bytes.constData(), 1, size_t(bytes.size()), m_stream);
+        m_text.resize(0); // keeps the capacity for the next piece
+    }
+
+    FILE* m_stream;
+    QString m_text;
+    int m_columns = 0;
+};
 
 inline int Fail(const QString& message, int code = kFailure)
 {
@@ -85,10 +149,10 @@ class ToolStore {
 public:
     virtual ~ToolStore() = default;
 
-    // Every memo in display order: its list columns (`list` reads no bodies), or its fields
-    // and body. A memo that cannot be read is named on standard error and skipped; a memo read
-    // with a warning is named and still visited. Either makes the result kFailure.
-    virtual int ListMemos(const std::function<void(const QStringList&)>& line) = 0;
+    // Every memo in display order: its list line (`list` reads no bodies), or its fields and
+    // body. A memo that cannot be read is named on standard error and skipped; a memo read with
+    // a warning is named and still visited. Either makes the result kFailure.
+    virtual int ListMemos(ListLines& lines) = 0;
     virtual int ExportMemos(const std::function<void(const QList<MemoField>&, const QString&)>& memo) = 0;
 
     // The editor's store, for saves and deletes.

@@ -218,6 +218,33 @@ qint64 BytesReadBy(const QStringList& arguments)
     return -1;
 }
 
+// A title's tabs and line breaks become spaces, and every line stays whole where the output is
+// written in pieces (past 64 Ki characters).
+TEST_F(QuirelDbTest, ListLinesStayWholeAcrossTheOutputsPieces)
+{
+    constexpr int kMemos = 600;
+    const QString title = QStringLiteral(u"題\t名\n") + QString(117, u'字') + u'\r';
+    {
+        CLocalDatabase database(m_path);
+        ASSERT_EQ(database.CreateFile(), CLocalDatabase::kOk);
+        ASSERT_EQ(database.Open(), CLocalDatabase::kOk);
+        MemoHeader header;
+        ResetMemoHeader(header);
+        header.title = title;
+        for (int memo = 0; memo < kMemos; ++memo)
+            ASSERT_EQ(database.SaveRecord(-1, header, QStringLiteral(u"本文")), 1);
+    }
+    const QString folded = QStringLiteral(u"題 名 ") + QString(117, u'字') + u' ';
+    const QStringList lines = RunTool({"list", m_path}).out.split('\n');
+    ASSERT_EQ(lines.size(), kMemos + 1);
+    for (int memo = 0; memo < kMemos; ++memo) {
+        const QStringList columns = lines[memo].split('\t');
+        ASSERT_EQ(columns.size(), 6) << memo;
+        EXPECT_EQ(columns[0], QString::number(memo));
+        EXPECT_EQ(columns[2], folded);
+    }
+}
+
 // list reads the index and one header block per memo, never a body: beyond what it reads of an
 // empty file, 40 memos of 40 KB cost their headers and no more than 5 % besides.
 TEST_F(QuirelDbTest, ListReadsHeadersOnly)
