@@ -38,17 +38,25 @@ TEST(RenImportWidgetTest, AChosenFileIsImportedWithItsCounterShownAndTheOutcomeT
     QObject::connect(&user, &QTimer::timeout, [&] {
         QWidget* modal = QApplication::activeModalWidget();
         if (auto* files = qobject_cast<QFileDialog*>(modal)) {
+            if (!seen.isEmpty())
+                return;
             seen << "file dialog";
             files->selectFile(ren);
-            static_cast<QDialog*>(files)->accept(); // checks the name, as the Open button does
+            // Accepting checks the name, as the Open button does; queued, so that a message box
+            // it might show is answered here too instead of waiting for ever.
+            QMetaObject::invokeMethod(files, &QDialog::accept, Qt::QueuedConnection);
         } else if (auto* window = qobject_cast<RenImportWidget*>(modal); window && seen.size() == 1) {
             seen << window->windowTitle();
             for (QPushButton* button : window->findChildren<QPushButton*>())
                 if (button->text() == "開始")
                     button->click();
         } else if (auto* box = qobject_cast<QMessageBox*>(modal)) {
-            auto* window = frame.findChild<RenImportWidget*>();
             seen << box->text();
+            const auto* window = frame.findChild<RenImportWidget*>();
+            if (!window) {
+                box->defaultButton() ? box->defaultButton()->click() : box->reject();
+                return;
+            }
             for (QLabel* label : window->findChildren<QLabel*>())
                 if (label->text().contains(QRegularExpression("^\\d+ / \\d+$")))
                     seen << "counter " + label->text();
