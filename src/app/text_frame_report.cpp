@@ -5,7 +5,7 @@
 #include <QEvent>
 #include <QTimer>
 #include <cstdio>
-#include <ctime>
+#include <chrono>
 
 namespace {
 
@@ -24,9 +24,9 @@ protected:
             m_seen = true;
             // The filter runs before the paint; the frame reaches the window after it.
             QTimer::singleShot(0, this, [this] {
-                timespec now{};
-                clock_gettime(CLOCK_MONOTONIC, &now);
-                std::fprintf(stderr, "text frame %lld\n", now.tv_sec * 1000000000LL + now.tv_nsec);
+                const auto now = std::chrono::steady_clock::now().time_since_epoch();
+                std::fprintf(stderr, "text frame %lld\n",
+                             static_cast<long long>(std::chrono::duration_cast<std::chrono::nanoseconds>(now).count()));
                 std::fflush(stderr);
                 QCoreApplication::instance()->removeEventFilter(this);
             });
