@@ -79,8 +79,15 @@ CPagePrinter::Glyph& CPagePrinter::GlyphOf(char32_t character)
     return glyph;
 }
 
-void CPagePrinter::FlushRun(QPainter& painter)
+void CPagePrinter::FlushRun()
 {
+    if (m_writer) {
+        if (m_runPlaced.empty())
+            return;
+        m_writer->Run(m_mapFaces[size_t(m_runFace)], m_faces[size_t(m_runFace)].pixelSize(), m_runBaseline, m_runPlaced);
+        m_runPlaced.clear();
+        return;
+    }
     if (m_runGlyphs.isEmpty())
         return;
     QGlyphRun run;
@@ -89,38 +96,44 @@ void CPagePrinter::FlushRun(QPainter& painter)
     run.setPositions(m_runPositions);
     run.setUnderline(m_font.underline());
     run.setStrikeOut(m_font.strikeOut());
-    painter.drawGlyphRun({}, run);
+    m_painter->drawGlyphRun({}, run);
     m_runGlyphs.clear();
     m_runPositions.clear();
 }
 
-void CPagePrinter::DrawText(QPainter& painter, QStringView text, std::span<const uint16_t> widths, qreal x,
-                            qreal baseline)
+void CPagePrinter::DrawText(QStringView text, std::span<const uint16_t> widths, qreal x, qreal baseline)
 {
+    m_runBaseline = baseline;
     for (qsizetype i = 0; i < text.size();) {
         const bool pair = text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate();
         const char32_t character = pair ? QChar::surrogateToUcs4(text[i], text[i + 1]) : text[i].unicode();
         const int units = pair ? 2 : 1;
+        qreal advance = 0;
+        for (int k = 0; k < units; ++k)
+            advance += widths[size_t(i + k)] & CAttrString::kWidthMask;
         if (character != u'\t' && character != u'\n') {
             Glyph& glyph = GlyphOf(character);
             if (glyph.face >= 0) {
                 if (glyph.face != m_runFace)
-                    FlushRun(painter);
+                    FlushRun();
                 m_runFace = glyph.face;
                 // The PDF writer numbers a face's glyphs in the order it meets them.
                 if (!glyph.noted) {
-                    m_textMap.Note(m_mapFaces[size_t(glyph.face)], glyph.index, character);
+                    glyph.cid = m_textMap.Note(m_mapFaces[size_t(glyph.face)], glyph.index, character);
                     glyph.noted = true;
                 }
-                m_runGlyphs.append(glyph.index);
-                m_runPositions.append({x, baseline});
+                if (m_writer) {
+                    m_runPlaced.push_back({glyph.cid, x, advance});
+                } else {
+                    m_runGlyphs.append(glyph.index);
+                    m_runPositions.append({x, baseline});
+                }
             }
         }
-        for (int k = 0; k < units; ++k)
-            x += widths[size_t(i + k)] & CAttrString::kWidthMask;
+        x += advance;
         i += units;
     }
-    FlushRun(painter);
+    FlushRun();
 }
 
 void CPagePrinter::PrintPage(QPainter& painter, int page)
@@ -131,7 +144,14 @@ void CPagePrinter::PrintPage(QPainter& painter, int page)
     painter.save();
     painter.scale(qreal(device->width()) / m_format.pageWidth, qreal(device->height()) / m_format.pageHeight);
     painter.setPen(Qt::black);
+    m_painter = &painter;
+    DrawPage(page);
+    m_painter = nullptr;
+    painter.restore();
+}
 
+void CPagePrinter::DrawPage(int page)
+{
     const int n = m_format.PrintLinesPerPage();
     const qint64 firstLine = qint64(page - 1) * n;
     const int rows = int(std::clamp<qint64>(m_store.TotalLines() - firstLine, 0, n));
@@ -141,7 +161,7 @@ void CPagePrinter::PrintPage(QPainter& painter, int page)
         const int start = para->LineStart(k);
         const int end = para->LineEnd(k);
         const int top = m_format.marginTop + row * m_format.LinePitch();
-        DrawText(painter, QStringView(para->text.Text()).mid(start, end - start),
+        DrawText(QStringView(para->text.Text()).mid(start, end - start),
                  para->text.Attributes().subspan(size_t(start), size_t(end - start)), m_format.marginLeft - kPrintShift,
                  top + m_metrics.ascent());
         if (++k == para->LineCount()) {
@@ -155,8 +175,19 @@ void CPagePrinter::PrintPage(QPainter& painter, int page)
     for (const QChar c : footer)
         widths.push_back(StoredWidth(m_metrics.horizontalAdvance(c)));
     const int footerX = (m_format.pageWidth - m_metrics.horizontalAdvance(footer) - kFooterSlack) / 2;
-    DrawText(painter, footer, widths, footerX, m_format.pageHeight - m_format.marginBottom + m_metrics.ascent());
-    painter.restore();
+    DrawText(footer, widths, footerX, m_format.pageHeight - m_format.marginBottom + m_metrics.ascent());
+}
+
+CPdfPageWriter::Outcome CPagePrinter::WritePages(CPdfPageWriter& writer, QString* error)
+{
+    m_writer = &writer;
+    for (int page = 1; page <= m_format.PageCount(m_store.TotalLines()); ++page) {
+        writer.BeginPage();
+        DrawPage(page);
+        writer.EndPage();
+    }
+    m_writer = nullptr;
+    return writer.Finish(m_textMap, error);
 }
 
 bool CPagePrinter::PrintPages(QPagedPaintDevice& device, int first, int last)
@@ -194,15 +225,38 @@ bool PrintDocument(QPrinter& printer, CTextStore& store, const CPageFormat& form
 bool WritePdf(const QString& path, CTextStore& store, const CPageFormat& format, int screenDpiX, int screenDpiY,
               QString* error)
 {
+    const QPageSize paper(QSizeF(qreal(format.pageWidth) / std::max(screenDpiX, 1),
+                                 qreal(format.pageHeight) / std::max(screenDpiY, 1)),
+                          QPageSize::Inch, {}, QPageSize::ExactMatch);
+    const QFont font = FontFromLogFont(format.font);
+    if (!font.underline() && !font.strikeOut() && font.weight() <= QFont::Normal && !font.italic() && format.pageWidth > 0 &&
+        format.pageHeight > 0) {
+        QSaveFile file(path);
+        if (!file.open(QIODevice::WriteOnly)) {
+            if (error)
+                *error = file.errorString();
+            return false;
+        }
+        CPagePrinter pages(store, format);
+        CPdfPageWriter writer(file, paper.sizePoints(), QSizeF(format.pageWidth, format.pageHeight));
+        const CPdfPageWriter::Outcome outcome = pages.WritePages(writer, error);
+        if (outcome == CPdfPageWriter::Outcome::kWritten && file.commit())
+            return true;
+        if (outcome != CPdfPageWriter::Outcome::kFontNotEmbeddable) {
+            if (error && file.error() != QFileDevice::NoError)
+                *error = file.errorString();
+            return false;
+        }
+        // Qt's writer draws the faces it would not embed as outlines.
+    }
+
     // Qt's PDF goes to a temporary file beside the target, then, its text mended, to the target.
     QTemporaryFile raw(QFileInfo(path).absoluteFilePath() + QStringLiteral(".XXXXXX"));
     bool drawn = raw.open();
     CPagePrinter pages(store, format);
     if (drawn) {
         QPdfWriter writer(&raw);
-        const QSizeF inches(qreal(format.pageWidth) / std::max(screenDpiX, 1),
-                            qreal(format.pageHeight) / std::max(screenDpiY, 1));
-        writer.setPageSize(QPageSize(inches, QPageSize::Inch, {}, QPageSize::ExactMatch));
+        writer.setPageSize(paper);
         writer.setPageMargins({});
         drawn = pages.PrintPages(writer, 1, format.PageCount(store.TotalLines())) && raw.flush();
     }

@@ -11,11 +11,16 @@
 // Pages are drawn one after another straight from the store's paragraphs; nothing of a page
 // is kept once it is drawn but the glyph of each distinct character (looked up once).
 //
+// A PDF file is written straight, without Qt's PDF writer (pdf_page_writer.h), when the font is
+// plain; underlined, struck-out, bold and italic fonts, whose lines and synthesized styles Qt
+// draws, go through Qt's writer, as does a face Qt would not embed.
+//
 // The painter's device must paint on the full paper: a QPrinter in full-page mode, or a
 // QPdfWriter without margins. The store must have been laid out with the format and must not
 // change while a printer draws it.
 #pragma once
 
+#include "editor/view/pdf_page_writer.h"
 #include "editor/view/pdf_text_map.h"
 
 #include <QFont>
@@ -42,6 +47,8 @@ public:
     // Prints pages first .. last (1-based, cut to the page count), each on a new sheet. False
     // when painting cannot begin (the output cannot be written) or a sheet cannot be added.
     bool PrintPages(QPagedPaintDevice& device, int first, int last);
+    // Writes every page to `writer` and finishes it.
+    CPdfPageWriter::Outcome WritePages(CPdfPageWriter& writer, QString* error);
     // The characters drawn so far with each glyph (to mend a PDF's text, see pdf_text_map.h).
     const CPdfTextMap& TextMap() const { return m_textMap; }
 
@@ -51,17 +58,22 @@ private:
         quint32 index = 0;
         bool looked = false; // looked up
         bool noted = false;  // told to the text map
+        quint32 cid = 0;     // in the text map, once noted
     };
 
     Glyph& GlyphOf(char32_t character);
     int FaceOf(const QRawFont& font);
+    // Draws page `page` on m_painter or m_writer.
+    void DrawPage(int page);
     // Draws the units of `text` from x, each character advancing by its stored width; tabs
     // and line feeds advance without drawing.
-    void DrawText(QPainter& painter, QStringView text, std::span<const uint16_t> widths, qreal x, qreal baseline);
-    void FlushRun(QPainter& painter);
+    void DrawText(QStringView text, std::span<const uint16_t> widths, qreal x, qreal baseline);
+    void FlushRun();
 
     CTextStore& m_store;
     const CPageFormat& m_format;
+    QPainter* m_painter = nullptr;       // the page's target: a painter,
+    CPdfPageWriter* m_writer = nullptr;  // or a PDF written straight
     QFont m_font;
     QFontMetrics m_metrics;
     std::vector<QRawFont> m_faces; // m_faces[0]: the format's font
@@ -71,8 +83,10 @@ private:
     CPdfTextMap m_textMap;
     // The run being collected: glyphs of one face on one line.
     int m_runFace = -1;
+    qreal m_runBaseline = 0;
     QList<quint32> m_runGlyphs;
     QList<QPointF> m_runPositions;
+    std::vector<CPdfPageWriter::PlacedGlyph> m_runPlaced;
 };
 
 // Prints the pages of the printer's chosen range (every page when none was chosen), switching

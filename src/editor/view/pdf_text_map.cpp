@@ -123,10 +123,10 @@ int CPdfTextMap::Face(const QRawFont& font)
     return int(m_faces.size() - 1);
 }
 
-void CPdfTextMap::Note(int face, quint32 glyph, char32_t character)
+quint32 CPdfTextMap::Note(int face, quint32 glyph, char32_t character)
 {
     if (face < 0 || size_t(face) >= m_faces.size() || glyph == 0)
-        return;
+        return 0;
     FaceGlyphs& f = m_faces[size_t(face)];
     const QString text = QString::fromUcs4(&character, 1);
     const auto slot = f.slots.constFind(glyph);
@@ -134,22 +134,26 @@ void CPdfTextMap::Note(int face, quint32 glyph, char32_t character)
         f.slots.insert(glyph, qsizetype(f.glyphs.size()));
         f.glyphs.push_back(glyph);
         f.texts.push_back(text);
-    } else if (IsCompatibilityForm(f.texts[size_t(*slot)].toUcs4().value(0)) && !IsCompatibilityForm(character)) {
+        return quint32(f.glyphs.size());
+    }
+    if (IsCompatibilityForm(f.texts[size_t(*slot)].toUcs4().value(0)) && !IsCompatibilityForm(character))
         f.texts[size_t(*slot)] = text;
-    }
+    return quint32(*slot + 1);
 }
 
-const CPdfTextMap::FaceGlyphs* CPdfTextMap::FaceNamed(const QByteArray& postScriptName) const
+int CPdfTextMap::FaceNamed(QByteArray postScriptName) const
 {
-    for (const FaceGlyphs& face : m_faces) {
-        if (face.postScriptName == postScriptName)
-            return &face;
+    postScriptName = postScriptName.mid(postScriptName.indexOf('+') + 1);
+    for (size_t i = 0; i < m_faces.size(); ++i) {
+        if (m_faces[i].postScriptName == postScriptName)
+            return int(i);
     }
-    return nullptr;
+    return -1;
 }
 
-QByteArray CPdfTextMap::ToUnicodeMap(const FaceGlyphs& face) const
+QByteArray CPdfTextMap::ToUnicodeMap(int index) const
 {
+    const FaceGlyphs& face = m_faces[size_t(index)];
     QByteArray cmap = "/CIDInit /ProcSet findresource begin\n12 dict begin\nbegincmap\n"
                       "/CIDSystemInfo << /Registry (Adobe) /Ordering (UCS) /Supplement 0 >> def\n"
                       "/CMapName /Adobe-Identity-UCS def\n/CMapType 2 def\n"
@@ -208,11 +212,10 @@ bool CPdfTextMap::Rewrite(const QString& path, QIODevice& out, QString* error) c
             QPDFObjectHandle baseFont = object.getKey("/BaseFont");
             if (!toUnicode.isStream() || !toUnicode.isIndirect() || !baseFont.isName())
                 continue;
-            QByteArray name = QByteArray::fromStdString(baseFont.getName()).mid(1);
-            name = name.mid(name.indexOf('+') + 1); // a subset tag, should the writer add one
-            const FaceGlyphs* face = FaceNamed(name);
-            if (!face)
+            const int index = FaceNamed(QByteArray::fromStdString(baseFont.getName()).mid(1));
+            if (index < 0)
                 continue;
+            const FaceGlyphs* face = &m_faces[size_t(index)];
             const std::shared_ptr<Buffer> old = toUnicode.getStreamData();
             const auto written = ReadToUnicode(QByteArray(reinterpret_cast<const char*>(old->getBuffer()),
                                                           qsizetype(old->getSize())));
@@ -224,7 +227,7 @@ bool CPdfTextMap::Rewrite(const QString& path, QIODevice& out, QString* error) c
                 agrees = agrees && code <= face->glyphs.size() && !glyph.isEmpty() && glyph[0] == face->glyphs[code - 1];
             }
             if (agrees)
-                maps.emplace_back(toUnicode.getObjGen(), ToUnicodeMap(*face));
+                maps.emplace_back(toUnicode.getObjGen(), ToUnicodeMap(index));
         }
 
         // The file as Qt wrote it, then the update.

@@ -12,6 +12,9 @@
 // writer met in that face, in drawing order (CIDToGIDMap /Identity). The PDF font is named by the
 // face's PostScript name.
 //
+// The same maps serve the PDF writer of page_printer.h, whose fonts number their glyphs in the
+// noted order too (see pdf_page_writer.h).
+//
 // Invariants: the glyphs of a face are noted in the order they are handed to the painter, so the
 // n-th glyph noted is CID n; every noted glyph has its text. A PDF font whose existing map
 // disagrees with the noted order (a glyph of a listed code point that is not the noted one) keeps
@@ -30,8 +33,18 @@ public:
     // The face index of a raw font, for Note; raw fonts of one face (by PostScript name) share it.
     int Face(const QRawFont& font);
     // `character` was drawn as `glyph` of `face`. Call before the glyph is drawn, at least the
-    // first time each character is drawn. Glyph 0 (.notdef) is not mapped.
-    void Note(int face, quint32 glyph, char32_t character);
+    // first time each character is drawn. Glyph 0 (.notdef) is not mapped. Returns the glyph's
+    // CID (0 for glyph 0 or an unknown face).
+    quint32 Note(int face, quint32 glyph, char32_t character);
+
+    int FaceCount() const { return int(m_faces.size()); }
+    const QRawFont& FaceFont(int face) const { return m_faces[size_t(face)].font; }
+    // The face's noted glyphs in CID order: element n - 1 is CID n.
+    const std::vector<quint32>& Glyphs(int face) const { return m_faces[size_t(face)].glyphs; }
+    // The face of a PDF font name (a subset tag, should it carry one, ignored); -1 if none.
+    int FaceNamed(QByteArray postScriptName) const;
+    // The ToUnicode CMap of a face's noted glyphs.
+    QByteArray ToUnicodeMap(int face) const;
 
     // Copies the PDF at `path` to `out`, followed by an update that replaces the ToUnicode map of
     // every font this map knows. False with `error` set when the PDF cannot be read or written.
@@ -45,9 +58,6 @@ private:
         std::vector<QString> texts;      // the text each glyph stands for
         QHash<quint32, qsizetype> slots; // glyph -> index in glyphs
     };
-
-    const FaceGlyphs* FaceNamed(const QByteArray& postScriptName) const;
-    QByteArray ToUnicodeMap(const FaceGlyphs& face) const;
 
     std::vector<FaceGlyphs> m_faces;
 };

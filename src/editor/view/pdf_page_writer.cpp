@@ -1,0 +1,361 @@
+// Printed pages written straight to a PDF (see pdf_page_writer.h).
+#include "pdf_page_writer.h"
+
+#include "editor/view/pdf_text_map.h"
+
+#include <QBuffer>
+#include <QGlyphRun>
+#include <QPainter>
+#include <QPdfWriter>
+#include <qpdf/Buffer.hh>
+#include <qpdf/QPDF.hh>
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <exception>
+#include <functional>
+#include <map>
+#include <string_view>
+
+namespace {
+
+// Fast deflate: text content compresses about as well at level 1, several times sooner.
+constexpr int kDeflateLevel = 1;
+// A glyph this close to where the previous advance put it needs no number between them.
+constexpr qreal kPlaceTolerance = 0.001;
+
+// Room a glyph may take in a content stream: its escaped code and a number before it.
+constexpr qsizetype kGlyphRoom = 4 + 2 + 24;
+// Room for the operators that begin a run.
+constexpr qsizetype kRunRoom = 160;
+
+// Writes a PDF number at `out`: at most three decimals, no trailing zeros, at most 24 bytes.
+char* PutNumber(char* out, qreal value)
+{
+    double rounded = std::round(std::clamp(value, -1e9, 1e9) * 1000) / 1000;
+    if (rounded == 0)
+        rounded = 0; // no "-0"
+    char* end = std::to_chars(out, out + 24, rounded, std::chars_format::fixed, 3).ptr;
+    while (end[-1] == '0')
+        --end;
+    if (end[-1] == '.')
+        --end;
+    return end;
+}
+
+char* Put(char* out, std::string_view text)
+{
+    return std::copy(text.begin(), text.end(), out);
+}
+
+QByteArray Number(qreal value)
+{
+    char text[24];
+    return QByteArray(text, PutNumber(text, value) - text);
+}
+
+// A two-byte code inside a literal string; a carriage return is escaped, or a reader would
+// take it for a line end.
+char* PutCode(char* out, quint32 cid)
+{
+    for (const char byte : {char(cid >> 8), char(cid)}) {
+        if (byte == '(' || byte == ')' || byte == '\\' || byte == '\r') {
+            *out++ = '\\';
+            *out++ = byte == '\r' ? 'r' : byte;
+        } else {
+            *out++ = byte;
+        }
+    }
+    return out;
+}
+
+QByteArray Reference(int number)
+{
+    return QByteArray::number(number) + " 0 R";
+}
+
+// The one-page PDF in which Qt's writer meets each face's noted glyphs in CID order.
+QByteArray QtFontSubsets(const CPdfTextMap& map)
+{
+    QByteArray pdf;
+    QBuffer buffer(&pdf);
+    buffer.open(QIODevice::WriteOnly);
+    QPdfWriter writer(&buffer);
+    QPainter painter(&writer);
+    for (int face = 0; face < map.FaceCount(); ++face) {
+        const std::vector<quint32>& glyphs = map.Glyphs(face);
+        if (glyphs.empty())
+            continue;
+        QGlyphRun run;
+        run.setRawFont(map.FaceFont(face));
+        run.setGlyphIndexes(QList<quint32>(glyphs.begin(), glyphs.end()));
+        run.setPositions(QList<QPointF>(qsizetype(glyphs.size())));
+        painter.drawGlyphRun({}, run);
+    }
+    painter.end();
+    return pdf;
+}
+
+// Writes the objects of another PDF reached from the ones asked for, renumbered after ours.
+class ObjectCopier {
+public:
+    explicit ObjectCopier(std::function<int()> newObject) : m_newObject(std::move(newObject)) {}
+
+    int NumberOf(QPDFObjectHandle object)
+    {
+        const auto [at, added] = m_numbers.try_emplace(object.getObjGen(), 0);
+        if (added) {
+            at->second = m_newObject();
+            m_pending.emplace_back(object, at->second);
+        }
+        return at->second;
+    }
+    // The next object to write with its number and body; false when all are written.
+    bool Next(int& number, QByteArray& body)
+    {
+        if (m_pending.empty())
+            return false;
+        const auto [object, n] = m_pending.back();
+        m_pending.pop_back();
+        number = n;
+        body = Body(object);
+        return true;
+    }
+
+private:
+    QByteArray Value(QPDFObjectHandle object)
+    {
+        if (object.isIndirect())
+            return Reference(NumberOf(object));
+        return Direct(object);
+    }
+    QByteArray Direct(QPDFObjectHandle object, const char* skippedKey = nullptr)
+    {
+        QByteArray text;
+        if (object.isDictionary()) {
+            text = "<<";
+            for (const auto& [key, value] : object.getDictAsMap()) {
+                if (key != (skippedKey ? skippedKey : ""))
+                    text += ' ' + QByteArray::fromStdString(QPDFObjectHandle::newName(key).unparse()) + ' ' + Value(value);
+            }
+            return text + " >>";
+        }
+        if (object.isArray()) {
+            text = "[";
+            for (const QPDFObjectHandle& item : object.getArrayAsVector())
+                text += Value(item) + ' ';
+            return text + ']';
+        }
+        return QByteArray::fromStdString(object.unparse());
+    }
+    QByteArray Body(QPDFObjectHandle object)
+    {
+        if (!object.isStream())
+            return Direct(object);
+        // The data is copied as stored; its length is written anew.
+        const std::shared_ptr<Buffer> data = object.getRawStreamData();
+        QByteArray dictionary = Direct(object.getDict(), "/Length");
+        dictionary.chop(2);
+        return dictionary + "/Length " + QByteArray::number(qulonglong(data->getSize())) + " >>\nstream\n" +
+               QByteArray(reinterpret_cast<const char*>(data->getBuffer()), qsizetype(data->getSize())) + "\nendstream";
+    }
+
+    std::function<int()> m_newObject;
+    std::map<QPDFObjGen, int> m_numbers;
+    std::vector<std::pair<QPDFObjectHandle, int>> m_pending;
+};
+
+} // namespace
+
+CPdfPageWriter::CPdfPageWriter(QIODevice& out, QSizeF paperPoints, QSizeF pagePixels)
+    : m_out(out),
+      m_paper(paperPoints),
+      m_page(pagePixels)
+{
+    Write("%PDF-1.4\n%\xE2\xE3\xCF\xD3\n");
+}
+
+int CPdfPageWriter::NewObject()
+{
+    m_offsets.push_back(0);
+    return int(m_offsets.size() - 1);
+}
+
+void CPdfPageWriter::BeginObject(int number)
+{
+    m_offsets[size_t(number)] = m_written;
+    Write(QByteArray::number(number) + " 0 obj\n");
+}
+
+void CPdfPageWriter::Write(QByteArrayView bytes)
+{
+    if (m_failed)
+        return;
+    m_failed = m_out.write(bytes.data(), bytes.size()) != bytes.size();
+    m_written += bytes.size();
+}
+
+void CPdfPageWriter::BeginPage()
+{
+    // Page pixels, y downwards, onto the paper.
+    m_content = "q " + Number(m_paper.width() / m_page.width()) + " 0 0 " + Number(-m_paper.height() / m_page.height()) +
+                " 0 " + Number(m_paper.height()) + " cm 0 g BT\n";
+    m_face = -1;
+    m_inLine = false;
+    m_leading = 0;
+}
+
+void CPdfPageWriter::Run(int face, qreal pixelSize, qreal baseline, std::span<const PlacedGlyph> glyphs)
+{
+    if (glyphs.empty() || face < 0 || pixelSize <= 0)
+        return;
+    if (size_t(face) >= m_widths.size())
+        m_widths.resize(size_t(face) + 1);
+    std::vector<qreal>& widths = m_widths[size_t(face)];
+    const qsizetype start = m_content.size();
+    m_content.resize(start + kRunRoom + qsizetype(glyphs.size()) * kGlyphRoom);
+    char* out = m_content.data() + start;
+    if (face != m_face || pixelSize != m_size) {
+        out = PutNumber(Put(out, "/F"), face);
+        out = Put(PutNumber(Put(out, " "), pixelSize), " Tf\n");
+        m_face = face;
+        m_size = pixelSize;
+    }
+    // The text matrix turns the glyphs upright again, so text space runs y upwards; a line
+    // begins relative to the previous one.
+    const qreal x0 = glyphs[0].x;
+    const qreal dx = x0 - m_lineX;
+    const qreal dy = baseline - m_lineY;
+    if (!m_inLine) {
+        out = Put(PutNumber(Put(PutNumber(Put(out, "1 0 0 -1 "), x0), " "), baseline), " Tm");
+    } else if (dx == 0 && dy > 0) {
+        if (dy != m_leading)
+            out = Put(PutNumber(out, dy), " TL ");
+        out = Put(out, "T*");
+        m_leading = dy;
+    } else {
+        out = Put(PutNumber(Put(PutNumber(out, dx), " "), -dy), " Td");
+    }
+    m_inLine = true;
+    m_lineX = x0;
+    m_lineY = baseline;
+
+    out = Put(out, "[(");
+    qreal x = x0; // where the font's widths put the next glyph
+    for (const PlacedGlyph& glyph : glyphs) {
+        if (std::abs(glyph.x - x) > kPlaceTolerance)
+            out = Put(PutNumber(Put(out, ")"), (x - glyph.x) * 1000 / pixelSize), "(");
+        out = PutCode(out, glyph.cid);
+        if (glyph.cid >= widths.size())
+            widths.resize(glyph.cid + 1, -1);
+        qreal& width = widths[glyph.cid];
+        if (width < 0)
+            width = std::round(glyph.advance * 1000 / pixelSize * 1000) / 1000;
+        x = glyph.x + width * pixelSize / 1000;
+    }
+    out = Put(out, ")]TJ\n");
+    m_content.truncate(out - m_content.constData());
+}
+
+void CPdfPageWriter::EndPage()
+{
+    m_content += "ET Q\n";
+    const QByteArray deflated = qCompress(m_content, kDeflateLevel);
+    const QByteArrayView stream = QByteArrayView(deflated).sliced(4); // after qCompress's length
+    const int contents = NewObject();
+    BeginObject(contents);
+    Write("<< /Length " + QByteArray::number(stream.size()) + " /Filter /FlateDecode >>\nstream\n");
+    Write(stream);
+    Write("\nendstream\nendobj\n");
+    const int page = NewObject();
+    BeginObject(page);
+    Write("<< /Type /Page /Parent 2 0 R /MediaBox [0 0 " + Number(m_paper.width()) + ' ' + Number(m_paper.height()) +
+          "] /Resources 3 0 R /Contents " + Reference(contents) + " >>\nendobj\n");
+    m_pages.push_back(page);
+    m_content.clear();
+}
+
+CPdfPageWriter::Outcome CPdfPageWriter::Finish(const CPdfTextMap& map, QString* error)
+{
+    QByteArray fonts;
+    try {
+        QPDF pdf;
+        pdf.setSuppressWarnings(true);
+        const QByteArray subsets = QtFontSubsets(map);
+        pdf.processMemoryFile("fonts", subsets.constData(), size_t(subsets.size()));
+        ObjectCopier copier([this] { return NewObject(); });
+        std::vector<bool> embedded(size_t(map.FaceCount()));
+        for (QPDFObjectHandle font : pdf.getAllObjects()) {
+            if (!font.isDictionary() || !font.getKey("/Subtype").isNameAndEquals("/Type0") ||
+                !font.getKey("/BaseFont").isName())
+                continue;
+            const int face = map.FaceNamed(QByteArray::fromStdString(font.getKey("/BaseFont").getName()).mid(1));
+            QPDFObjectHandle cidFont = font.getKey("/DescendantFonts").getArrayItem(0);
+            QPDFObjectHandle descriptor = cidFont.getKey("/FontDescriptor");
+            if (face < 0 || !descriptor.isDictionary() ||
+                !(descriptor.hasKey("/FontFile2") || descriptor.hasKey("/FontFile3")))
+                continue;
+            QByteArray w = "[1 [";
+            const std::vector<qreal> none;
+            const std::vector<qreal>& widths = size_t(face) < m_widths.size() ? m_widths[size_t(face)] : none;
+            for (size_t cid = 1; cid <= map.Glyphs(face).size(); ++cid)
+                w += Number(cid < widths.size() ? std::max<qreal>(widths[cid], 0) : 0) + ' ';
+            cidFont.replaceKey("/W", QPDFObjectHandle::parse(w.toStdString() + "]]"));
+            font.replaceKey("/ToUnicode", pdf.newStream(map.ToUnicodeMap(face).toStdString()));
+            fonts += " /F" + QByteArray::number(face) + ' ' + Reference(copier.NumberOf(font));
+            embedded[size_t(face)] = true;
+        }
+        for (int face = 0; face < map.FaceCount(); ++face) {
+            if (!embedded[size_t(face)] && !map.Glyphs(face).empty()) {
+                if (error)
+                    *error = QStringLiteral("the font %1 cannot be embedded").arg(map.FaceFont(face).familyName());
+                return Outcome::kFontNotEmbeddable;
+            }
+        }
+        int number = 0;
+        for (QByteArray body; copier.Next(number, body);) {
+            BeginObject(number);
+            Write(body);
+            Write("\nendobj\n");
+        }
+    } catch (const std::exception& e) {
+        if (error)
+            *error = QString::fromStdString(e.what());
+        return Outcome::kFontNotEmbeddable;
+    }
+
+    BeginObject(3);
+    Write("<< /Font <<" + fonts + " >> >>\nendobj\n");
+    BeginObject(2);
+    Write("<< /Type /Pages /Count " + QByteArray::number(qulonglong(m_pages.size())) + " /Kids [");
+    QByteArray kids;
+    for (const int page : m_pages) {
+        kids += Reference(page) + '\n';
+        if (kids.size() > (1 << 16)) {
+            Write(kids);
+            kids.clear();
+        }
+    }
+    Write(kids + "] >>\nendobj\n");
+    BeginObject(1);
+    Write("<< /Type /Catalog /Pages 2 0 R >>\nendobj\n");
+
+    const qint64 xref = m_written;
+    Write("xref\n0 " + QByteArray::number(qulonglong(m_offsets.size())) + "\n0000000000 65535 f \n");
+    QByteArray entries;
+    for (size_t number = 1; number < m_offsets.size(); ++number) {
+        entries += QByteArray::number(m_offsets[number]).rightJustified(10, '0') + " 00000 n \n";
+        if (entries.size() > (1 << 16)) {
+            Write(entries);
+            entries.clear();
+        }
+    }
+    Write(entries + "trailer\n<< /Size " + QByteArray::number(qulonglong(m_offsets.size())) +
+          " /Root 1 0 R >>\nstartxref\n" + QByteArray::number(xref) + "\n%%EOF\n");
+    if (m_failed) {
+        if (error)
+            *error = m_out.errorString();
+        return Outcome::kWriteFailed;
+    }
+    return Outcome::kWritten;
+}

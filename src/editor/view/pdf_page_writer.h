@@ -1,0 +1,75 @@
+// CPdfPageWriter: writes printed pages straight to a PDF file, one page after another, with each
+// font face embedded as the subset that Qt's PDF writer makes of it.
+//
+// Why: Qt 6.4's writer spends several times the text's whole layout on drawing it. Each glyph
+// becomes its own positioned text operator, written in seven small pieces, and is looked up by a
+// linear search in its face's subset. Here a line is one text array of two-byte glyph codes, in
+// binary, and a number stands between two glyphs only where the laid-out place differs from the
+// advance the font's widths give.
+//
+// What is written: every page holds one deflated content stream that maps the layout's pixels
+// (y downwards) onto the paper; all pages share one resource dictionary. Each face of the text map
+// (pdf_text_map.h) is one Type0 font, Identity-H, whose codes are the map's CIDs. Its objects are
+// copied from a one-page PDF that Qt writes in Finish by drawing each face's noted glyphs in the
+// noted order: Qt renumbers the subset in the order it meets glyphs, so each glyph gets exactly
+// its CID. The font's widths (W) are replaced by the advances the glyphs were first laid out
+// with, and its ToUnicode by the text map's.
+//
+// Invariants: objects 1, 2 and 3 are the catalog, the page tree and the shared resources,
+// written in Finish; a page's objects are written when the page ends, so that of the pages only
+// their object numbers and file offsets stay in memory; every code drawn is a CID the text map
+// has noted.
+#pragma once
+
+#include <QByteArray>
+#include <QSizeF>
+#include <QString>
+#include <span>
+#include <vector>
+
+class CPdfTextMap;
+class QIODevice;
+
+class CPdfPageWriter {
+public:
+    // A glyph placed on a line: its CID, its left edge and its laid-out advance, in page pixels.
+    struct PlacedGlyph {
+        quint32 cid = 0;
+        qreal x = 0;
+        qreal advance = 0;
+    };
+    enum class Outcome { kWritten, kWriteFailed, kFontNotEmbeddable };
+
+    // `paperPoints`: the paper's size in points; `pagePixels`: the layout's page, stretched to
+    // fill the paper.
+    CPdfPageWriter(QIODevice& out, QSizeF paperPoints, QSizeF pagePixels);
+
+    void BeginPage();
+    // Glyphs of the text map's `face` at `pixelSize`, standing on `baseline`, in the order of x.
+    void Run(int face, qreal pixelSize, qreal baseline, std::span<const PlacedGlyph> glyphs);
+    void EndPage();
+    // Writes the fonts and the closing objects. kFontNotEmbeddable when Qt would not embed a face
+    // (its licence forbids it, or it has no file), so that the printout must be drawn otherwise.
+    Outcome Finish(const CPdfTextMap& map, QString* error);
+
+private:
+    int NewObject();
+    void BeginObject(int number);
+    void Write(QByteArrayView bytes);
+
+    QIODevice& m_out;
+    QSizeF m_paper;
+    QSizeF m_page;
+    qint64 m_written = 0;
+    bool m_failed = false;
+    std::vector<qint64> m_offsets{0, 0, 0, 0}; // by object number; 1 to 3 are written last
+    std::vector<int> m_pages;                  // the page objects
+    std::vector<std::vector<qreal>> m_widths;  // per face, by CID: W in 1/1000 of the font size
+    QByteArray m_content;                      // the page being drawn
+    int m_face = -1;                           // the content's current font
+    qreal m_size = 0;
+    bool m_inLine = false;                     // the page has a text line: where it began
+    qreal m_lineX = 0;
+    qreal m_lineY = 0;
+    qreal m_leading = 0;                       // the content's TL
+};
