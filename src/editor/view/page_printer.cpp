@@ -242,12 +242,12 @@ bool WritePdf(const QString& path, CTextStore& store, const CPageFormat& format,
         const CPdfPageWriter::Outcome outcome = pages.WritePages(writer, error);
         if (outcome == CPdfPageWriter::Outcome::kWritten && file.commit())
             return true;
-        if (outcome != CPdfPageWriter::Outcome::kFontNotEmbeddable) {
+        if (outcome != CPdfPageWriter::Outcome::kNeedsQtWriter) {
             if (error && file.error() != QFileDevice::NoError)
                 *error = file.errorString();
             return false;
         }
-        // Qt's writer draws the faces it would not embed as outlines.
+        // Qt's writer draws the faces it would not embed as outlines, and holds any number of glyphs.
     }
 
     // Qt's PDF goes to a temporary file beside the target, then, its text mended, to the target.

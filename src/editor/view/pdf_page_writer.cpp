@@ -12,10 +12,12 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstring>
 #include <exception>
 #include <functional>
 #include <map>
 #include <string_view>
+#include <zlib.h>
 
 namespace {
 
@@ -54,18 +56,46 @@ QByteArray Number(qreal value)
     return QByteArray(text, PutNumber(text, value) - text);
 }
 
-// A two-byte code inside a literal string; a carriage return is escaped, or a reader would
-// take it for a line end.
+// Glyph codes: CIDs below 0x80 are one byte, the others two bytes from 0x8000, so that a text
+// of few glyphs (Latin, kana) deflates from half the bytes.
+constexpr quint32 kOneByteCids = 0x80;
+constexpr quint32 kTwoByteBase = 0x8000;
+constexpr quint32 kCidLimit = 0x8000; // a face drawing more glyphs goes to Qt's writer
+constexpr char kCodespace[] = "2 begincodespacerange\n<00> <7F>\n<8000> <FFFF>\nendcodespacerange\n";
+constexpr char kEncodingName[] = "Quirel-OneOrTwoBytes";
+
+QByteArray HexCode(quint32 cid)
+{
+    return cid < kOneByteCids ? QByteArray::number(cid, 16).toUpper().rightJustified(2, '0')
+                              : CPdfTextMap::Hex4(kTwoByteBase + cid);
+}
+
+// The CMap of the codes above, for the fonts' /Encoding.
+QByteArray EncodingCMap()
+{
+    return QByteArray("/CIDInit /ProcSet findresource begin\n12 dict begin\nbegincmap\n"
+                      "/CIDSystemInfo << /Registry (Adobe) /Ordering (Identity) /Supplement 0 >> def\n"
+                      "/CMapName /") +
+           kEncodingName + " def\n/CMapType 1 def\n" + kCodespace +
+           "2 begincidrange\n<00> <7F> 0\n<8000> <FFFF> 0\nendcidrange\n"
+           "endcmap\nCMapName currentdict /CMap defineresource pop\nend\nend\n";
+}
+
+// A glyph's code inside a literal string; a carriage return is escaped, or a reader would take
+// it for a line end.
 char* PutCode(char* out, quint32 cid)
 {
-    for (const char byte : {char(cid >> 8), char(cid)}) {
+    const auto put = [&out](char byte) {
         if (byte == '(' || byte == ')' || byte == '\\' || byte == '\r') {
             *out++ = '\\';
             *out++ = byte == '\r' ? 'r' : byte;
         } else {
             *out++ = byte;
         }
-    }
+    };
+    if (cid >= kOneByteCids)
+        put(char((kTwoByteBase + cid) >> 8));
+    put(char(cid));
     return out;
 }
 
@@ -167,13 +197,40 @@ private:
 
 } // namespace
 
+// One stream for all pages: setting up zlib for each of 100 000 small pages cost more than
+// deflating them.
+struct CPdfPageWriter::Deflater {
+    z_stream stream{};
+    bool ready = deflateInit(&stream, kDeflateLevel) == Z_OK;
+    QByteArray out;
+
+    ~Deflater() { deflateEnd(&stream); }
+    // The zlib stream of `data`; empty when zlib fails.
+    QByteArrayView Deflate(QByteArrayView data)
+    {
+        if (!ready || deflateReset(&stream) != Z_OK)
+            return {};
+        out.resize(qsizetype(deflateBound(&stream, uLong(data.size()))));
+        stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
+        stream.avail_in = uInt(data.size());
+        stream.next_out = reinterpret_cast<Bytef*>(out.data());
+        stream.avail_out = uInt(out.size());
+        if (deflate(&stream, Z_FINISH) != Z_STREAM_END)
+            return {};
+        return QByteArrayView(out).first(qsizetype(stream.total_out));
+    }
+};
+
 CPdfPageWriter::CPdfPageWriter(QIODevice& out, QSizeF paperPoints, QSizeF pagePixels)
     : m_out(out),
       m_paper(paperPoints),
-      m_page(pagePixels)
+      m_page(pagePixels),
+      m_deflater(std::make_unique<Deflater>())
 {
     Write("%PDF-1.4\n%\xE2\xE3\xCF\xD3\n");
 }
+
+CPdfPageWriter::~CPdfPageWriter() = default;
 
 int CPdfPageWriter::NewObject()
 {
@@ -221,31 +278,44 @@ void CPdfPageWriter::Run(int face, qreal pixelSize, qreal baseline, std::span<co
         m_face = face;
         m_size = pixelSize;
     }
-    // The text matrix turns the glyphs upright again, so text space runs y upwards; a line
-    // begins relative to the previous one.
+    // The text matrix turns the glyphs upright again, so text space runs y upwards. A line
+    // begins relative to the previous one; a run that goes on where the last one ended (in
+    // another face) needs no move.
     const qreal x0 = glyphs[0].x;
     const qreal dx = x0 - m_lineX;
     const qreal dy = baseline - m_lineY;
+    bool moved = true;     // a new line begins at x0
+    bool nextLine = false; // by T*
     if (!m_inLine) {
         out = Put(PutNumber(Put(PutNumber(Put(out, "1 0 0 -1 "), x0), " "), baseline), " Tm");
+    } else if (dy == 0 && std::abs(x0 - m_textX) <= kPlaceTolerance) {
+        moved = false;
     } else if (dx == 0 && dy > 0) {
         if (dy != m_leading)
             out = Put(PutNumber(out, dy), " TL ");
         out = Put(out, "T*");
         m_leading = dy;
+        nextLine = true;
     } else {
         out = Put(PutNumber(Put(PutNumber(out, dx), " "), -dy), " Td");
     }
     m_inLine = true;
-    m_lineX = x0;
-    m_lineY = baseline;
+    if (moved) {
+        m_lineX = x0;
+        m_lineY = baseline;
+    }
 
+    char* const open = out;
     out = Put(out, "[(");
-    qreal x = x0; // where the font's widths put the next glyph
+    bool placed = false; // a number moves a glyph
+    qreal x = x0;        // where the font's widths put the next glyph
     for (const PlacedGlyph& glyph : glyphs) {
-        if (std::abs(glyph.x - x) > kPlaceTolerance)
+        if (std::abs(glyph.x - x) > kPlaceTolerance) {
             out = Put(PutNumber(Put(out, ")"), (x - glyph.x) * 1000 / pixelSize), "(");
+            placed = true;
+        }
         out = PutCode(out, glyph.cid);
+        m_tooManyGlyphs = m_tooManyGlyphs || glyph.cid >= kCidLimit;
         if (glyph.cid >= widths.size())
             widths.resize(glyph.cid + 1, -1);
         qreal& width = widths[glyph.cid];
@@ -253,15 +323,25 @@ void CPdfPageWriter::Run(int face, qreal pixelSize, qreal baseline, std::span<co
             width = std::round(glyph.advance * 1000 / pixelSize * 1000) / 1000;
         x = glyph.x + width * pixelSize / 1000;
     }
-    out = Put(out, ")]TJ\n");
+    m_textX = x;
+    if (placed) {
+        out = Put(out, ")]TJ\n");
+    } else {
+        // One string: "(s)Tj", or "(s)'" for T* and Tj.
+        char* const start = nextLine ? open - 2 : open;
+        *start = '(';
+        const qsizetype codes = out - (open + 2);
+        std::memmove(start + 1, open + 2, size_t(codes));
+        out = Put(start + 1 + codes, nextLine ? ")'\n" : ")Tj\n");
+    }
     m_content.truncate(out - m_content.constData());
 }
 
 void CPdfPageWriter::EndPage()
 {
     m_content += "ET Q\n";
-    const QByteArray deflated = qCompress(m_content, kDeflateLevel);
-    const QByteArrayView stream = QByteArrayView(deflated).sliced(4); // after qCompress's length
+    const QByteArrayView stream = m_deflater->Deflate(m_content);
+    m_failed = m_failed || stream.isEmpty();
     const int contents = NewObject();
     BeginObject(contents);
     Write("<< /Length " + QByteArray::number(stream.size()) + " /Filter /FlateDecode >>\nstream\n");
@@ -277,13 +357,25 @@ void CPdfPageWriter::EndPage()
 
 CPdfPageWriter::Outcome CPdfPageWriter::Finish(const CPdfTextMap& map, QString* error)
 {
+    const auto Fail = [error](const QString& why) {
+        if (error)
+            *error = why;
+        return Outcome::kNeedsQtWriter;
+    };
     QByteArray fonts;
     try {
         QPDF pdf;
         pdf.setSuppressWarnings(true);
         const QByteArray subsets = QtFontSubsets(map);
         pdf.processMemoryFile("fonts", subsets.constData(), size_t(subsets.size()));
+        if (m_tooManyGlyphs)
+            return Fail(QStringLiteral("a face draws more glyphs than the codes hold"));
         ObjectCopier copier([this] { return NewObject(); });
+        QPDFObjectHandle encoding = pdf.newStream(EncodingCMap().toStdString());
+        encoding.getDict().replaceKey("/Type", QPDFObjectHandle::newName("/CMap"));
+        encoding.getDict().replaceKey("/CMapName", QPDFObjectHandle::newName(std::string("/") + kEncodingName));
+        encoding.getDict().replaceKey(
+            "/CIDSystemInfo", QPDFObjectHandle::parse("<< /Registry (Adobe) /Ordering (Identity) /Supplement 0 >>"));
         std::vector<bool> embedded(size_t(map.FaceCount()));
         for (QPDFObjectHandle font : pdf.getAllObjects()) {
             if (!font.isDictionary() || !font.getKey("/Subtype").isNameAndEquals("/Type0") ||
@@ -301,16 +393,14 @@ CPdfPageWriter::Outcome CPdfPageWriter::Finish(const CPdfTextMap& map, QString* 
             for (size_t cid = 1; cid <= map.Glyphs(face).size(); ++cid)
                 w += Number(cid < widths.size() ? std::max<qreal>(widths[cid], 0) : 0) + ' ';
             cidFont.replaceKey("/W", QPDFObjectHandle::parse(w.toStdString() + "]]"));
-            font.replaceKey("/ToUnicode", pdf.newStream(map.ToUnicodeMap(face).toStdString()));
+            font.replaceKey("/Encoding", encoding);
+            font.replaceKey("/ToUnicode", pdf.newStream(map.ToUnicodeMap(face, kCodespace, HexCode).toStdString()));
             fonts += " /F" + QByteArray::number(face) + ' ' + Reference(copier.NumberOf(font));
             embedded[size_t(face)] = true;
         }
         for (int face = 0; face < map.FaceCount(); ++face) {
-            if (!embedded[size_t(face)] && !map.Glyphs(face).empty()) {
-                if (error)
-                    *error = QStringLiteral("the font %1 cannot be embedded").arg(map.FaceFont(face).familyName());
-                return Outcome::kFontNotEmbeddable;
-            }
+            if (!embedded[size_t(face)] && !map.Glyphs(face).empty())
+                return Fail(QStringLiteral("the font %1 cannot be embedded").arg(map.FaceFont(face).familyName()));
         }
         int number = 0;
         for (QByteArray body; copier.Next(number, body);) {
@@ -319,9 +409,7 @@ CPdfPageWriter::Outcome CPdfPageWriter::Finish(const CPdfTextMap& map, QString* 
             Write("\nendobj\n");
         }
     } catch (const std::exception& e) {
-        if (error)
-            *error = QString::fromStdString(e.what());
-        return Outcome::kFontNotEmbeddable;
+        return Fail(QString::fromStdString(e.what()));
     }
 
     BeginObject(3);

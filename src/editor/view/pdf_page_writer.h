@@ -9,7 +9,8 @@
 //
 // What is written: every page holds one deflated content stream that maps the layout's pixels
 // (y downwards) onto the paper; all pages share one resource dictionary. Each face of the text map
-// (pdf_text_map.h) is one Type0 font, Identity-H, whose codes are the map's CIDs. Its objects are
+// (pdf_text_map.h) is one Type0 font whose embedded CMap gives CIDs below 0x80 one-byte codes and
+// the others two bytes from 0x8000, the CIDs being the text map's. Its objects are
 // copied from a one-page PDF that Qt writes in Finish by drawing each face's noted glyphs in the
 // noted order: Qt renumbers the subset in the order it meets glyphs, so each glyph gets exactly
 // its CID. The font's widths (W) are replaced by the advances the glyphs were first laid out
@@ -24,6 +25,7 @@
 #include <QByteArray>
 #include <QSizeF>
 #include <QString>
+#include <memory>
 #include <span>
 #include <vector>
 
@@ -38,21 +40,25 @@ public:
         qreal x = 0;
         qreal advance = 0;
     };
-    enum class Outcome { kWritten, kWriteFailed, kFontNotEmbeddable };
+    enum class Outcome { kWritten, kWriteFailed, kNeedsQtWriter };
 
     // `paperPoints`: the paper's size in points; `pagePixels`: the layout's page, stretched to
     // fill the paper.
     CPdfPageWriter(QIODevice& out, QSizeF paperPoints, QSizeF pagePixels);
+    ~CPdfPageWriter();
 
     void BeginPage();
     // Glyphs of the text map's `face` at `pixelSize`, standing on `baseline`, in the order of x.
     void Run(int face, qreal pixelSize, qreal baseline, std::span<const PlacedGlyph> glyphs);
     void EndPage();
-    // Writes the fonts and the closing objects. kFontNotEmbeddable when Qt would not embed a face
-    // (its licence forbids it, or it has no file), so that the printout must be drawn otherwise.
+    // Writes the fonts and the closing objects. kNeedsQtWriter when Qt would not embed a face (its
+    // licence forbids it, or it has no file) or a face drew more glyphs than the codes hold: the
+    // printout must then be drawn through Qt's writer.
     Outcome Finish(const CPdfTextMap& map, QString* error);
 
 private:
+    struct Deflater; // one zlib stream, reset for each page
+
     int NewObject();
     void BeginObject(int number);
     void Write(QByteArrayView bytes);
@@ -62,14 +68,17 @@ private:
     QSizeF m_page;
     qint64 m_written = 0;
     bool m_failed = false;
+    bool m_tooManyGlyphs = false;
     std::vector<qint64> m_offsets{0, 0, 0, 0}; // by object number; 1 to 3 are written last
     std::vector<int> m_pages;                  // the page objects
     std::vector<std::vector<qreal>> m_widths;  // per face, by CID: W in 1/1000 of the font size
     QByteArray m_content;                      // the page being drawn
+    std::unique_ptr<Deflater> m_deflater;
     int m_face = -1;                           // the content's current font
     qreal m_size = 0;
-    bool m_inLine = false;                     // the page has a text line: where it began
+    bool m_inLine = false;                     // the page has a text line: where it began,
     qreal m_lineX = 0;
     qreal m_lineY = 0;
+    qreal m_textX = 0;                         // and where the last run ended
     qreal m_leading = 0;                       // the content's TL
 };

@@ -105,12 +105,12 @@ std::map<quint32, char32_t> ReadToUnicode(const QByteArray& cmap)
     return entries;
 }
 
-QByteArray Hex4(quint32 code)
+} // namespace
+
+QByteArray CPdfTextMap::Hex4(quint32 code)
 {
     return QByteArray::number(code, 16).toUpper().rightJustified(4, '0');
 }
-
-} // namespace
 
 int CPdfTextMap::Face(const QRawFont& font)
 {
@@ -151,13 +151,13 @@ int CPdfTextMap::FaceNamed(QByteArray postScriptName) const
     return -1;
 }
 
-QByteArray CPdfTextMap::ToUnicodeMap(int index) const
+QByteArray CPdfTextMap::ToUnicodeMap(int index, QByteArrayView codespace, QByteArray (*code)(quint32 cid)) const
 {
     const FaceGlyphs& face = m_faces[size_t(index)];
     QByteArray cmap = "/CIDInit /ProcSet findresource begin\n12 dict begin\nbegincmap\n"
                       "/CIDSystemInfo << /Registry (Adobe) /Ordering (UCS) /Supplement 0 >> def\n"
-                      "/CMapName /Adobe-Identity-UCS def\n/CMapType 2 def\n"
-                      "1 begincodespacerange\n<0000> <FFFF>\nendcodespacerange\n";
+                      "/CMapName /Adobe-Identity-UCS def\n/CMapType 2 def\n" +
+                     codespace.toByteArray();
     const size_t count = face.glyphs.size();
     for (size_t first = 0; first < count; first += kEntriesPerBlock) {
         const size_t end = std::min(count, first + kEntriesPerBlock);
@@ -166,7 +166,7 @@ QByteArray CPdfTextMap::ToUnicodeMap(int index) const
             QByteArray utf16;
             for (const QChar unit : face.texts[i])
                 utf16 += Hex4(unit.unicode());
-            cmap += '<' + Hex4(quint32(i + 1)) + "> <" + utf16 + ">\n";
+            cmap += '<' + code(quint32(i + 1)) + "> <" + utf16 + ">\n";
         }
         cmap += "endbfchar\n";
     }

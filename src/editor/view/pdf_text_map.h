@@ -43,8 +43,13 @@ public:
     const std::vector<quint32>& Glyphs(int face) const { return m_faces[size_t(face)].glyphs; }
     // The face of a PDF font name (a subset tag, should it carry one, ignored); -1 if none.
     int FaceNamed(QByteArray postScriptName) const;
-    // The ToUnicode CMap of a face's noted glyphs.
-    QByteArray ToUnicodeMap(int face) const;
+    // The ToUnicode CMap of a face's noted glyphs, each under its code: by default the CID in two
+    // bytes (Identity-H). `codespace` is the CMap's codespace ranges, `code` the hex digits of a
+    // CID's code.
+    QByteArray ToUnicodeMap(int face, QByteArrayView codespace = "1 begincodespacerange\n<0000> <FFFF>\nendcodespacerange\n",
+                            QByteArray (*code)(quint32 cid) = Hex4) const;
+    // Four hex digits.
+    static QByteArray Hex4(quint32 code);
 
     // Copies the PDF at `path` to `out`, followed by an update that replaces the ToUnicode map of
     // every font this map knows. False with `error` set when the PDF cannot be read or written.
