@@ -1,7 +1,7 @@
 // Printing read back from the PDF with poppler: page breaks and footers, where lines, tabs and
 // footers land, Japanese text copied back as typed in every face (a character the face lacks
-// included), the shared printer's paper and page range; and `quirel --print-pdf` run as its own
-// process, with its error exits.
+// included) whether the PDF is written straight or through Qt's writer, the shared printer's
+// paper and page range; and `quirel --print-pdf` run as its own process, with its error exits.
 #include "editor/view/page_printer.h"
 #include "editor/view/print_commands.h"
 

@@ -11,9 +11,10 @@
 // Pages are drawn one after another straight from the store's paragraphs; nothing of a page
 // is kept once it is drawn but the glyph of each distinct character (looked up once).
 //
-// A PDF file is written straight, without Qt's PDF writer (pdf_page_writer.h), when the font is
-// plain; underlined, struck-out, bold and italic fonts, whose lines and synthesized styles Qt
-// draws, go through Qt's writer, as does a face Qt would not embed.
+// WritePdf writes the file straight, without Qt's PDF writer (pdf_page_writer.h), when the font
+// is plain: Qt's writer spent many times the layout's time on each glyph. Underlined, struck-out,
+// bold and italic fonts, whose lines and synthesized styles Qt draws, go through Qt's writer, as
+// do faces Qt would not embed; so does printing on a printer and its preview.
 //
 // The painter's device must paint on the full paper: a QPrinter in full-page mode, or a
 // QPdfWriter without margins. The store must have been laid out with the format and must not
