@@ -95,7 +95,8 @@ QTemporaryDir& Folder()
 
 QString TextFile(Shape shape, int scale = 1)
 {
-    const QString path = Folder().filePath(QStringLiteral("%1x%2.txt").arg(QString::fromLatin1(ShapeName(shape))).arg(scale));
+    const QString name = QStringLiteral("%1x%2.txt").arg(QString::fromLatin1(ShapeName(shape))).arg(scale);
+    const QString path = Folder().filePath(name);
     if (!QFile::exists(path)) {
         QFile file(path);
         if (!file.open(QIODevice::WriteOnly) || file.write(MakeText(shape, TextBytes() * scale)) < 0)
@@ -187,13 +188,14 @@ void PrintProcessFigures()
     const QString empty = Folder().filePath(QStringLiteral("empty.txt"));
     QFile(empty).open(QIODevice::WriteOnly);
     const ProcessCost bare = MedianProcessCost(empty);
-    std::printf("Process on an empty file: %.3g s CPU, peak RSS %.1f MiB\n", bare.cpuSeconds, bare.peakBytes / (1 << 20));
+    std::printf("Process on an empty file: %.3g s CPU, peak RSS %.1f MiB\n", bare.cpuSeconds,
+                bare.peakBytes / (1 << 20));
     for (const Shape shape : {Shape::kAsciiLine, Shape::kJapaneseLine, Shape::kShortLines}) {
         const ProcessCost small = MedianProcessCost(TextFile(shape));
         const QString largeText = TextFile(shape, kScale);
         const ProcessCost large = MedianProcessCost(largeText);
-        std::printf("Process %s: CPU %.3g s at %lld MiB, %.3g s at %lld MiB: %.3g times (linear: %d); peak RSS %.1f MiB, "
-                    "%.3g times the UTF-16 size above the empty program's (goal: at most %g)\n",
+        std::printf("Process %s: CPU %.3g s at %lld MiB, %.3g s at %lld MiB: %.3g times (linear: %d); "
+                    "peak RSS %.1f MiB, %.3g times the UTF-16 size above the empty program's (goal: at most %g)\n",
                     ShapeName(shape), small.cpuSeconds, qint64(TextBytes() >> 20), large.cpuSeconds,
                     qint64(kScale * TextBytes() >> 20), large.cpuSeconds / small.cpuSeconds, kScale,
                     large.peakBytes / (1 << 20), (large.peakBytes - bare.peakBytes) / double(Utf16Bytes(largeText)),

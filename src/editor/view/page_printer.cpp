@@ -84,7 +84,8 @@ void CPagePrinter::FlushRun()
     if (m_writer) {
         if (m_runPlaced.empty())
             return;
-        m_writer->Run(m_mapFaces[size_t(m_runFace)], m_faces[size_t(m_runFace)].pixelSize(), m_runBaseline, m_runPlaced);
+        m_writer->Run(m_mapFaces[size_t(m_runFace)], m_faces[size_t(m_runFace)].pixelSize(), m_runBaseline,
+                      m_runPlaced);
         m_runPlaced.clear();
         return;
     }
@@ -229,8 +230,8 @@ bool WritePdf(const QString& path, CTextStore& store, const CPageFormat& format,
                                  qreal(format.pageHeight) / std::max(screenDpiY, 1)),
                           QPageSize::Inch, {}, QPageSize::ExactMatch);
     const QFont font = FontFromLogFont(format.font);
-    if (!font.underline() && !font.strikeOut() && font.weight() <= QFont::Normal && !font.italic() && format.pageWidth > 0 &&
-        format.pageHeight > 0) {
+    const bool plain = !font.underline() && !font.strikeOut() && font.weight() <= QFont::Normal && !font.italic();
+    if (plain && format.pageWidth > 0 && format.pageHeight > 0) {
         QSaveFile file(path);
         if (!file.open(QIODevice::WriteOnly)) {
             if (error)

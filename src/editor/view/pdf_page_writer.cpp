@@ -166,7 +166,8 @@ private:
             text = "<<";
             for (const auto& [key, value] : object.getDictAsMap()) {
                 if (key != (skippedKey ? skippedKey : ""))
-                    text += ' ' + QByteArray::fromStdString(QPDFObjectHandle::newName(key).unparse()) + ' ' + Value(value);
+                    text += ' ' + QByteArray::fromStdString(QPDFObjectHandle::newName(key).unparse()) + ' ' +
+                            Value(value);
             }
             return text + " >>";
         }
@@ -255,8 +256,8 @@ void CPdfPageWriter::Write(QByteArrayView bytes)
 void CPdfPageWriter::BeginPage()
 {
     // Page pixels, y downwards, onto the paper.
-    m_content = "q " + Number(m_paper.width() / m_page.width()) + " 0 0 " + Number(-m_paper.height() / m_page.height()) +
-                " 0 " + Number(m_paper.height()) + " cm 0 g BT\n";
+    m_content = "q " + Number(m_paper.width() / m_page.width()) + " 0 0 " +
+                Number(-m_paper.height() / m_page.height()) + " 0 " + Number(m_paper.height()) + " cm 0 g BT\n";
     m_face = -1;
     m_inLine = false;
     m_leading = 0;

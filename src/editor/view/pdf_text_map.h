@@ -46,7 +46,8 @@ public:
     // The ToUnicode CMap of a face's noted glyphs, each under its code: by default the CID in two
     // bytes (Identity-H). `codespace` is the CMap's codespace ranges, `code` the hex digits of a
     // CID's code.
-    QByteArray ToUnicodeMap(int face, QByteArrayView codespace = "1 begincodespacerange\n<0000> <FFFF>\nendcodespacerange\n",
+    QByteArray ToUnicodeMap(int face,
+                            QByteArrayView codespace = "1 begincodespacerange\n<0000> <FFFF>\nendcodespacerange\n",
                             QByteArray (*code)(quint32 cid) = Hex4) const;
     // Four hex digits.
     static QByteArray Hex4(quint32 code);
