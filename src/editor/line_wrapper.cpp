@@ -81,8 +81,9 @@ int CLineWrapper::Wrap(CTextPara& para, bool remeasure)
 // The wrap resumes at the start of a line whose break is known to stay: one decided before the
 // edit (at most the character after the break is read there) and ordinary, which a break in
 // front of a RightKin character may not be. So an edit at a line's first characters starts
-// from the line before, whose hanging or pushed-back character may change. After an ordinary break the line holds the first
-// character with its stored width (a tab keeps the width it had where it overflowed).
+// from the line before, whose hanging or pushed-back character may change. After an ordinary
+// break the line holds the first character with its stored width (a tab keeps the width it had
+// where it overflowed).
 RewrappedLines CLineWrapper::Rewrap(CTextPara& para, int offset, int removed, int inserted)
 {
     if (!para.laidOut) {
