@@ -125,15 +125,8 @@ TEST_F(LineWrapperTest, RewrapsMoveBetweenOneTwoAndManyLines)
     }
 }
 
-// A display line's text and whether it ends the paragraph: what a view draws.
-std::pair<QString, bool> LineShown(const CTextPara& para, int k)
-{
-    return {para.text.Text().mid(para.LineStart(k), para.LineEnd(k) - para.LineStart(k)), k == para.LineCount() - 1};
-}
-
 // Random edits of one paragraph, rewrapped from the edit, against a whole wrap of the result:
-// line ends and stored widths (tabs) the same, and every line outside the lines said to have
-// changed shows what it showed before (moved by the change of the line count).
+// the same line ends and stored widths (tabs). Which lines changed is checked with the store.
 TEST_F(LineWrapperTest, RewrapAfterAnEditEqualsAWholeWrap)
 {
     const QStringList pieces = {u"あ"_s, u"a"_s, u"bc"_s, u"、"_s, u"。"_s, u"「"_s, u"（"_s, u"\t"_s, u"𠮷"_s, u"いう"_s};
@@ -165,18 +158,11 @@ TEST_F(LineWrapperTest, RewrapAfterAnEditEqualsAWholeWrap)
                 removed = length - offset;
                 inserted += someText(4) + u'\n';
             }
-            const std::vector<std::pair<QString, bool>> shownBefore = [&] {
-                std::vector<std::pair<QString, bool>> lines;
-                for (int k = 0; k < para.LineCount(); ++k)
-                    lines.push_back(LineShown(para, k));
-                return lines;
-            }();
             CAttrString measured(inserted, 0);
             wrapper.MeasureText(inserted, measured.MutableAttributes());
             para.text.Remove(offset, removed);
             para.text.Insert(offset, measured);
-            const RewrappedLines changed = wrapper.Rewrap(para, offset, removed, int(inserted.size()));
-
+            wrapper.Rewrap(para, offset, removed, int(inserted.size()));
             m_para.text.SetText(para.text.Text());
             wrapper.Wrap(m_para, true);
             const std::string what = QStringLiteral("width %1, edit %2 of \"%3\" at %4: -%5 +\"%6\"")
@@ -184,13 +170,6 @@ TEST_F(LineWrapperTest, RewrapAfterAnEditEqualsAWholeWrap)
                                          .toStdString();
             ASSERT_EQ(Breaks(para), Breaks(m_para)) << what;
             ASSERT_EQ(WidthWords(para.text), WidthWords(m_para.text)) << what;
-            const int moved = para.LineCount() - int(shownBefore.size());
-            for (int k = 0; k < para.LineCount(); ++k) {
-                if (k < changed.first || k >= changed.end) {
-                    const int old = k < changed.first ? k : k - moved;
-                    ASSERT_EQ(LineShown(para, k), shownBefore[size_t(old)]) << what << " line " << k;
-                }
-            }
             if (para.Length() > 200) { // kept short, so that edits often meet line ends
                 para.text.Remove(0, WholeUnits(para.text.Text(), 100));
                 wrapper.Wrap(para, false);
