@@ -5,6 +5,8 @@
 #include "editor/text_store.h"
 #include "platform/text_cut.h"
 
+#include <algorithm>
+
 namespace {
 constexpr uint16_t kUnknownWidth = 0xFFFF; // never a stored width (those have 12 bits)
 
@@ -67,13 +69,80 @@ uint16_t CLineWrapper::TabWidth(qint64 x) const
     return StoredWidth(int(m_spaceWidth * (4 - (x / m_spaceWidth) % 4)));
 }
 
-// A surrogate pair's width stands on its first unit, so the loop walks units and looks at
-// pairs only where a line overflows: there a pair is never split, and the kinsoku sets may
-// hold characters outside the Basic Multilingual Plane.
 int CLineWrapper::Wrap(CTextPara& para, bool remeasure)
 {
     if (remeasure)
         MeasureInto(para.text.Text(), para.text.MutableAttributes(), true);
+    m_lineEnds.clear();
+    BreakLines(para, 0, 0, nullptr);
+    return Finish(para);
+}
+
+// The wrap resumes at the start of a line whose break is known to stay: one decided before the
+// edit (at most the character after the break is read there) and ordinary, which a break in
+// front of a RightKin character may not be. So an edit at a line's first characters starts
+// from the line before, whose hanging or pushed-back character may change. After an ordinary
+// break the line holds the first character with its stored width (a tab keeps the width it had
+// where it overflowed).
+RewrappedLines CLineWrapper::Rewrap(CTextPara& para, int offset, int removed, int inserted)
+{
+    if (!para.laidOut) {
+        Wrap(para, false);
+        return {0, para.LineCount()};
+    }
+    const QStringView text = para.text.Text();
+    const int oldCount = para.LineCount();
+    const int edited = para.LineAt(offset);
+    int resume = edited;
+    for (; resume > 0; --resume) {
+        const qsizetype start = para.LineStart(resume);
+        const qsizetype units = CharacterUnits(text, start);
+        if (start + units <= offset && !Holds(m_settings.rightKin, text.sliced(start, units)))
+            break;
+    }
+    m_lineEnds.clear();
+    for (int k = 0; k < resume; ++k)
+        m_lineEnds.push_back(uint32_t(para.LineEnd(k)));
+    qsizetype from = 0;
+    qint64 x = 0;
+    if (resume > 0) {
+        from = para.LineStart(resume);
+        x = para.text.Attributes()[size_t(from)] & CAttrString::kWidthMask;
+        from += CharacterUnits(text, from);
+    }
+    const qsizetype shift = qsizetype(inserted) - removed;
+    OldBreaks old{&para, resume, qsizetype(offset) + inserted, shift};
+    const int met = BreakLines(para, from, x, &old);
+    const int end = int(m_lineEnds.size()); // up to the line that met the old ones, or all
+    if (met >= 0) {
+        for (int k = met + 1; k < oldCount - 1; ++k)
+            m_lineEnds.push_back(uint32_t(para.LineEnd(k) + shift));
+        m_lineEnds.push_back(uint32_t(text.size()));
+    }
+    // Lines before the edit's are changed from the first whose end moved.
+    int first = edited;
+    for (int k = resume; k < edited; ++k) {
+        if (k >= int(m_lineEnds.size()) - 1 || m_lineEnds[size_t(k)] != uint32_t(para.LineEnd(k))) {
+            first = k;
+            break;
+        }
+    }
+    Finish(para);
+    return {first, end};
+}
+
+// A surrogate pair's width stands on its first unit, so the loop walks units and looks at
+// pairs only where a line overflows: there a pair is never split, and the kinsoku sets may
+// hold characters outside the Basic Multilingual Plane.
+//
+// Past the edit, the old lines continue from an ordinary break at an old line's end moved by
+// the edit: the text after it is the same, and so is the state there (the character there on
+// the line, its width, hang and push-back unused). The break must not stand in front of a
+// RightKin character (the old one there may have been a push-back) nor of a tab (whose width
+// comes from the line before).
+// x is 64-bit: a hanging character may pass even a limit near INT_MAX.
+int CLineWrapper::BreakLines(CTextPara& para, qsizetype i, qint64 x, OldBreaks* old)
+{
     const QStringView text = para.text.Text();
     std::span<uint16_t> widths = para.text.MutableAttributes();
     const qsizetype length = text.size();
@@ -82,12 +151,10 @@ int CLineWrapper::Wrap(CTextPara& para, bool remeasure)
     const qsizetype end = text.endsWith(u'\n') ? length - 1 : length;
     const qint64 limit = m_settings.textWidth;
     std::vector<uint32_t>& breaks = m_lineEnds;
-    breaks.clear();
 
-    qint64 x = 0; // 64-bit: a hanging character may pass even a limit near INT_MAX
     bool hangUsed = false;
     bool pushedBack = false;
-    for (qsizetype i = 0; i < end; ++i) {
+    for (; i < end; ++i) {
         uint16_t w = widths[size_t(i)] & CAttrString::kWidthMask;
         if (text[i] == u'\t') {
             w = TabWidth(x);
@@ -103,7 +170,8 @@ int CLineWrapper::Wrap(CTextPara& para, bool remeasure)
         }
         const qsizetype lineStart = breaks.empty() ? 0 : breaks.back();
         const qsizetype previous = PreviousCharacterStart(text, i);
-        if (!hangUsed && Holds(m_settings.leftKin, text.sliced(i, CharacterUnits(text, i)))) {
+        const QStringView character = text.sliced(i, CharacterUnits(text, i));
+        if (!hangUsed && Holds(m_settings.leftKin, character)) {
             hangUsed = true;
             x += w;
         } else if (!pushedBack && previous > lineStart && Holds(m_settings.rightKin, text.sliced(previous, i - previous))) {
@@ -118,10 +186,22 @@ int CLineWrapper::Wrap(CTextPara& para, bool remeasure)
             hangUsed = false;
             pushedBack = false;
             x = w;
+            if (old && i >= old->from && text[i] != u'\t' && !Holds(m_settings.rightKin, character)) {
+                const int oldInner = old->para->LineCount() - 1;
+                while (old->next < oldInner && old->para->LineEnd(old->next) < i - old->shift)
+                    ++old->next;
+                if (old->next < oldInner && old->para->LineEnd(old->next) == i - old->shift)
+                    return old->next;
+            }
         }
     }
     breaks.push_back(uint32_t(length));
-    para.SetLineEnds(breaks);
+    return -1;
+}
+
+int CLineWrapper::Finish(CTextPara& para)
+{
+    para.SetLineEnds(m_lineEnds);
     para.laidOut = true;
     return para.LineCount();
 }

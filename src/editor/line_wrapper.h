@@ -3,7 +3,8 @@
 // character to the next line, and tab stops every four space widths. Wrapping reads only the
 // stored width words; measuring (when asked) fills them first. After a wrap the paragraph's
 // line ends rise and finish at its length, no line ends inside a surrogate pair, and the
-// closing line feed never stands on a display line of its own.
+// closing line feed never stands on a display line of its own. A rewrap after an edit gives the
+// same line ends and tab widths as a wrap of the whole paragraph.
 #pragma once
 
 #include <QString>
@@ -21,6 +22,13 @@ struct WrapSettings {
     QString rightKin;    // may not end a display line (moves to the next one)
 };
 
+// The display lines of a paragraph that a rewrap changed, [first, end) in its new lines. The
+// lines after them hold the same text as before, moved by the change of the line count.
+struct RewrappedLines {
+    int first = 0;
+    int end = 0;
+};
+
 // The width word stored for a measured width: its absolute value in the low 12 bits.
 uint16_t StoredWidth(int measured);
 
@@ -36,10 +44,30 @@ public:
     // Measures the paragraph's characters when `remeasure` is set, then recomputes its breaks
     // and line count and marks it laid out. Returns the number of display lines.
     int Wrap(CTextPara& para, bool remeasure);
+    // Rewraps a laid-out paragraph whose `removed` units at `offset` were replaced by `inserted`
+    // units with stored widths, while it still holds the line ends of its text before the edit.
+    // Only the lines from the edit's (or the one before, where a hanging or pushed-back
+    // character may move across the break) up to where a break meets an old one moved by the
+    // edit are wrapped again: from there on the old lines stand. A paragraph not laid out is wrapped whole.
+    RewrappedLines Rewrap(CTextPara& para, int offset, int removed, int inserted);
     // The stored widths of new characters, asked of the measurer directly (for a few).
     void MeasureText(QStringView text, std::span<uint16_t> widths);
 
 private:
+    // The old line ends of a paragraph being rewrapped, which its new breaks may meet.
+    struct OldBreaks {
+        const CTextPara* para; // still holding the ends of the text before the edit
+        int next;              // the first old line whose end is not yet passed
+        qsizetype from;        // the first new offset past the edit
+        qsizetype shift;       // new offset minus old offset past the edit
+    };
+    // Breaks the paragraph's lines from unit `i` on, appending to m_lineEnds, whose last end
+    // begins the line being filled: `x` pixels are on it, its hang and push-back unused. With
+    // `old`, stops at the first break after the edit that continues the old lines (see the
+    // definition) and returns the old line that ended there; otherwise -1, the paragraph done.
+    int BreakLines(CTextPara& para, qsizetype i, qint64 x, OldBreaks* old);
+    // Sets the paragraph's line ends from m_lineEnds.
+    int Finish(CTextPara& para);
     uint16_t Measure(char32_t character) const;
     // Widths of `text` into `widths`, through the table of known widths when `useTable`.
     void MeasureInto(QStringView text, std::span<uint16_t> widths, bool useTable);

@@ -323,11 +323,27 @@ void CTextStore::RenumberAfter(CTextPara* para)
     m_totalLines = prev->firstLine + prev->LineCount();
 }
 
-void CTextStore::RewrapOne(CTextPara* para, CLineWrapper& wrapper)
+void CTextStore::NoteChanged(int first, int end, bool moved)
+{
+    m_changed.first = std::min(m_changed.first, first);
+    m_changed.end = std::max(m_changed.end, end);
+    m_changed.moved = m_changed.moved || moved;
+}
+
+void CTextStore::RenumberParagraphs(CTextPara* para, int firstChanged, const CTextPara* last, int totalBefore)
+{
+    RenumberAfter(para);
+    NoteChanged(para->firstLine + firstChanged, last->firstLine + last->LineCount(), m_totalLines != totalBefore);
+}
+
+void CTextStore::RewrapOne(CTextPara* para, CLineWrapper& wrapper, int offset, int removed, int inserted)
 {
     const int before = para->LineCount();
-    if (wrapper.Wrap(*para, false) != before)
+    const RewrappedLines lines = wrapper.Rewrap(*para, offset, removed, inserted);
+    const bool moved = para->LineCount() != before;
+    if (moved)
         RenumberAfter(para);
+    NoteChanged(para->firstLine + lines.first, para->firstLine + lines.end, moved);
 }
 
 void CTextStore::InsertText(int line, int column, QStringView text, const WrapSettings& wrap)
@@ -340,15 +356,16 @@ void CTextStore::InsertText(int line, int column, QStringView text, const WrapSe
     const qsizetype firstBreak = text.indexOf(u'\n');
     if (firstBreak < 0) {
         para->text.Insert(at->offset, Measured(text, wrapper));
-        RewrapOne(para, wrapper);
+        RewrapOne(para, wrapper, at->offset, 0, int(text.size()));
         return;
     }
     // The paragraph ends with the text's first line; the text's last line heads a paragraph
     // that takes the rest, with the old line feed and its width.
+    const int totalBefore = m_totalLines;
     const CAttrString rest = para->text.Mid(at->offset, para->Length());
     para->text.Remove(at->offset, para->Length());
     para->text += Measured(text.first(firstBreak + 1), wrapper);
-    wrapper.Wrap(*para, false);
+    const int firstChanged = wrapper.Rewrap(*para, at->offset, int(rest.Length()), int(firstBreak + 1)).first;
     CTextPara* last = para;
     qsizetype lineStart = firstBreak + 1;
     for (qsizetype lineEnd; (lineEnd = text.indexOf(u'\n', lineStart)) >= 0; lineStart = lineEnd + 1) {
@@ -358,7 +375,7 @@ void CTextStore::InsertText(int line, int column, QStringView text, const WrapSe
     last = LinkAfter(last, new CTextPara);
     last->text = Measured(text.sliced(lineStart), wrapper) + rest;
     wrapper.Wrap(*last, false);
-    RenumberAfter(para);
+    RenumberParagraphs(para, firstChanged, last, totalBefore);
 }
 
 void CTextStore::InsertCharacters(int line, int column, const QString& text, const WrapSettings& wrap)
@@ -380,17 +397,19 @@ void CTextStore::DeleteCharacter(int line, int column, const WrapSettings& wrap)
     CTextPara* para = at->para;
     CLineWrapper wrapper(wrap);
     if (at->offset < para->Length() - 1) {
-        para->text.Remove(at->offset, CharacterUnits(para->text.Text(), at->offset));
-        RewrapOne(para, wrapper);
+        const int units = int(CharacterUnits(para->text.Text(), at->offset));
+        para->text.Remove(at->offset, units);
+        RewrapOne(para, wrapper, at->offset, units, 0);
         return;
     }
     if (!para->next)
         return;
+    const int totalBefore = m_totalLines;
+    const int joined = para->next->Length();
     para->text.Remove(at->offset, 1);
     para->text += para->next->text;
     DestroyAfter(para, para->next);
-    wrapper.Wrap(*para, false);
-    RenumberAfter(para);
+    RenumberParagraphs(para, wrapper.Rewrap(*para, at->offset, 1, joined).first, para, totalBefore);
 }
 
 void CTextStore::DeleteRange(TextPosition from, TextPosition to, const WrapSettings& wrap)
@@ -401,20 +420,23 @@ void CTextStore::DeleteRange(TextPosition from, TextPosition to, const WrapSetti
         return;
     CTextPara* first = start->para;
     CTextPara* last = end->para;
+    CLineWrapper wrapper(wrap);
     if (first == last) {
         if (end->offset <= start->offset)
             return;
         first->text.Remove(start->offset, end->offset - start->offset);
-    } else {
-        if (first->ordinal > last->ordinal)
-            return;
-        first->text.Remove(start->offset, first->Length());
-        first->text += last->text.Mid(end->offset, last->Length());
-        DestroyAfter(first, last);
+        RewrapOne(first, wrapper, start->offset, end->offset - start->offset, 0);
+        return;
     }
-    CLineWrapper(wrap).Wrap(*first, false);
-    m_cachePara = nullptr;
-    RenumberAfter(first);
+    if (first->ordinal > last->ordinal)
+        return;
+    const int totalBefore = m_totalLines;
+    const int removed = first->Length() - start->offset;
+    const int joined = last->Length() - end->offset;
+    first->text.Remove(start->offset, first->Length());
+    first->text += last->text.Mid(end->offset, last->Length());
+    DestroyAfter(first, last);
+    RenumberParagraphs(first, wrapper.Rewrap(*first, start->offset, removed, joined).first, first, totalBefore);
 }
 
 void CTextStore::RelayoutAll(const WrapSettings& wrap, bool remeasure)

@@ -19,8 +19,10 @@
 #include <QString>
 #include <cstdint>
 #include <functional>
+#include <limits>
 #include <optional>
 #include <span>
+#include <utility>
 
 struct TextPosition {
     int line = 0;
@@ -75,6 +77,15 @@ private:
         uint32_t first;  // two lines: where the first ends
         uint32_t* block; // three or more: a block of LineCount() - 1 ends, owned
     } m_innerEnds = {0};
+};
+
+// The display lines that edits changed since they were last taken: [first, end), none when
+// `first` is not below `end`. When `moved`, a paragraph's line count changed, so every line
+// from `first` on may show another text.
+struct ChangedLines {
+    int first = std::numeric_limits<int>::max();
+    int end = 0;
+    bool moved = false;
 };
 
 class CTextStore {
@@ -158,6 +169,8 @@ public:
     // How many times a paragraph has been given its ordinal and first line since the store was
     // made: the part of an edit's cost that grows with the text behind it.
     qint64 RenumberedParagraphs() const { return m_renumbered; }
+    // The lines the edits since the last call changed (a view repaints them); starts afresh.
+    ChangedLines TakeChangedLines() { return std::exchange(m_changed, {}); }
 
 private:
     struct Location {
@@ -179,8 +192,15 @@ private:
     // Ordinals and first lines of the paragraphs after `para` (all of them when null), and
     // total lines.
     void RenumberAfter(CTextPara* para);
-    // Rewraps `para`; when its line count changed, the following paragraphs move.
-    void RewrapOne(CTextPara* para, CLineWrapper& wrapper);
+    // Rewraps `para` after `removed` units at `offset` were replaced by `inserted` ones; when its
+    // line count changed, the following paragraphs move. The changed lines are noted.
+    void RewrapOne(CTextPara* para, CLineWrapper& wrapper, int offset, int removed, int inserted);
+    // Ends an edit that replaced paragraphs by those from `para` to `last`, rewrapped, whose
+    // lines before local line `firstChanged` of `para` stayed: renumbers the paragraphs after
+    // `para` and notes the changed lines (the lines after `last` moved when the total did).
+    void RenumberParagraphs(CTextPara* para, int firstChanged, const CTextPara* last, int totalBefore);
+    // Notes display lines [first, end) as changed, and every line after them when `moved`.
+    void NoteChanged(int first, int end, bool moved);
     // Unlinks and destroys the paragraphs after `para` up to and including `last`.
     void DestroyAfter(CTextPara* para, CTextPara* last);
     void DestroyChain();
@@ -191,4 +211,5 @@ private:
     CTextPara* m_cachePara = nullptr; // its first line is read from the paragraph itself
     int m_totalLines = 1;
     qint64 m_renumbered = 0;
+    ChangedLines m_changed;
 };

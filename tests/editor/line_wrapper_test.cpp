@@ -5,6 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
+using namespace Qt::StringLiterals;
+
 namespace {
 
 class LineWrapperTest : public ::testing::Test {
@@ -121,4 +125,58 @@ TEST_F(LineWrapperTest, RewrapsMoveBetweenOneTwoAndManyLines)
     }
 }
 
+// Random edits of one paragraph, rewrapped from the edit, against a whole wrap of the result:
+// the same line ends and stored widths (tabs). Which lines changed is checked with the store.
+TEST_F(LineWrapperTest, RewrapAfterAnEditEqualsAWholeWrap)
+{
+    const QStringList pieces = {u"あ"_s, u"a"_s, u"bc"_s, u"、"_s, u"。"_s, u"「"_s, u"（"_s, u"\t"_s, u"𠮷"_s, u"いう"_s};
+    std::mt19937 random(15);
+    const auto pick = [&](int below) { return int(random() % unsigned(below)); };
+    const auto someText = [&](int most) {
+        QString text;
+        for (int n = pick(most + 1); n > 0; --n)
+            text += pieces[pick(int(pieces.size()))];
+        return text;
+    };
+    for (int width : {12, 40, 64, 100}) {
+        CLineWrapper wrapper(TestWrap(m_measurer, width));
+        CTextPara para;
+        para.text.SetText(someText(60) + u'\n');
+        wrapper.Wrap(para, true);
+        for (int edit = 0; edit < 1500; ++edit) {
+            const QString before = para.text.Text();
+            const int length = int(before.size());
+            // Often at a line's start or end, where breaks move between lines.
+            int offset = pick(2) ? para.LineStart(pick(para.LineCount())) : pick(length);
+            offset = std::min(offset, length - 1);
+            if (SplitsPair(before, offset))
+                --offset;
+            int removed = int(WholeUnits(before, offset + pick(5)) - offset);
+            removed = std::clamp(removed, 0, length - 1 - offset);
+            QString inserted = someText(4);
+            if (pick(8) == 0) { // a split or a join: the line feed goes with what follows
+                removed = length - offset;
+                inserted += someText(4) + u'\n';
+            }
+            CAttrString measured(inserted, 0);
+            wrapper.MeasureText(inserted, measured.MutableAttributes());
+            para.text.Remove(offset, removed);
+            para.text.Insert(offset, measured);
+            wrapper.Rewrap(para, offset, removed, int(inserted.size()));
+            m_para.text.SetText(para.text.Text());
+            wrapper.Wrap(m_para, true);
+            const std::string what = QStringLiteral("width %1, edit %2 of \"%3\" at %4: -%5 +\"%6\"")
+                                         .arg(width).arg(edit).arg(before).arg(offset).arg(removed).arg(inserted)
+                                         .toStdString();
+            ASSERT_EQ(Breaks(para), Breaks(m_para)) << what;
+            ASSERT_EQ(WidthWords(para.text), WidthWords(m_para.text)) << what;
+            if (para.Length() > 200) { // kept short, so that edits often meet line ends
+                para.text.Remove(0, WholeUnits(para.text.Text(), 100));
+                wrapper.Wrap(para, false);
+            }
+        }
+    }
+}
+
 } // namespace
+

@@ -87,7 +87,8 @@ TEST_F(TextStoreEditsTest, DeletingTheCachedParagraphKeepsLookupsRight)
     EXPECT_EQ(m_store.LineText(1), QStringLiteral("ij\n"));
 }
 
-// Random edits at random places, checked after each against a plain string and a fresh layout.
+// Random edits at random places, checked after each against a plain string and a fresh layout;
+// the lines an edit says it changed hold every line that shows something else.
 TEST_F(TextStoreEditsTest, RandomEditsKeepTextAndLayoutRight)
 {
     const QStringList alphabet = QStringLiteral("a b あ い う 、 。 「 （ \t 𠮷 😀").split(u' ');
@@ -114,7 +115,15 @@ TEST_F(TextStoreEditsTest, RandomEditsKeepTextAndLayoutRight)
             para = para->next;
         return {m_store.OffsetToPosition(*para, int(offset - paraStart)), offset};
     };
+    const auto shownLines = [&] {
+        QStringList shown;
+        for (int line = 0; line < m_store.TotalLines(); ++line)
+            shown.append(m_store.LineText(line)); // its line feed when it ends a paragraph
+        return shown;
+    };
     for (int step = 0; step < 1500; ++step) {
+        const QStringList shownBefore = shownLines();
+        m_store.TakeChangedLines();
         const auto [at, offset] = randomPlace();
         switch (random.bounded(5)) {
         case 0: {
@@ -149,6 +158,14 @@ TEST_F(TextStoreEditsTest, RandomEditsKeepTextAndLayoutRight)
         ASSERT_TRUE(ChainIsConsistent(m_store)) << "step " << step;
         ASSERT_EQ(m_store.WholeText() + u'\n', model) << "step " << step;
         ExpectLayoutAsRelaidOut();
+        const ChangedLines changed = m_store.TakeChangedLines();
+        const QStringList shown = shownLines();
+        ASSERT_TRUE(changed.moved || shown.size() == shownBefore.size()) << "step " << step;
+        for (int line = 0; line < shown.size(); ++line) {
+            if (line < changed.first || (line >= changed.end && !changed.moved)) {
+                ASSERT_EQ(shown[line], shownBefore[line]) << "step " << step << ", line " << line;
+            }
+        }
     }
 }
 

@@ -209,9 +209,15 @@ TEST_F(ViewTest, InputMethodQueriesAndReplacementsWorkOnTheCaretsParagraph)
     EXPECT_EQ(Text(), "X野");
 }
 
-TEST_F(ViewTest, AKeystrokeRepaintsTheLinesItChangedAndANewParagraphRepaintsAll)
+// Paragraph 8 is long: a key in its middle changes the lines below it only until a line's room
+// takes what moved (here the next tab stop), not down to the paragraph's end.
+TEST_F(ViewTest, AKeystrokeRepaintsTheLinesItChangedAndANewParagraphTheLinesBelow)
 {
-    Show(Lines(30));
+    QStringList lines = Lines(20).split(u'\n');
+    lines[8] = QStringLiteral("ab\tあい").repeated(170);
+    Show(lines.join(u'\n'));
+    const CTextPara* para = store.FindParagraph(8);
+    ASSERT_GT(para->LineCount(), 12);
     view.clearFocus(); // no blinking caret between the window and the fresh paint compared
     view.Editor().Collapse({5, 0});
     view.Refresh();
@@ -248,7 +254,20 @@ TEST_F(ViewTest, AKeystrokeRepaintsTheLinesItChangedAndANewParagraphRepaintsAll)
     paintAfter(Qt::Key_Left);
     paintAfter(Qt::Key_Delete);
     EXPECT_TRUE(shownAsPainted());
-    EXPECT_EQ(paintAfter(Qt::Key_Return), view.rect());
+
+    const int lastOfParagraph = 8 + para->LineCount() - 1;
+    view.Editor().Collapse({14, 3});
+    view.Refresh();
+    for (const Qt::Key key : {Qt::Key_X, Qt::Key_Backspace}) {
+        const QRect area = paintAfter(key);
+        EXPECT_GE(area.top(), LineTopInWindow(13));
+        EXPECT_LT(area.bottom(), LineTopInWindow(lastOfParagraph)) << lastOfParagraph;
+        EXPECT_TRUE(shownAsPainted());
+    }
+    const QRect split = paintAfter(Qt::Key_Return);
+    EXPECT_EQ(split.top(), LineTopInWindow(14));
+    EXPECT_EQ(split.bottom(), view.Format().clientHeight - 1);
+    EXPECT_TRUE(shownAsPainted());
 }
 
 TEST_F(ViewTest, MouseClicksPlaceAndDragsSelect)

@@ -298,38 +298,47 @@ CQuirelView::ScreenState CQuirelView::CurrentScreenState(bool withCaretLine) con
         state.caretX = m_editor.CaretWindowX();
         if (withCaretLine)
             state.caretLine = m_store->LineAttributed(line);
-        state.lengthAbove = m_store->LineLength(line - 1);
     }
     return state;
 }
 
+CQuirelView::ScreenState CQuirelView::StartChange()
+{
+    if (m_store)
+        m_store->TakeChangedLines(); // earlier commands refreshed the whole view
+    return CurrentScreenState(true);
+}
+
+void CQuirelView::EndChange(const ScreenState& before)
+{
+    RefreshArea(ChangedArea(before, m_store ? m_store->TakeChangedLines() : ChangedLines()));
+}
+
 // The display lines between the old and new caret and anchor (a changed selection lies between
-// them). An edit rewraps its paragraph to its end, and may move a hanging character back onto
-// the line above. On one line without a selection, only the stretch from the first character
-// that changed (from the caret when none did) to the end of the longer text. Anything that
-// moves the other lines repaints everything.
-QRect CQuirelView::ChangedArea(const ScreenState& before) const
+// them) and those the edits changed; when an edit moved the lines below, everything from its
+// first changed line down. On one line without a selection, only the stretch from the first
+// character that changed (from the caret when none did) to the end of the longer text.
+// Anything else that moves the lines repaints everything.
+QRect CQuirelView::ChangedArea(const ScreenState& before, const ChangedLines& changed) const
 {
     const ScreenState after = CurrentScreenState(false);
     if (!m_store || before.composing || after.composing || after.verticalScroll != before.verticalScroll ||
-        after.horizontalOffset != before.horizontalOffset || after.totalLines != before.totalLines)
+        after.horizontalOffset != before.horizontalOffset || (after.totalLines != before.totalLines && !changed.moved))
         return rect();
     int first = std::min({before.caret.line, before.anchor.line, after.caret.line, after.anchor.line});
     int last = std::max({before.caret.line, before.anchor.line, after.caret.line, after.anchor.line});
     const bool noSelection = before.caret == before.anchor && after.caret == after.anchor;
-    if (m_edited) {
-        const bool lineAboveKept =
-            noSelection && after.caret.line == before.caret.line && after.lengthAbove == before.lengthAbove;
-        first = std::max(first - (lineAboveKept ? 0 : 1), 0);
-        if (const CTextPara* para = m_store->FindParagraph(last))
-            last = para->firstLine + para->LineCount() - 1;
+    if (changed.first < changed.end || changed.moved) {
+        first = std::min(first, changed.first);
+        last = std::max(last, changed.end - 1);
     }
     const CPageFormat& format = Format();
     const int top = format.LineTop(first) - format.verticalScroll;
-    const int bottom = format.LineTop(last) - format.verticalScroll + format.LinePitch();
+    const int bottom = changed.moved ? format.clientHeight
+                                     : format.LineTop(last) - format.verticalScroll + format.LinePitch();
     QRect area(0, top, format.clientWidth, bottom - top);
     // The caret's line as it is now, read in place.
-    const CTextPara* para = first == last && noSelection ? m_store->FindParagraph(first) : nullptr;
+    const CTextPara* para = first == last && noSelection && !changed.moved ? m_store->FindParagraph(first) : nullptr;
     if (para) {
         const int textLeft = format.horizontalOffset + format.marginLeft;
         const int start = para->LineStart(first - para->firstLine);
@@ -436,8 +445,7 @@ bool CQuirelView::focusNextPrevChild(bool)
 
 void CQuirelView::keyPressEvent(QKeyEvent* event)
 {
-    const ScreenState before = CurrentScreenState(true);
-    m_edited = false;
+    const ScreenState before = StartChange();
     const int keyCode = KeyCodeFromQt(event->key(), event->modifiers(), event->nativeVirtualKey());
     // A key that the table does not claim runs nothing: the table is not searched again.
     if (keyCode != 0 && KeyTableClaims(keyCode, m_options.keyboardLayout, m_editor.Keys().PendingPrefix()))
@@ -448,7 +456,7 @@ void CQuirelView::keyPressEvent(QKeyEvent* event)
             m_editor.TypeCharacter(character);
     }
     event->accept();
-    RefreshArea(ChangedArea(before));
+    EndChange(before);
 }
 
 // A commit is typed text (one edit). A replacement, relative to the caret, is selected first, so
@@ -456,8 +464,7 @@ void CQuirelView::keyPressEvent(QKeyEvent* event)
 // back a word. The preedit is then shown at the caret.
 void CQuirelView::inputMethodEvent(QInputMethodEvent* event)
 {
-    const ScreenState before = CurrentScreenState(true);
-    m_edited = false;
+    const ScreenState before = StartChange();
     if (event->replacementLength() > 0 || event->replacementStart() != 0)
         SelectReplacement(event->replacementStart(), event->replacementLength());
     if (!event->commitString().isEmpty())
@@ -466,7 +473,7 @@ void CQuirelView::inputMethodEvent(QInputMethodEvent* event)
         m_editor.DeleteSelection(false, true);
     m_composition.SetPreedit(*event);
     event->accept();
-    RefreshArea(ChangedArea(before));
+    EndChange(before);
 }
 
 QVariant CQuirelView::inputMethodQuery(Qt::InputMethodQuery query) const
@@ -854,7 +861,6 @@ void CQuirelView::ShowMessage(const QString& text)
 
 void CQuirelView::MarkModified()
 {
-    m_edited = true;
     Q_EMIT Modified();
 }
 

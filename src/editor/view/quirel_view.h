@@ -151,13 +151,15 @@ private:
         bool composing = false;
         int caretX = 0;        // in the window
         CAttrString caretLine; // the caret's display line, when asked for
-        int lengthAbove = -1;  // of the display line above the caret's
     };
     // Before an event the caret's line is copied; after it, it is read in place.
     ScreenState CurrentScreenState(bool withCaretLine) const;
-    // The part of the text area to repaint after a key or an input method event (edits since
-    // `before` are known from MarkModified).
-    QRect ChangedArea(const ScreenState& before) const;
+    // Before a key or an input method event: the screen state, and the store's changed lines
+    // started afresh. After it: a refresh that repaints what the event changed.
+    ScreenState StartChange();
+    void EndChange(const ScreenState& before);
+    // The part of the text area to repaint after a key or an input method event.
+    QRect ChangedArea(const ScreenState& before, const ChangedLines& changed) const;
     // Refresh with a repaint of `area` only.
     void RefreshArea(const QRect& area);
     void UpdateScrollBars();
@@ -201,7 +203,6 @@ private:
     bool m_caretShown = true;
     QTimer m_keepAlive;
     Composition m_composition;
-    bool m_edited = false; // an edit since the current key or input method event began
     // A press inside the selection: a drag starts once the mouse moves far enough.
     std::optional<QPoint> m_dragStart;
 };
