@@ -218,12 +218,14 @@ qint64 BytesReadBy(const QStringList& arguments)
     return -1;
 }
 
-// A title's tabs and line breaks become spaces, and every line stays whole where the output is
-// written in pieces (past 64 Ki characters).
+// A title's tabs and line breaks become spaces, characters of every UTF-8 length come out whole
+// (a lone surrogate as '?'), and every line stays whole where the output is written in pieces
+// (past 64 KiB).
 TEST_F(QuirelDbTest, ListLinesStayWholeAcrossTheOutputsPieces)
 {
     constexpr int kMemos = 600;
-    const QString title = QStringLiteral(u"題\t名\n") + QString(117, u'字') + u'\r';
+    const QString ends = QStringLiteral(u"é\U0001F600") + QChar(0xD800);
+    const QString title = QStringLiteral(u"題\t名\n") + QString(117, u'字') + u'\r' + ends;
     {
         CLocalDatabase database(m_path);
         ASSERT_EQ(database.CreateFile(), CLocalDatabase::kOk);
@@ -234,7 +236,7 @@ TEST_F(QuirelDbTest, ListLinesStayWholeAcrossTheOutputsPieces)
         for (int memo = 0; memo < kMemos; ++memo)
             ASSERT_EQ(database.SaveRecord(-1, header, QStringLiteral(u"本文")), 1);
     }
-    const QString folded = QStringLiteral(u"題 名 ") + QString(117, u'字') + u' ';
+    const QString folded = QStringLiteral(u"題 名 ") + QString(117, u'字') + QStringLiteral(u" é\U0001F600?");
     const QStringList lines = RunTool({"list", m_path}).out.split('\n');
     ASSERT_EQ(lines.size(), kMemos + 1);
     for (int memo = 0; memo < kMemos; ++memo) {
