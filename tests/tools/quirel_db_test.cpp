@@ -3,6 +3,7 @@
 // files that are reported without being read over and over.
 #include "document/local_database.h"
 #include "document/memo_header.h"
+#include "support/new_header.h"
 #include "support/temp_files.h"
 #include "tools/tool_run.h"
 
@@ -230,9 +231,7 @@ TEST_F(QuirelDbTest, ListLinesStayWholeAcrossTheOutputsPieces)
         CLocalDatabase database(m_path);
         ASSERT_EQ(database.CreateFile(), CLocalDatabase::kOk);
         ASSERT_EQ(database.Open(), CLocalDatabase::kOk);
-        MemoHeader header;
-        ResetMemoHeader(header);
-        header.title = title;
+        MemoHeader header = NewHeader(title);
         for (int memo = 0; memo < kMemos; ++memo)
             ASSERT_EQ(database.SaveRecord(-1, header, QStringLiteral(u"本文")), 1);
     }
@@ -261,8 +260,7 @@ TEST_F(QuirelDbTest, ListReadsHeadersOnly)
         CLocalDatabase database(m_path);
         ASSERT_EQ(database.Open(), CLocalDatabase::kOk);
         for (int memo = 0; memo < kMemos; ++memo) {
-            MemoHeader header;
-            ResetMemoHeader(header);
+            MemoHeader header = NewHeader();
             ASSERT_EQ(database.SaveRecord(-1, header, QString(20000, u'本')), 1);
         }
     }
@@ -281,9 +279,7 @@ TEST_F(QuirelDbTest, AHostileIndexIsReportedWithoutReadingItsBlocks)
     for (int slot = 1; slot < kSlots; ++slot)
         SlotEntry{SlotEntry::kInUse, 0xFFFF, 0}.ToBytes(index.data() + slot * SlotEntry::kBytes);
     SlotEntry{SlotEntry::kInUse, 2, 0xFFFF}.ToBytes(index.data());
-    MemoHeader header;
-    ResetMemoHeader(header);
-    header.title = "sound";
+    MemoHeader header = NewHeader("sound");
     WriteBytes(m_path, index);
     QFile file(m_path);
     ASSERT_TRUE(file.open(QIODevice::ReadWrite));
