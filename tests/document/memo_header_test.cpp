@@ -57,6 +57,10 @@ TEST_F(MemoHeaderTest, ImageRoundTripsAndShortBuffersAreRefused)
     MemoHeader read;
     ASSERT_TRUE(MemoHeader::FromBytes(sample.ToBytes() + "rest of the record", read));
     EXPECT_EQ(read, sample);
+    MemoHeader listed;
+    ASSERT_TRUE(MemoHeader::FromBytes(sample.ToBytes(), listed, MemoHeader::Fields::kListed));
+    EXPECT_EQ(listed, (MemoHeader{1234, 4096, 88, u"会議メモ"_s, {}, u"2024-05-01 13:45:09"_s, u"2014/03/05 09:07:00"_s,
+                                  0, {}, 0, 0, {}, 0, MemoHeader::kEndMark})) << "a list's fields and no others";
 
     EXPECT_FALSE(MemoHeader::FromBytes(sample.ToBytes().first(4095), read));
     EXPECT_EQ(read, sample) << "left untouched";
