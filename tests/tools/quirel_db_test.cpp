@@ -221,7 +221,7 @@ qint64 BytesReadBy(const QStringList& arguments)
 
 // A title's tabs and line breaks become spaces, characters of every UTF-8 length come out whole
 // (a lone surrogate as '?'), and every line stays whole where the output is written in pieces
-// (past 64 KiB).
+// (past 64 KiB). export keeps the title's characters in the title.
 TEST_F(QuirelDbTest, ListLinesStayWholeAcrossTheOutputsPieces)
 {
     constexpr int kMemos = 600;
@@ -244,6 +244,10 @@ TEST_F(QuirelDbTest, ListLinesStayWholeAcrossTheOutputsPieces)
         EXPECT_EQ(columns[0], QString::number(memo));
         EXPECT_EQ(columns[2], folded);
     }
+    // export writes the lone surrogate as U+FFFD in its own field, not carried into the next.
+    const QJsonObject exported = JsonLine(RunTool({"export", m_path}).out.section('\n', 0, 0));
+    EXPECT_EQ(exported["title"].toString(), title.chopped(1) + QChar(0xFFFD));
+    EXPECT_EQ(exported["keys"].toString(), QString());
 }
 
 // list reads the index and one header block per memo, never a body: beyond what it reads of an
