@@ -17,7 +17,6 @@
 #include "private_server.h"
 #include "ratio_reporter.h"
 #include "document/rollback_journal.h"
-#include "store/memo_sql.h"
 #include "store/server_store.h"
 #include "support/test_mariadb.h"
 
@@ -186,10 +185,7 @@ void InsertDirect(benchmark::State& state)
         TheServer().Empty();
         state.ResumeTiming();
         for (const Utf8Note& note : notes) {
-            const QByteArray insert = MemoSql::InsertRecord(kTable, EscapeDirect(mysql, note.title), EscapeDirect(mysql, note.keys),
-                                                            EscapeDirect(mysql, note.body), font,
-                                                            "abcdefghijklmnopqrstuvwx", "");
-            if (mysql_real_query(mysql, insert.constData(), insert.size()) != 0)
+            if (!InsertRowDirect(mysql, kTable, note.title, note.keys, note.body, font, "abcdefghijklmnopqrstuvwx", {}))
                 return state.SkipWithError("insert failed");
         }
     }

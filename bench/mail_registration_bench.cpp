@@ -128,11 +128,8 @@ void RegisterDirect(benchmark::State& state)
         state.ResumeTiming();
         for (const Message& message : Messages().messages) {
             const QString attachId = NewAttachId();
-            const QByteArray insert =
-                MemoSql::InsertRecord(kTable, EscapeDirect(mysql, message.title), EscapeDirect(mysql, message.keys),
-                                      EscapeDirect(mysql, message.body), font, attachId.toUtf8(),
-                                      EscapeDirect(mysql, message.mailId));
-            if (mysql_real_query(mysql, insert.constData(), insert.size()) != 0)
+            if (!InsertRowDirect(mysql, kTable, message.title, message.keys, message.body, font, attachId.toUtf8(),
+                                 message.mailId))
                 return state.SkipWithError("insert failed");
             if (!QDir().mkpath(root + attachId) || !QFile::copy(message.attachment, root + attachId + u'/' + kAttachmentName))
                 return state.SkipWithError("copy failed");

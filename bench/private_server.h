@@ -76,6 +76,17 @@ inline QByteArray EscapeDirect(MYSQL* mysql, const QByteArray& text)
     return escaped;
 }
 
+// One memo row of `table` inserted through the client library alone, the way the store's insert
+// goes out: the UTF-8 fields escaped here, the font and AttachID as given. False when refused.
+inline bool InsertRowDirect(MYSQL* mysql, const QString& table, const QByteArray& title, const QByteArray& keys,
+                            const QByteArray& body, const QByteArray& font, const QByteArray& attachId,
+                            const QByteArray& mailId)
+{
+    const QByteArray insert = MemoSql::InsertRecord(table, EscapeDirect(mysql, title), EscapeDirect(mysql, keys),
+                                                    EscapeDirect(mysql, body), font, attachId, EscapeDirect(mysql, mailId));
+    return mysql_real_query(mysql, insert.constData(), insert.size()) == 0;
+}
+
 inline MYSQL* PrivateServer::ConnectDirect() const
 {
     return ok ? ::ConnectDirect(server->Address(), account) : nullptr;

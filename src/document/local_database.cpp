@@ -414,13 +414,16 @@ CLocalDatabase::ReadResult CLocalDatabase::ReadRecord(int slot, MemoHeader& head
 
 CLocalDatabase::ReadResult CLocalDatabase::ReadHeader(int slot, MemoHeader& header, MemoHeader::Fields fields)
 {
-    QByteArray block;
+    // A list reads one header per memo: the block lives on the stack, not on the heap.
+    char block[MemoHeader::kBytes];
+    const SlotEntry entry = Entry(slot);
     MemoHeader read;
-    if (!ReadHeaderBlock(slot, block) || !MemoHeader::FromBytes(block, read, fields))
+    if (!IsRecord(entry) || !ReadInto(entry.Offset(), MemoHeader::kBytes, block)
+        || !MemoHeader::FromBytes(QByteArrayView(block, MemoHeader::kBytes), read, fields))
         return kDamaged;
-    const ReadResult result = Verdict(HeaderFlaws(read, Entry(slot).blocks));
+    const ReadResult result = Verdict(HeaderFlaws(read, entry.blocks));
     if (result != kDamaged)
-        header = read;
+        header = std::move(read);
     return result;
 }
 
@@ -531,15 +534,24 @@ bool CLocalDatabase::IsRecord(const SlotEntry& entry) const
 
 bool CLocalDatabase::ReadAt(qint64 offset, qint64 size, QByteArray& out)
 {
+    if (size < 0)
+        return false;
+    QByteArray bytes(size, Qt::Uninitialized);
+    if (!ReadInto(offset, size, bytes.data()))
+        return false;
+    out = bytes;
+    return true;
+}
+
+bool CLocalDatabase::ReadInto(qint64 offset, qint64 size, char* data)
+{
     // Writes still held by a transaction go out first, so reads see them.
     if (!m_file || offset < 0 || size < 0 || offset > m_size - size || !Flush())
         return false;
-    QByteArray bytes(size, Qt::Uninitialized);
-    if (!m_file->ReadAt(offset, bytes.data(), size))
+    if (!m_file->ReadAt(offset, data, size))
         return false;
     if (m_readThroughJournal)
-        m_journal.Overlay(offset, bytes.data(), size);
-    out = bytes;
+        m_journal.Overlay(offset, data, size);
     return true;
 }
 

@@ -187,6 +187,8 @@ private:
     // cannot be read) and the body area up to its first NUL.
     void SalvageRecord(const SlotEntry& entry, MemoHeader& header, QString& body);
     bool ReadAt(qint64 offset, qint64 size, QByteArray& out);
+    // Reads into `data`, which holds `size` bytes; ReadAt without a buffer of its own.
+    bool ReadInto(qint64 offset, qint64 size, char* data);
     bool CanWrite() const { return m_open && m_mode == OpenMode::kReadWrite && !m_failed; }
     bool Change(const std::function<bool()>& change);
     bool Put(qint64 offset, QByteArray bytes);

@@ -348,7 +348,9 @@ void AppendJsonString(QByteArray& out, QStringView text, QStringEncoder& utf8)
 int Export(ToolStore& store)
 {
     QByteArray line;
-    QStringEncoder utf8(QStringEncoder::Utf8);
+    // Stateless: a lone surrogate at the end of a run becomes U+FFFD there, instead of being held
+    // back and written after the next escape or into the next field.
+    QStringEncoder utf8(QStringEncoder::Utf8, QStringEncoder::Flag::Stateless);
     return store.ExportMemos([&](const QList<MemoField>& fields, const QString& body) {
         line.truncate(0); // keeps its capacity for the next memo
         line += '{';

@@ -4,6 +4,7 @@
 #include "browser/local_pages.h"
 #include "browser/search_words.h"
 #include "document/local_database.h"
+#include "support/new_header.h"
 #include "support/temp_files.h"
 
 #include <QFile>
@@ -38,10 +39,7 @@ protected:
     {
         ASSERT_TRUE(db().BeginTransaction());
         for (qsizetype i = 0; i < memos.size(); ++i) {
-            MemoHeader header;
-            ResetMemoHeader(header);
-            header.title = memos[i].title;
-            header.theKeys = memos[i].keys;
+            MemoHeader header = NewHeader(memos[i].title, memos[i].keys);
             header.createdAt = u"2026/12/01 10:%1"_s.arg(i % 60, 2, 10, QChar(u'0'));
             header.theDateTime = u"2026/12/02 11:%1"_s.arg(i % 60, 2, 10, QChar(u'0'));
             ASSERT_EQ(db().SaveRecord(-1, header, memos[i].body), 1);

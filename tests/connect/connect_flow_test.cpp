@@ -115,8 +115,7 @@ TEST_F(ConnectFlowTest, ASilentHostOffersTheVpnManagerAndTheTypedHostAndUserAreK
     prompts.answers = {kAnswerYes, kAnswerOk, kAnswerYes};
     connector.OnOpenServerDb();
     EXPECT_EQ(silent.Arguments().last(), u"127.0.0.1"_s);
-    WriteBytes(manager, "#!/bin/sh\necho \"$#\" > \"$0.started\"\n");
-    QFile::setPermissions(manager, QFile::ReadOwner | QFile::ExeOwner);
+    WriteScript(manager, "#!/bin/sh\necho \"$#\" > \"$0.started\"\n");
     connector.OnOpenServerDb();
     for (int i = 0; i < 100 && !QFile::exists(manager + u".started"_s); ++i)
         QThread::msleep(50);

@@ -2,21 +2,19 @@
 // arguments and exits with `status`, so the probe's last way is tested anywhere, sending nothing.
 #pragma once
 
+#include "support/scoped_environment.h"
 #include "support/temp_files.h"
 
-#include <QFile>
 #include <QStringList>
 
 class FakePingCommand {
 public:
-    explicit FakePingCommand(int status) : m_path(qgetenv("PATH"))
+    explicit FakePingCommand(int status)
     {
-        const QString script = m_folder.Path(QStringLiteral("ping"));
-        WriteBytes(script, "#!/bin/sh\nprintf '%s\\n' \"$@\" > \"$0.args\"\nexit " + QByteArray::number(status) + "\n");
-        QFile::setPermissions(script, QFile::ReadOwner | QFile::ExeOwner);
-        qputenv("PATH", m_folder.Path({}).toUtf8() + ":" + m_path);
+        WriteScript(m_folder.Path(QStringLiteral("ping")),
+                    "#!/bin/sh\nprintf '%s\\n' \"$@\" > \"$0.args\"\nexit " + QByteArray::number(status) + "\n");
+        m_environment.PrependToPath(m_folder.Path({}));
     }
-    ~FakePingCommand() { qputenv("PATH", m_path); }
 
     QStringList Arguments() const
     {
@@ -25,5 +23,5 @@ public:
 
 private:
     TempFolder m_folder;
-    QByteArray m_path;
+    ScopedEnvironment m_environment;
 };

@@ -4,6 +4,7 @@
 #include "document/local_database.h"
 #include "document/local_database_check.h"
 #include "document/local_memo_store.h"
+#include "support/new_header.h"
 #include "support/temp_files.h"
 
 #include <QFile>
@@ -40,9 +41,7 @@ QByteArray SoundImage()
 {
     QByteArray image(kMiB, '\0');
     SlotEntry{SlotEntry::kInUse, 2, 0}.ToBytes(image.data());
-    MemoHeader header;
-    ResetMemoHeader(header);
-    header.title = "title";
+    MemoHeader header = NewHeader("title");
     header.bodyBytes = 18;
     image += header.ToBytes();
     image += Utf16("memo text").leftJustified(kBlock, '\0');

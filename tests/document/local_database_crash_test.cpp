@@ -9,6 +9,7 @@
 #include "document/local_database.h"
 #include "document/local_database_check.h"
 #include "document/rollback_journal.h"
+#include "support/new_header.h"
 
 #include <gtest/gtest.h>
 #include <cstdlib>
@@ -26,9 +27,7 @@ using Memos = std::map<int, QString>; // slot -> title and body
 // Saves `body` as a new memo (position -1) or over the memo at `position`.
 int Save(CLocalDatabase& db, int position, const QString& body)
 {
-    MemoHeader header;
-    ResetMemoHeader(header);
-    header.title = position < 0 ? QStringLiteral("new") : QStringLiteral("rewritten");
+    MemoHeader header = NewHeader(position < 0 ? QStringLiteral("new") : QStringLiteral("rewritten"));
     header.createdAt = header.theDateTime = QStringLiteral("2026/12/07 10:00:00");
     return db.SaveRecord(position, header, body);
 }

@@ -5,6 +5,7 @@
 #include "document/local_database.h"
 #include "document/local_database_check.h"
 #include "document/rollback_journal.h"
+#include "support/new_header.h"
 #include "support/temp_files.h"
 
 #include <QFile>
@@ -22,13 +23,6 @@ namespace {
 
 constexpr qint64 kMiB = CLocalDatabase::kIndexBytes;
 constexpr qint64 kBlock = CLocalDatabase::kBlockBytes;
-
-MemoHeader NewHeader()
-{
-    MemoHeader header;
-    ResetMemoHeader(header);
-    return header;
-}
 
 SlotEntry InUse(uint16_t blocks, uint32_t first) { return {SlotEntry::kInUse, blocks, first}; }
 SlotEntry Free(uint16_t blocks, uint32_t first) { return {SlotEntry::kFree, blocks, first}; }

@@ -3,6 +3,7 @@
 #include "document/memo_header.h"
 
 #include "platform/settings.h"
+#include "support/new_header.h"
 
 #include <QRegularExpression>
 #include <QSettings>
@@ -25,13 +26,6 @@ QString UnitsAt(const QByteArray& image, qsizetype at, qsizetype units)
     return text;
 }
 
-MemoHeader FreshHeader()
-{
-    MemoHeader header;
-    ResetMemoHeader(header);
-    return header;
-}
-
 class MemoHeaderTest : public testing::Test {
 protected:
     void SetUp() override { QSettings().remove("Font/DefaultFontLog"); }
@@ -39,7 +33,7 @@ protected:
 
 TEST_F(MemoHeaderTest, FreshImageHasEveryFieldAtItsOffset)
 {
-    const QByteArray image = FreshHeader().ToBytes();
+    const QByteArray image = NewHeader().ToBytes();
     ASSERT_EQ(image.size(), 4096);
     const std::pair<qsizetype, int32_t> numbers[] = {{0, 0xABCD}, {4, 4096}, {8, 0},     {2908, 4},
                                                      {2912, -16}, {3004, 9}, {3008, 1}, {4092, 0xDCBA}};
@@ -63,6 +57,10 @@ TEST_F(MemoHeaderTest, ImageRoundTripsAndShortBuffersAreRefused)
     MemoHeader read;
     ASSERT_TRUE(MemoHeader::FromBytes(sample.ToBytes() + "rest of the record", read));
     EXPECT_EQ(read, sample);
+    MemoHeader listed;
+    ASSERT_TRUE(MemoHeader::FromBytes(sample.ToBytes(), listed, MemoHeader::Fields::kListed));
+    EXPECT_EQ(listed, (MemoHeader{1234, 4096, 88, u"会議メモ"_s, {}, u"2024-05-01 13:45:09"_s, u"2014/03/05 09:07:00"_s,
+                                  0, {}, 0, 0, {}, 0, MemoHeader::kEndMark})) << "a list's fields and no others";
 
     EXPECT_FALSE(MemoHeader::FromBytes(sample.ToBytes().first(4095), read));
     EXPECT_EQ(read, sample) << "left untouched";
@@ -76,7 +74,7 @@ TEST_F(MemoHeaderTest, StringsAreBoundedByTheirFields)
         QString* text;
         qsizetype at, units;
     };
-    MemoHeader header = FreshHeader();
+    MemoHeader header = NewHeader();
     const Field fields[] = {{&header.title, 12, 128},        {&header.theKeys, 268, 1280},
                             {&header.createdAt, 2828, 20},   {&header.theDateTime, 2868, 20},
                             {&header.attachId, 3012, 25},    {&header.font.lfFaceName, 2940, 32}};
@@ -101,10 +99,10 @@ TEST_F(MemoHeaderTest, StoredDefaultFontIsUsedOnlyWhenExactly92Bytes)
 {
     const LogFontW chosen{-24, 0, 0, 0, 700, 1, 0, 0, 128, 0, 0, 2, 17, u"IPAGothic"_s};
     ASSERT_TRUE(WriteDefaultFontLog(chosen.ToBytes()));
-    EXPECT_EQ(FreshHeader().font, chosen);
+    EXPECT_EQ(NewHeader().font, chosen);
 
     QSettings().setValue("Font/DefaultFontLog", chosen.ToBytes().first(91));
-    EXPECT_EQ(FreshHeader().font, FallbackMemoFont());
+    EXPECT_EQ(NewHeader().font, FallbackMemoFont());
 }
 
 } // namespace

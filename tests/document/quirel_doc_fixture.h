@@ -6,6 +6,7 @@
 #include "document/quirel_doc.h"
 #include "editor/text_store.h"
 #include "scripted_prompts.h"
+#include "support/new_header.h"
 #include "support/temp_files.h"
 
 #include <gmock/gmock.h>
@@ -36,9 +37,7 @@ protected:
         CLocalDatabase database(path);
         EXPECT_EQ(database.Open(), CLocalDatabase::kOk);
         for (qsizetype i = 0; i < bodies.size(); ++i) {
-            MemoHeader header;
-            ResetMemoHeader(header);
-            header.title = u"memo %1"_s.arg(i + 1);
+            MemoHeader header = NewHeader(u"memo %1"_s.arg(i + 1));
             EXPECT_EQ(database.SaveRecord(-1, header, bodies[i]), 1);
         }
         return path;

@@ -12,32 +12,29 @@ namespace {
 
 const QString kHeader = u"//--*Nubrick--*//"_s;
 
-TEST(ServerShortcutTest, ParsesHostUserAndTable)
+TEST(ServerShortcutTest, ParsesHostUserAndTableAndEachMissingPartFails)
 {
-    EXPECT_EQ(ParseServerShortcut(kHeader + u"h=10.0.0.5;u=yamada;f=memo;"_s),
-              (ServerShortcut{u"10.0.0.5"_s, u"yamada"_s, u"memo"_s}));
-    // Anything between the fields is ignored; values may be empty.
-    EXPECT_EQ(ParseServerShortcut(kHeader + u" note h=hub;  u=;xx f=t=1;trailing"_s),
-              (ServerShortcut{u"hub"_s, QString(), u"t=1"_s}));
-}
-
-TEST(ServerShortcutTest, EachMissingPartFails)
-{
-    const QString incomplete[] = {
-        u"h=hub;u=yamada;f=memo;"_s,                     // no header
-        u" //--*Nubrick--*//h=hub;u=yamada;f=memo;"_s,   // header not at the start
-        u"//--*nubrick--*//h=hub;u=yamada;f=memo;"_s,    // header in another case
-        kHeader + u"u=yamada;f=memo;"_s,                 // no host key
-        kHeader + u"h=hub u=yamada;f=memo;"_s,           // host not ended: "u=" lies in the host
-        kHeader + u"h=hub;f=memo;"_s,                    // no user key
-        kHeader + u"h=hub;u=yamada f=memo;"_s,           // user not ended
-        kHeader + u"h=hub;u=yamada;"_s,                  // no table key
-        kHeader + u"h=hub;u=yamada;f=memo"_s,            // table not ended
-        kHeader + u"f=memo;h=hub;u=yamada;"_s,           // table before the others
-        QString(),
+    const struct {
+        QString text;
+        std::optional<ServerShortcut> parsed;
+    } cases[] = {
+        {kHeader + u"h=10.0.0.5;u=yamada;f=memo;"_s, ServerShortcut{u"10.0.0.5"_s, u"yamada"_s, u"memo"_s}},
+        // Anything between the fields is ignored; values may be empty.
+        {kHeader + u" note h=hub;  u=;xx f=t=1;trailing"_s, ServerShortcut{u"hub"_s, QString(), u"t=1"_s}},
+        {u"h=hub;u=yamada;f=memo;"_s, std::nullopt},                    // no header
+        {u" //--*Nubrick--*//h=hub;u=yamada;f=memo;"_s, std::nullopt},  // header not at the start
+        {u"//--*nubrick--*//h=hub;u=yamada;f=memo;"_s, std::nullopt},   // header in another case
+        {kHeader + u"u=yamada;f=memo;"_s, std::nullopt},                // no host key
+        {kHeader + u"h=hub u=yamada;f=memo;"_s, std::nullopt},          // host not ended: "u=" lies in the host
+        {kHeader + u"h=hub;f=memo;"_s, std::nullopt},                   // no user key
+        {kHeader + u"h=hub;u=yamada f=memo;"_s, std::nullopt},          // user not ended
+        {kHeader + u"h=hub;u=yamada;"_s, std::nullopt},                 // no table key
+        {kHeader + u"h=hub;u=yamada;f=memo"_s, std::nullopt},           // table not ended
+        {kHeader + u"f=memo;h=hub;u=yamada;"_s, std::nullopt},          // table before the others
+        {QString(), std::nullopt},
     };
-    for (const QString& text : incomplete)
-        EXPECT_FALSE(ParseServerShortcut(text)) << text.toStdString();
+    for (const auto& c : cases)
+        EXPECT_EQ(ParseServerShortcut(c.text), c.parsed) << c.text.toStdString();
 }
 
 TEST(ServerShortcutTest, JoinsUpToSixLinesWithoutTheirEnds)

@@ -8,6 +8,7 @@
 #include "document/local_memo_store.h"
 #include "import/local_import_target.h"
 #include "import/ren_import.h"
+#include "support/new_header.h"
 #include "support/temp_files.h"
 
 #include <gtest/gtest.h>
@@ -42,9 +43,7 @@ QStringList Memos(CLocalDatabase& db)
 
 void Add(CLocalDatabase& db, const QString& title, const QString& body)
 {
-    MemoHeader header;
-    ResetMemoHeader(header);
-    header.title = title;
+    MemoHeader header = NewHeader(title);
     ASSERT_EQ(db.SaveRecord(-1, header, body), 1);
 }
 

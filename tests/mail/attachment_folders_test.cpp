@@ -5,6 +5,7 @@
 #include "document/scripted_prompts.h"
 #include "mail/attachment_folder_command.h"
 #include "mail/attachment_folders.h"
+#include "support/scoped_environment.h"
 #include "support/temp_files.h"
 
 #include <QDir>
@@ -73,7 +74,7 @@ protected:
     void SetUp() override
     {
         QDir().mkpath(m_folder.Path("share"));
-        WriteBytes(m_folder.Path("gio"), "#!/bin/sh\n"
+        WriteScript(m_folder.Path("gio"), "#!/bin/sh\n"
                                          "cd \"$(dirname \"$0\")\"\n"
                                          "if [ \"$1\" = mount ]; then\n"
                                          "  echo \"$@\" >> arguments; cat > input\n"
@@ -82,15 +83,12 @@ protected:
                                          "fi\n"
                                          "[ -e mounted ] && echo \"local path: $PWD/share\"\n"
                                          "exit 0\n");
-        QFile::setPermissions(m_folder.Path("gio"), QFile::ReadOwner | QFile::ExeOwner);
-        m_oldPath = qgetenv("PATH");
-        qputenv("PATH", m_folder.Path("").toUtf8() + ":" + m_oldPath);
+        m_environment.PrependToPath(m_folder.Path(""));
         QSettings().remove("Brindle Hub/ShareMounts");
     }
-    void TearDown() override { qputenv("PATH", m_oldPath); }
 
     TempFolder m_folder;
-    QByteArray m_oldPath;
+    ScopedEnvironment m_environment;
     const ShareLogin m_login{"127.0.0.1", "alice", "秘密 pass"};
 };
 

@@ -6,6 +6,7 @@
 #include "mail/message_drop.h"
 #include "msg_builder.h"
 #include "store/server_store_fixture.h"
+#include "support/scoped_environment.h"
 #include "support/temp_files.h"
 
 #include <QDir>
@@ -47,10 +48,8 @@ protected:
         ASSERT_EQ(store.CreateTable("memo"), 1);
         store.SetTableName("memo");
         // The temporary folders of the registration land here, so that a leftover shows.
-        m_oldTmp = qgetenv("TMPDIR");
-        qputenv("TMPDIR", m_temp.Path("").toUtf8());
+        m_environment.Set("TMPDIR", QFile::encodeName(m_temp.Path("")));
     }
-    void TearDown() override { qputenv("TMPDIR", m_oldTmp); }
 
     QString Write(const QString& name, const QByteArray& bytes)
     {
@@ -81,7 +80,7 @@ protected:
     TempFolder m_files;
     TempFolder m_mount;
     TempFolder m_temp;
-    QByteArray m_oldTmp;
+    ScopedEnvironment m_environment;
 };
 
 TEST_F(MailRegistrationTest, EachMessageBecomesAMemoWithItsFilesInItsFolder)

@@ -6,6 +6,7 @@
 #include "editor/text_store.h"
 #include "mail/mail_sending.h"
 #include "store/server_store_fixture.h"
+#include "support/scoped_environment.h"
 #include "support/temp_files.h"
 
 #include <QDir>
@@ -60,19 +61,18 @@ protected:
         for (const char* program : {"thunderbird", "mailer"}) {
             const QString path = m_home.Path(QStringLiteral("bin/%1").arg(program));
             QDir().mkpath(m_home.Path("bin"));
-            WriteBytes(path, "#!/bin/sh\nprintf '%s\\n' \"$@\" > \"$0.args\"\n");
-            QFile::setPermissions(path, QFile::ReadOwner | QFile::ExeOwner);
+            WriteScript(path, "#!/bin/sh\nprintf '%s\\n' \"$@\" > \"$0.args\"\n");
             QDir().mkpath(m_home.Path("data/applications"));
             WriteBytes(m_home.Path(QStringLiteral("data/applications/%1.desktop").arg(program)),
                        "[Desktop Entry]\nType=Application\nName=Mail\nExec=" + path.toUtf8() + " %u\n");
         }
         QDir().mkpath(m_home.Path("config"));
-        SetEnvironment("XDG_DATA_HOME", m_home.Path("data").toUtf8());
-        SetEnvironment("XDG_CONFIG_HOME", m_home.Path("config").toUtf8());
-        SetEnvironment("XDG_DATA_DIRS", m_home.Path("none").toUtf8());
-        SetEnvironment("XDG_CURRENT_DESKTOP", "X-Generic");
-        SetEnvironment("DISPLAY", ":99"); // xdg-open hands a URI to a handler only with a display
-        SetEnvironment("MAILER", {});
+        m_environment.Set("XDG_DATA_HOME", m_home.Path("data").toUtf8());
+        m_environment.Set("XDG_CONFIG_HOME", m_home.Path("config").toUtf8());
+        m_environment.Set("XDG_DATA_DIRS", m_home.Path("none").toUtf8());
+        m_environment.Set("XDG_CURRENT_DESKTOP", "X-Generic");
+        m_environment.Set("DISPLAY", ":99"); // xdg-open hands a URI to a handler only with a display
+        m_environment.Set("MAILER", {});
 
         auto server = std::make_unique<CServerStore>(prompts);
         ASSERT_EQ(server->Connect(account.user, account.password, account.user, HostField()), 1);
@@ -81,18 +81,6 @@ protected:
         m_folder = m_mount.Path("Quirel/memo/abcdefghijklmnopqrstuvxw");
         QDir().mkpath(m_folder);
     }
-    void TearDown() override
-    {
-        for (const auto& [name, value] : m_oldEnvironment)
-            value.isNull() ? qunsetenv(name) : qputenv(name, value);
-    }
-
-    void SetEnvironment(const char* name, const QByteArray& value)
-    {
-        m_oldEnvironment.emplace_back(name, qgetenv(name));
-        value.isEmpty() ? qunsetenv(name) : qputenv(name, value);
-    }
-
     void UseMailProgram(const char* program)
     {
         WriteBytes(m_home.Path("config/mimeapps.list"),
@@ -139,7 +127,7 @@ protected:
     TempFolder m_home;
     TempFolder m_mount;
     QString m_folder;
-    std::vector<std::pair<const char*, QByteArray>> m_oldEnvironment;
+    ScopedEnvironment m_environment;
 };
 
 TEST_F(MailSendingTest, EachMailProgramGetsTheSubjectTheWholeBodyAndTheFolderFiles)

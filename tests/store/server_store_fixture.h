@@ -4,6 +4,7 @@
 
 #include "document/scripted_prompts.h"
 #include "store/server_store.h"
+#include "support/new_header.h"
 #include "support/test_account.h"
 
 #include <gtest/gtest.h>
@@ -24,13 +25,3 @@ protected:
     ScriptedPrompts prompts;
     CServerStore store{prompts};
 };
-
-// A new memo's header with the given title and keys.
-inline MemoHeader NewHeader(const QString& title = {}, const QString& keys = {})
-{
-    MemoHeader header;
-    ResetMemoHeader(header);
-    header.title = title;
-    header.theKeys = keys;
-    return header;
-}

@@ -26,3 +26,9 @@ void WriteBytes(const QString& path, const QByteArray& bytes)
     ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate)) << path.toStdString();
     ASSERT_EQ(file.write(bytes), bytes.size());
 }
+
+void WriteScript(const QString& path, const QByteArray& script)
+{
+    WriteBytes(path, script);
+    EXPECT_TRUE(QFile::setPermissions(path, QFile::ReadOwner | QFile::ExeOwner)) << path.toStdString();
+}

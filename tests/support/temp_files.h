@@ -1,4 +1,5 @@
-// Small file helpers for tests: a private folder per test and whole-file reads and writes.
+// Small file helpers for tests: a private folder per test, whole-file reads and writes, and
+// stand-in programs written as shell scripts.
 #pragma once
 
 #include <QByteArray>
@@ -16,3 +17,5 @@ private:
 
 QByteArray ReadBytes(const QString& path);
 void WriteBytes(const QString& path, const QByteArray& bytes);
+// Writes `script` (starting "#!/bin/sh") as a program its owner may run.
+void WriteScript(const QString& path, const QByteArray& script);

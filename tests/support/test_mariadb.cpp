@@ -58,6 +58,17 @@ QString CurrentUserName()
     return entry ? QString::fromLocal8Bit(entry->pw_name) : QStringLiteral("root");
 }
 
+// The state letter of /proc/PID/stat (R, S, T for stopped, Z for a zombie...), or 0 when gone.
+char ProcessState(pid_t pid)
+{
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly))
+        return 0;
+    const QByteArray line = stat.readAll();
+    const qsizetype close = line.lastIndexOf(')');
+    return close >= 0 && close + 2 < line.size() ? line[close + 2] : 0;
+}
+
 // Gone, or a zombie nobody reaps: a server started by an earlier process is not our child.
 bool ProcessIsGone(pid_t pid)
 {
@@ -66,12 +77,8 @@ bool ProcessIsGone(pid_t pid)
         return true;
     if (kill(pid, 0) != 0 && errno == ESRCH)
         return true;
-    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
-    if (!stat.open(QIODevice::ReadOnly))
-        return true;
-    const QByteArray line = stat.readAll();
-    const qsizetype close = line.lastIndexOf(')');
-    return close >= 0 && line.mid(close + 2, 1) == "Z";
+    const char state = ProcessState(pid);
+    return state == 0 || state == 'Z';
 }
 
 // Sends `signal` (after SIGCONT, so that a paused server acts on it) and waits until it is gone.
@@ -218,6 +225,17 @@ void TestMariaDbServer::Signal(int signal)
 {
     if (m_pid > 0)
         kill(m_pid, signal);
+}
+
+void TestMariaDbServer::Pause()
+{
+    Signal(SIGSTOP);
+    // A stop takes effect when the server's threads next run: a statement sent before then
+    // could still be served.
+    QElapsedTimer waited;
+    waited.start();
+    while (m_pid > 0 && ProcessState(m_pid) != 'T' && waited.elapsed() < kStartWaitMs)
+        QThread::msleep(5);
 }
 
 void TestMariaDbServer::End(int signal)

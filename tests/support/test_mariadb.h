@@ -46,9 +46,9 @@ public:
     bool Restart(QString& error);
     // SIGTERM, then waits until the process is gone.
     void Stop() { End(SIGTERM); }
-    // Faults: SIGKILL (waits until gone), SIGSTOP and SIGCONT.
+    // Faults: SIGKILL (waits until gone), SIGSTOP (waits until stopped) and SIGCONT.
     void Kill() { End(SIGKILL); }
-    void Pause() { Signal(SIGSTOP); }
+    void Pause();
     void Resume() { Signal(SIGCONT); }
     // Leaves the server running when this object dies (the fixture's setup).
     void Release() { m_released = true; }

@@ -3,6 +3,7 @@
 // files that are reported without being read over and over.
 #include "document/local_database.h"
 #include "document/memo_header.h"
+#include "support/new_header.h"
 #include "support/temp_files.h"
 #include "tools/tool_run.h"
 
@@ -218,23 +219,23 @@ qint64 BytesReadBy(const QStringList& arguments)
     return -1;
 }
 
-// A title's tabs and line breaks become spaces, and every line stays whole where the output is
-// written in pieces (past 64 Ki characters).
+// A title's tabs and line breaks become spaces, characters of every UTF-8 length come out whole
+// (a lone surrogate as '?'), and every line stays whole where the output is written in pieces
+// (past 64 KiB). export keeps the title's characters in the title.
 TEST_F(QuirelDbTest, ListLinesStayWholeAcrossTheOutputsPieces)
 {
     constexpr int kMemos = 600;
-    const QString title = QStringLiteral(u"題\t名\n") + QString(117, u'字') + u'\r';
+    const QString ends = QStringLiteral(u"é\U0001F600") + QChar(0xD800);
+    const QString title = QStringLiteral(u"題\t名\n") + QString(117, u'字') + u'\r' + ends;
     {
         CLocalDatabase database(m_path);
         ASSERT_EQ(database.CreateFile(), CLocalDatabase::kOk);
         ASSERT_EQ(database.Open(), CLocalDatabase::kOk);
-        MemoHeader header;
-        ResetMemoHeader(header);
-        header.title = title;
+        MemoHeader header = NewHeader(title);
         for (int memo = 0; memo < kMemos; ++memo)
             ASSERT_EQ(database.SaveRecord(-1, header, QStringLiteral(u"本文")), 1);
     }
-    const QString folded = QStringLiteral(u"題 名 ") + QString(117, u'字') + u' ';
+    const QString folded = QStringLiteral(u"題 名 ") + QString(117, u'字') + QStringLiteral(u" é\U0001F600?");
     const QStringList lines = RunTool({"list", m_path}).out.split('\n');
     ASSERT_EQ(lines.size(), kMemos + 1);
     for (int memo = 0; memo < kMemos; ++memo) {
@@ -243,6 +244,10 @@ TEST_F(QuirelDbTest, ListLinesStayWholeAcrossTheOutputsPieces)
         EXPECT_EQ(columns[0], QString::number(memo));
         EXPECT_EQ(columns[2], folded);
     }
+    // export writes the lone surrogate as U+FFFD in its own field, not carried into the next.
+    const QJsonObject exported = JsonLine(RunTool({"export", m_path}).out.section('\n', 0, 0));
+    EXPECT_EQ(exported["title"].toString(), title.chopped(1) + QChar(0xFFFD));
+    EXPECT_EQ(exported["keys"].toString(), QString());
 }
 
 // list reads the index and one header block per memo, never a body: beyond what it reads of an
@@ -259,8 +264,7 @@ TEST_F(QuirelDbTest, ListReadsHeadersOnly)
         CLocalDatabase database(m_path);
         ASSERT_EQ(database.Open(), CLocalDatabase::kOk);
         for (int memo = 0; memo < kMemos; ++memo) {
-            MemoHeader header;
-            ResetMemoHeader(header);
+            MemoHeader header = NewHeader();
             ASSERT_EQ(database.SaveRecord(-1, header, QString(20000, u'本')), 1);
         }
     }
@@ -279,9 +283,7 @@ TEST_F(QuirelDbTest, AHostileIndexIsReportedWithoutReadingItsBlocks)
     for (int slot = 1; slot < kSlots; ++slot)
         SlotEntry{SlotEntry::kInUse, 0xFFFF, 0}.ToBytes(index.data() + slot * SlotEntry::kBytes);
     SlotEntry{SlotEntry::kInUse, 2, 0xFFFF}.ToBytes(index.data());
-    MemoHeader header;
-    ResetMemoHeader(header);
-    header.title = "sound";
+    MemoHeader header = NewHeader("sound");
     WriteBytes(m_path, index);
     QFile file(m_path);
     ASSERT_TRUE(file.open(QIODevice::ReadWrite));
