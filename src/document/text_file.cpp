@@ -11,6 +11,7 @@
 #include <QtEndian>
 #include <algorithm>
 #include <cerrno>
+#include <future>
 #ifdef __GLIBC__
 #include <malloc.h>
 #endif
@@ -44,6 +45,15 @@ bool IsUtf8Sample(QByteArrayView sample)
     return !decoder.hasError();
 }
 
+// Removes the first `count` bytes by moving the rest to the front. QByteArray would instead
+// advance its start, and the next growth would then copy into a new block: each piece of the
+// file would touch fresh pages.
+void DropFront(QByteArray& bytes, qsizetype count)
+{
+    std::copy(bytes.begin() + count, bytes.end(), bytes.begin());
+    bytes.truncate(bytes.size() - count);
+}
+
 TextEncoding DetectEncoding(QByteArrayView sample)
 {
     if (IsTextUnicode(sample))
@@ -56,11 +66,14 @@ TextEncoding DetectEncoding(QByteArrayView sample)
 // Decodes a file's bytes as they are read, into lines passed on one at a time. Only whole
 // characters are decoded at once: in UTF-16LE every even-length stretch, in byte encodings
 // the bytes up to the last LF, since neither CR nor LF can be part of a multi-byte character.
-// The decoded units go into one buffer kept from group to group, so a load makes no whole-text
-// copy. Byte encodings drop every CR byte before converting; then, in every encoding, LF ends
-// a line and a CR right before it belongs to the line end (a lone CR stays in the text). After
-// the last LF, what remains is a line only when it is not empty. UTF-16LE ignores an odd final
+// Byte encodings drop every CR byte before converting; then, in every encoding, LF ends a line
+// and a CR right before it belongs to the line end (a lone CR stays in the text). After the
+// last LF, what remains is a line only when it is not empty. UTF-16LE ignores an odd final
 // byte.
+// Decoding a group takes about as long as making paragraphs of it, so a second thread decodes
+// each group while this one passes on the lines of the group before. The two take turns with
+// two pairs of buffers kept for the whole load, so a load makes no whole-text copy. The system
+// code page is for one thread only: it is decoded on this one, in turn.
 class LineDecoder {
 public:
     LineDecoder(TextEncoding encoding, const CodePage& ansi, const CTextStore::ParagraphSink& add)
@@ -68,8 +81,9 @@ public:
     {
     }
 
-    // Decodes what `bytes` holds of whole characters and passes on the lines it completes (all
-    // of them at the end); the rest stays in `bytes`. The bytes from `fresh` on are new.
+    // Takes what `bytes` holds of whole characters to decode, and passes on the lines that the
+    // group taken before completes (all of them at the end); the rest stays in `bytes`. The
+    // bytes from `fresh` on are new.
     void Decode(QByteArray& bytes, qsizetype fresh, bool atEnd)
     {
         if (m_encoding != kEncodingUnicode && QByteArrayView(bytes).sliced(fresh).contains('\r')) // memchr: fast
@@ -77,44 +91,91 @@ public:
         const qsizetype whole = m_encoding == kEncodingUnicode ? bytes.size() & ~qsizetype(1)
                                 : atEnd                        ? bytes.size()
                                                                : bytes.lastIndexOf('\n') + 1;
-        AppendUnits(QByteArrayView(bytes).first(whole));
-        bytes.remove(0, whole);
-        PassLines(atEnd);
-    }
-
-private:
-    void AppendUnits(QByteArrayView bytes)
-    {
-        const qsizetype used = m_units.size();
-        if (m_encoding == kEncodingUnicode) {
-            m_units.resize(used + bytes.size() / 2);
-            qFromLittleEndian<char16_t>(bytes.data(), bytes.size() / 2, m_units.data() + used);
-        } else if (m_encoding == kEncodingUtf8) {
-            m_units.resize(used + m_utf8.requiredSpace(bytes.size()));
-            m_units.truncate(m_utf8.appendToBuffer(m_units.data() + used, bytes) - m_units.constData());
-        } else {
-            m_units += m_ansi.Decode(bytes);
+        std::future<void> decoding;
+        Group* taken = nullptr;
+        if (whole > 0 || atEnd) { // a long line still coming has nothing to decode yet
+            taken = &m_groups[m_pending == &m_groups[0] ? 1 : 0];
+            taken->bytes.resize(whole);
+            std::copy_n(bytes.constData(), whole, taken->bytes.data());
+            DropFront(bytes, whole);
+            decoding = std::async(m_encoding == kEncodingAnsi ? std::launch::deferred
+                                                              : std::launch::async | std::launch::deferred,
+                                  [this, taken] { DecodeGroup(*taken); });
+        }
+        if (m_pending) {
+            m_decoding.get();
+            PassLines(m_pending->units, false);
+        }
+        m_pending = taken;
+        m_decoding = std::move(decoding);
+        if (atEnd) {
+            m_decoding.get();
+            PassLines(m_pending->units, true);
         }
     }
 
-    void PassLines(bool atEnd)
+private:
+    struct Group {
+        QByteArray bytes;
+        QString units;
+    };
+
+    void DecodeGroup(Group& group) const
     {
-        QStringView rest = m_units;
+        const QByteArrayView bytes = group.bytes;
+        if (m_encoding == kEncodingUnicode) {
+            group.units.resize(bytes.size() / 2);
+            qFromLittleEndian<char16_t>(bytes.data(), bytes.size() / 2, group.units.data());
+        } else if (m_encoding == kEncodingUtf8) {
+            // Each group on its own, like the whole file at once. Unlike QString::fromUtf8, this
+            // keeps a U+FEFF that follows the mark.
+            QStringDecoder utf8(QStringConverter::Utf8,
+                                QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
+            group.units.resize(utf8.requiredSpace(bytes.size()));
+            group.units.truncate(utf8.appendToBuffer(group.units.data(), bytes) - group.units.constData());
+        } else {
+            group.units = m_ansi.Decode(bytes);
+        }
+    }
+
+    // Passes on the lines that `units` completes; a line begun in an earlier group waits in
+    // m_start until its end comes.
+    void PassLines(QStringView units, bool atEnd)
+    {
+        if (!m_start.isEmpty()) {
+            const qsizetype end = units.indexOf(u'\n');
+            m_start += units.first(end < 0 ? units.size() : end + 1);
+            units = units.sliced(end < 0 ? units.size() : end + 1);
+            if (end < 0 && !atEnd)
+                return;
+            PassWholeLines(m_start, atEnd);
+            m_start.truncate(0);
+        }
+        m_start += PassWholeLines(units, atEnd);
+    }
+
+    // Passes on every line of `units` that ends in LF, and at the end what follows the last
+    // one; returns what it did not pass on.
+    QStringView PassWholeLines(QStringView units, bool atEnd)
+    {
+        QStringView rest = units;
         for (qsizetype end; (end = rest.indexOf(u'\n')) >= 0; rest = rest.sliced(end + 1))
             m_add(rest.first(end).endsWith(u'\r') ? rest.first(end - 1) : rest.first(end));
-        if (atEnd && !rest.isEmpty())
+        if (atEnd && !rest.isEmpty()) {
             m_add(rest);
-        m_units.remove(0, m_units.size() - rest.size());
+            return {};
+        }
+        return rest;
     }
 
     const TextEncoding m_encoding;
     const CodePage& m_ansi;
     const CTextStore::ParagraphSink& m_add;
-    // Groups of whole lines are decoded on their own, like the whole file at once. Unlike
-    // QString::fromUtf8, this keeps a U+FEFF that follows the mark.
-    QStringDecoder m_utf8{QStringConverter::Utf8,
-                          QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom};
-    QString m_units; // decoded and not passed on yet: the start of a line
+    Group m_groups[2];
+    Group* m_pending = nullptr;   // taken last, its lines not passed on yet
+    std::future<void> m_decoding; // of m_pending; declared after the groups, so that it is
+                                  // waited for before they go
+    QString m_start;               // the start of a line that a later group ends
 };
 
 // Appends up to one read's worth of the file to `bytes`; the count read, 0 at the end, -1 on
