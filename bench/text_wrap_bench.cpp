@@ -5,9 +5,8 @@
 //     timing and reused by every iteration.
 // (b) Open/<shape>: ReadTextFile of the file into a new store, then a relayout with
 //     remeasuring through the view's FontMeasurer at the default page width (offscreen).
-// After the run it prints (b)/(a) per shape as a ratio of medians (real time, and the CPU time
-// of all the process's threads), and the memory the loaded store holds per UTF-16 byte of
-// the text: after the load, and at the peak during it.
+// After the run it prints (b)/(a) per shape as a ratio of medians, and the memory the loaded
+// store holds per UTF-16 byte of the text: after the load, and at the peak during it.
 #include "document/text_file.h"
 #include "editor/page_format.h"
 #include "editor/text_store.h"
@@ -28,10 +27,7 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
-#include <map>
 #include <optional>
-#include <string>
-#include <utility>
 #include <malloc.h>
 
 namespace {
@@ -102,6 +98,11 @@ void Open(benchmark::State& state, const TextShape& shape)
     state.SetBytesProcessed(state.iterations() * file.bytes.size());
 }
 
+BENCHMARK_CAPTURE(Decode, paragraphs, kParagraphs)->Unit(benchmark::kMillisecond)->Repetitions(kRepetitions);
+BENCHMARK_CAPTURE(Open, paragraphs, kParagraphs)->Unit(benchmark::kMillisecond)->Repetitions(kRepetitions);
+BENCHMARK_CAPTURE(Decode, memo_lines, kMemoLines)->Unit(benchmark::kMillisecond)->Repetitions(kRepetitions);
+BENCHMARK_CAPTURE(Open, memo_lines, kMemoLines)->Unit(benchmark::kMillisecond)->Repetitions(kRepetitions);
+
 // Resident memory of an open store per UTF-16 byte of its text: after the load (the store
 // returns its freed heap itself) and at the peak during it, beside the same process after a
 // load of the same text was freed.
@@ -137,17 +138,6 @@ int main(int argc, char** argv)
     // Memory first, while the heap holds nothing of earlier loads.
     PrintStoreMemory(kMemoLines, 3);
     PrintStoreMemory(kParagraphs, 2.5);
-    for (const TextShape* shape : {&kParagraphs, &kMemoLines}) {
-        using Function = void (*)(benchmark::State&, const TextShape&);
-        for (const auto& [name, function] : {std::pair<const char*, Function>{"Decode", Decode}, {"Open", Open}}) {
-            // The load decodes on a second thread: the CPU time is the whole process's, both sides.
-            benchmark::RegisterBenchmark((std::string(name) + "/" + shape->name).c_str(), function, *shape)
-                ->Unit(benchmark::kMillisecond)
-                ->Repetitions(kRepetitions)
-                ->MeasureProcessCPUTime()
-                ->UseRealTime();
-        }
-    }
     RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     reporter.PrintRatio("Open/paragraphs", "Decode/paragraphs", 1.5);
