@@ -11,7 +11,6 @@
 #include <QtEndian>
 #include <algorithm>
 #include <cerrno>
-#include <future>
 #ifdef __GLIBC__
 #include <malloc.h>
 #endif
@@ -45,13 +44,16 @@ bool IsUtf8Sample(QByteArrayView sample)
     return !decoder.hasError();
 }
 
-// Removes the first `count` bytes by moving the rest to the front. QByteArray would instead
-// advance its start, and the next growth would then copy into a new block: each piece of the
-// file would touch fresh pages.
-void DropFront(QByteArray& bytes, qsizetype count)
+// Removes the first `count` elements by moving the rest to the front. QString and QByteArray
+// would instead advance their start, and the next growth would then copy into a new block:
+// each piece of the file would touch fresh pages.
+template <typename Buffer>
+void DropFront(Buffer& buffer, qsizetype count)
 {
-    std::copy(bytes.begin() + count, bytes.end(), bytes.begin());
-    bytes.truncate(bytes.size() - count);
+    if (count == 0) // a long line still coming: nothing moves
+        return;
+    std::copy(buffer.begin() + count, buffer.end(), buffer.begin());
+    buffer.truncate(buffer.size() - count);
 }
 
 TextEncoding DetectEncoding(QByteArrayView sample)
@@ -66,14 +68,11 @@ TextEncoding DetectEncoding(QByteArrayView sample)
 // Decodes a file's bytes as they are read, into lines passed on one at a time. Only whole
 // characters are decoded at once: in UTF-16LE every even-length stretch, in byte encodings
 // the bytes up to the last LF, since neither CR nor LF can be part of a multi-byte character.
-// Byte encodings drop every CR byte before converting; then, in every encoding, LF ends a line
-// and a CR right before it belongs to the line end (a lone CR stays in the text). After the
-// last LF, what remains is a line only when it is not empty. UTF-16LE ignores an odd final
+// The decoded units go into one buffer kept from group to group, so a load makes no whole-text
+// copy. Byte encodings drop every CR byte before converting; then, in every encoding, LF ends
+// a line and a CR right before it belongs to the line end (a lone CR stays in the text). After
+// the last LF, what remains is a line only when it is not empty. UTF-16LE ignores an odd final
 // byte.
-// Decoding a group takes about as long as making paragraphs of it, so a second thread decodes
-// each group while this one passes on the lines of the group before. The two take turns with
-// two pairs of buffers kept for the whole load, so a load makes no whole-text copy. The system
-// code page is for one thread only: it is decoded on this one, in turn.
 class LineDecoder {
 public:
     LineDecoder(TextEncoding encoding, const CodePage& ansi, const CTextStore::ParagraphSink& add)
@@ -81,9 +80,8 @@ public:
     {
     }
 
-    // Takes what `bytes` holds of whole characters to decode, and passes on the lines that the
-    // group taken before completes (all of them at the end); the rest stays in `bytes`. The
-    // bytes from `fresh` on are new.
+    // Decodes what `bytes` holds of whole characters and passes on the lines it completes (all
+    // of them at the end); the rest stays in `bytes`. The bytes from `fresh` on are new.
     void Decode(QByteArray& bytes, qsizetype fresh, bool atEnd)
     {
         if (m_encoding != kEncodingUnicode && QByteArrayView(bytes).sliced(fresh).contains('\r')) // memchr: fast
@@ -91,91 +89,44 @@ public:
         const qsizetype whole = m_encoding == kEncodingUnicode ? bytes.size() & ~qsizetype(1)
                                 : atEnd                        ? bytes.size()
                                                                : bytes.lastIndexOf('\n') + 1;
-        std::future<void> decoding;
-        Group* taken = nullptr;
-        if (whole > 0 || atEnd) { // a long line still coming has nothing to decode yet
-            taken = &m_groups[m_pending == &m_groups[0] ? 1 : 0];
-            taken->bytes.resize(whole);
-            std::copy_n(bytes.constData(), whole, taken->bytes.data());
-            DropFront(bytes, whole);
-            decoding = std::async(m_encoding == kEncodingAnsi ? std::launch::deferred
-                                                              : std::launch::async | std::launch::deferred,
-                                  [this, taken] { DecodeGroup(*taken); });
-        }
-        if (m_pending) {
-            m_decoding.get();
-            PassLines(m_pending->units, false);
-        }
-        m_pending = taken;
-        m_decoding = std::move(decoding);
-        if (atEnd) {
-            m_decoding.get();
-            PassLines(m_pending->units, true);
-        }
+        AppendUnits(QByteArrayView(bytes).first(whole));
+        DropFront(bytes, whole);
+        PassLines(atEnd);
     }
 
 private:
-    struct Group {
-        QByteArray bytes;
-        QString units;
-    };
-
-    void DecodeGroup(Group& group) const
+    void AppendUnits(QByteArrayView bytes)
     {
-        const QByteArrayView bytes = group.bytes;
+        const qsizetype used = m_units.size();
         if (m_encoding == kEncodingUnicode) {
-            group.units.resize(bytes.size() / 2);
-            qFromLittleEndian<char16_t>(bytes.data(), bytes.size() / 2, group.units.data());
+            m_units.resize(used + bytes.size() / 2);
+            qFromLittleEndian<char16_t>(bytes.data(), bytes.size() / 2, m_units.data() + used);
         } else if (m_encoding == kEncodingUtf8) {
-            // Each group on its own, like the whole file at once. Unlike QString::fromUtf8, this
-            // keeps a U+FEFF that follows the mark.
-            QStringDecoder utf8(QStringConverter::Utf8,
-                                QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
-            group.units.resize(utf8.requiredSpace(bytes.size()));
-            group.units.truncate(utf8.appendToBuffer(group.units.data(), bytes) - group.units.constData());
+            m_units.resize(used + m_utf8.requiredSpace(bytes.size()));
+            m_units.truncate(m_utf8.appendToBuffer(m_units.data() + used, bytes) - m_units.constData());
         } else {
-            group.units = m_ansi.Decode(bytes);
+            m_units += m_ansi.Decode(bytes);
         }
     }
 
-    // Passes on the lines that `units` completes; a line begun in an earlier group waits in
-    // m_start until its end comes.
-    void PassLines(QStringView units, bool atEnd)
+    void PassLines(bool atEnd)
     {
-        if (!m_start.isEmpty()) {
-            const qsizetype end = units.indexOf(u'\n');
-            m_start += units.first(end < 0 ? units.size() : end + 1);
-            units = units.sliced(end < 0 ? units.size() : end + 1);
-            if (end < 0 && !atEnd)
-                return;
-            PassWholeLines(m_start, atEnd);
-            m_start.truncate(0);
-        }
-        m_start += PassWholeLines(units, atEnd);
-    }
-
-    // Passes on every line of `units` that ends in LF, and at the end what follows the last
-    // one; returns what it did not pass on.
-    QStringView PassWholeLines(QStringView units, bool atEnd)
-    {
-        QStringView rest = units;
+        QStringView rest = m_units;
         for (qsizetype end; (end = rest.indexOf(u'\n')) >= 0; rest = rest.sliced(end + 1))
             m_add(rest.first(end).endsWith(u'\r') ? rest.first(end - 1) : rest.first(end));
-        if (atEnd && !rest.isEmpty()) {
+        if (atEnd && !rest.isEmpty())
             m_add(rest);
-            return {};
-        }
-        return rest;
+        DropFront(m_units, m_units.size() - rest.size());
     }
 
     const TextEncoding m_encoding;
     const CodePage& m_ansi;
     const CTextStore::ParagraphSink& m_add;
-    Group m_groups[2];
-    Group* m_pending = nullptr;   // taken last, its lines not passed on yet
-    std::future<void> m_decoding; // of m_pending; declared after the groups, so that it is
-                                  // waited for before they go
-    QString m_start;               // the start of a line that a later group ends
+    // Groups of whole lines are decoded on their own, like the whole file at once. Unlike
+    // QString::fromUtf8, this keeps a U+FEFF that follows the mark.
+    QStringDecoder m_utf8{QStringConverter::Utf8,
+                          QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom};
+    QString m_units; // decoded and not passed on yet: the start of a line
 };
 
 // Appends up to one read's worth of the file to `bytes`; the count read, 0 at the end, -1 on
