@@ -44,6 +44,18 @@ bool IsUtf8Sample(QByteArrayView sample)
     return !decoder.hasError();
 }
 
+// Removes the first `count` elements by moving the rest to the front. QString and QByteArray
+// would instead advance their start, and the next growth would then copy into a new block:
+// each piece of the file would touch fresh pages.
+template <typename Buffer>
+void DropFront(Buffer& buffer, qsizetype count)
+{
+    if (count == 0) // a long line still coming: nothing moves
+        return;
+    std::copy(buffer.begin() + count, buffer.end(), buffer.begin());
+    buffer.truncate(buffer.size() - count);
+}
+
 TextEncoding DetectEncoding(QByteArrayView sample)
 {
     if (IsTextUnicode(sample))
@@ -78,7 +90,7 @@ public:
                                 : atEnd                        ? bytes.size()
                                                                : bytes.lastIndexOf('\n') + 1;
         AppendUnits(QByteArrayView(bytes).first(whole));
-        bytes.remove(0, whole);
+        DropFront(bytes, whole);
         PassLines(atEnd);
     }
 
@@ -104,7 +116,7 @@ private:
             m_add(rest.first(end).endsWith(u'\r') ? rest.first(end - 1) : rest.first(end));
         if (atEnd && !rest.isEmpty())
             m_add(rest);
-        m_units.remove(0, m_units.size() - rest.size());
+        DropFront(m_units, m_units.size() - rest.size());
     }
 
     const TextEncoding m_encoding;

@@ -24,8 +24,9 @@ QString EncodingName(int encoding);
 
 // Reads the whole file from its start: fills the store with one paragraph per line, sets the
 // encoding found and clears the edited flag. The file is decoded piece by piece as it is read,
-// with no copy of the whole text, and the heap freed by the load is returned to the system. When the file cannot be read the result is false,
-// `error` (when given) says why, and the store is left as it was.
+// with no copy of the whole text, and the heap freed by the load is returned to the system.
+// When the file cannot be read the result is false, `error` (when given) says why, and the
+// store is left as it was.
 bool ReadTextFile(QIODevice& file, CTextStore& store, const CodePage& ansi, QString* error = nullptr);
 bool ReadTextFile(const QString& path, CTextStore& store, const CodePage& ansi, QString* error = nullptr);
 

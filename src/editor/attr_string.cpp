@@ -109,9 +109,9 @@ void CAttrString::Remove(qsizetype position, qsizetype count)
     ResizeWords(Length());
 }
 
-void CAttrString::SetText(const QString& text)
+void CAttrString::SetText(QString text)
 {
-    m_text = text;
+    m_text = std::move(text);
     ResizeWords(Length());
     ResetAttributes();
 }

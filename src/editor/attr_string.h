@@ -38,7 +38,7 @@ public:
     void Insert(qsizetype position, const CAttrString& other);
     void Remove(qsizetype position, qsizetype count);
 
-    void SetText(const QString& text);                                         // all words 0
+    void SetText(QString text);                                                // all words 0
     bool SetTextAndAttributes(const QString& text, std::vector<uint16_t> words); // sizes must match
     void ResetAttributes();                                                    // all words 0
 

@@ -64,7 +64,7 @@ CTextPara* NewParagraph(QStringView line)
     text.reserve(line.size() + 1); // exact size: a store holds many paragraphs
     text.append(line).append(u'\n');
     auto* para = new CTextPara;
-    para->text.SetText(text);
+    para->text.SetText(std::move(text));
     return para;
 }
 
@@ -441,9 +441,16 @@ void CTextStore::DeleteRange(TextPosition from, TextPosition to, const WrapSetti
 
 void CTextStore::RelayoutAll(const WrapSettings& wrap, bool remeasure)
 {
+    // Numbered in the same walk: a second walk of a long chain costs a cache miss per node.
     CLineWrapper wrapper(wrap);
-    for (CTextPara* para = m_first; para; para = para->next)
-        wrapper.Wrap(*para, remeasure);
+    int ordinal = 0;
+    int firstLine = 0;
+    for (CTextPara* para = m_first; para; para = para->next) {
+        para->ordinal = ordinal++;
+        para->firstLine = firstLine;
+        firstLine += wrapper.Wrap(*para, remeasure);
+    }
     m_cachePara = nullptr;
-    RenumberAfter(nullptr);
+    m_totalLines = firstLine;
+    m_renumbered += ordinal;
 }

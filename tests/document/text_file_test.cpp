@@ -87,7 +87,9 @@ TEST_F(TextFileTest, ReadsAndWritesEachKindOfFile)
         {cutInsideCharacter, kEncodingUtf8, {QString(8190, u'a') + u"日本"_s}, kUtf8Mark + cutInsideCharacter + "\r\n"},
         {"abc\xE6\x97", kEncodingAnsi, {u"abc譌"_s}, {}},
         {QByteArray(8192, 'a') + kShiftJis, kEncodingUtf8, {QString(8192, u'a') + u"\uFFFD\uFFFD\uFFFD{\uFFFD\uFFFD"_s}, {}},
-        {QByteArray(70000, 'x') + "\ny", kEncodingUtf8, {QString(70000, u'x'), u"y"_s}, {}},
+        // Lines longer than several reads.
+        {QByteArray(600000, 'x') + "\ny", kEncodingUtf8, {QString(600000, u'x'), u"y"_s}, {}},
+        {Utf16Le(QString(300000, u'x') + u"\r\ny\r"_s), kEncodingUnicode, {QString(300000, u'x'), u"y\r"_s}, {}},
     };
     for (const auto& file : files) {
         SCOPED_TRACE(file.bytes.left(40).toHex(' ').toStdString());
