@@ -86,12 +86,17 @@ public:
     {
         if (m_encoding != kEncodingUnicode && QByteArrayView(bytes).sliced(fresh).contains('\r')) // memchr: fast
             bytes.truncate(std::remove(bytes.begin() + fresh, bytes.end(), '\r') - bytes.begin());
+        // Neither the bytes nor the units kept from before hold a line feed, so only what is new
+        // is searched: a line longer than many reads costs no more than a short one per byte.
+        const qsizetype lastFeed = QByteArrayView(bytes).sliced(fresh).lastIndexOf('\n');
         const qsizetype whole = m_encoding == kEncodingUnicode ? bytes.size() & ~qsizetype(1)
                                 : atEnd                        ? bytes.size()
-                                                               : bytes.lastIndexOf('\n') + 1;
+                                : lastFeed < 0                 ? 0
+                                                               : fresh + lastFeed + 1;
+        const qsizetype carried = m_units.size();
         AppendUnits(QByteArrayView(bytes).first(whole));
         DropFront(bytes, whole);
-        PassLines(atEnd);
+        PassLines(carried, atEnd);
     }
 
 private:
@@ -109,11 +114,15 @@ private:
         }
     }
 
-    void PassLines(bool atEnd)
+    // `carried`: how many units at the start were kept from before (no line feed among them).
+    void PassLines(qsizetype carried, bool atEnd)
     {
         QStringView rest = m_units;
-        for (qsizetype end; (end = rest.indexOf(u'\n')) >= 0; rest = rest.sliced(end + 1))
+        const qsizetype firstFeed = rest.sliced(carried).indexOf(u'\n');
+        for (qsizetype end = firstFeed < 0 ? -1 : carried + firstFeed; end >= 0; end = rest.indexOf(u'\n')) {
             m_add(rest.first(end).endsWith(u'\r') ? rest.first(end - 1) : rest.first(end));
+            rest = rest.sliced(end + 1);
+        }
         if (atEnd && !rest.isEmpty())
             m_add(rest);
         DropFront(m_units, m_units.size() - rest.size());
