@@ -17,6 +17,7 @@
 #include "private_server.h"
 #include "ratio_reporter.h"
 #include "document/rollback_journal.h"
+#include "japanese_text.h"
 #include "store/server_store.h"
 #include "support/test_mariadb.h"
 
@@ -53,12 +54,7 @@ const Data& Input()
         Data made;
         // Kanji that CP932 holds: one it cannot hold would be written as "?", and replacing
         // characters makes iconv start over, which made this file take seconds.
-        const CodePage cp932("CP932");
-        std::vector<char16_t> kanji;
-        for (char16_t unit = 0x4E00; kanji.size() < 3000; ++unit) {
-            if (cp932.Encode(QStringView(&unit, 1)) != "?")
-                kanji.push_back(unit);
-        }
+        const std::vector<char16_t>& kanji = JapaneseKanji();
         std::mt19937 random(20261207);
         QString text;
         for (int n = 0; n < kNotes; ++n) {
@@ -79,7 +75,7 @@ const Data& Input()
         }
         made.ren = made.dir.filePath(QStringLiteral("notes.ren"));
         QFile file(made.ren);
-        if (!file.open(QIODevice::WriteOnly) || file.write(cp932.Encode(text)) < 0)
+        if (!file.open(QIODevice::WriteOnly) || file.write(CodePage("CP932").Encode(text)) < 0)
             std::abort();
         return made;
     }();

@@ -12,6 +12,7 @@
 //     5), and the peak RSS above the empty program's per UTF-16 byte of the text (goal: 4).
 #include "ratio_reporter.h"
 #include "app/print_pdf_command.h"
+#include "japanese_text.h"
 #include "document/text_file.h"
 #include "editor/page_format.h"
 #include "editor/text_store.h"
@@ -55,6 +56,7 @@ enum class Shape { kAsciiLine, kJapaneseLine, kShortLines };
 QByteArray MakeText(Shape shape, qsizetype size)
 {
     std::mt19937 random(20261207); // the raw engine's output is fixed by the standard
+    const std::vector<char16_t>& kanji = JapaneseKanji();
     const QStringList words = {"alpha", "beta", "memo", "quirel", "text", "page", "2026"};
     QByteArray bytes;
     bytes.reserve(size + 64);
@@ -68,7 +70,7 @@ QByteArray MakeText(Shape shape, qsizetype size)
         case Shape::kJapaneseLine:
             for (int n = 0; n < 64; ++n) {
                 const unsigned kind = random() % 10;
-                piece += QChar(char16_t(kind < 5 ? 0x3041 + random() % 83 : kind < 9 ? 0x4E00 + random() % 3000 : 0x3001));
+                piece += QChar(kind < 5 ? char16_t(0x3041 + random() % 83) : kind < 9 ? kanji[random() % kanji.size()] : u'、');
             }
             break;
         case Shape::kShortLines:
