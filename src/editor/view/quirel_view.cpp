@@ -116,12 +116,10 @@ auto Order(TextPosition position)
     return std::pair(position.line, position.column);
 }
 
-// How far the image of the display line [start, end) of `text` reaches right of the text's
-// left edge: its characters but the line feed, and room for the paragraph mark.
-int DrawnWidth(const CAttrString& text, qsizetype start, qsizetype end)
+// The end of what the display line [start, end) of `text` shows: all but a line feed.
+qsizetype VisibleEnd(const CAttrString& text, qsizetype start, qsizetype end)
 {
-    const qsizetype visibleEnd = end > start && text.Text()[end - 1] == u'\n' ? end - 1 : end;
-    return int(text.WidthOf(start, visibleEnd - start)) + LineImages::kParagraphMarkWidth;
+    return end > start && text.Text()[end - 1] == u'\n' ? end - 1 : end;
 }
 
 Qt::PenStyle UnderlinePen(QTextCharFormat::UnderlineStyle style)
@@ -343,12 +341,18 @@ QRect CQuirelView::ChangedArea(const ScreenState& before, const ChangedLines& ch
         const int textLeft = format.horizontalOffset + format.marginLeft;
         const int start = para->LineStart(first - para->firstLine);
         const int end = para->LineEnd(first - para->firstLine);
-        const QString& old = before.caretLine.Text();
-        const QStringView now = QStringView(para->text.Text()).sliced(start, end - start);
-        const qsizetype kept = std::ranges::mismatch(old, now).in1 - old.begin();
-        const int right =
-            textLeft + std::max(DrawnWidth(before.caretLine, 0, old.size()), DrawnWidth(para->text, start, end));
-        area.setLeft(std::min({textLeft + int(before.caretLine.WidthOf(0, kept)), before.caretX, after.caretX}));
+        const CAttrString& old = before.caretLine;
+        const qsizetype oldEnd = VisibleEnd(old, 0, old.Length());
+        const qsizetype nowEnd = VisibleEnd(para->text, start, end);
+        const QStringView was = QStringView(old.Text()).first(oldEnd);
+        const QStringView now = QStringView(para->text.Text()).sliced(start, nowEnd - start);
+        const qsizetype kept = std::ranges::mismatch(was, now).in1 - was.begin();
+        // The images reach as far as the visible text and the paragraph mark behind it; the
+        // kept characters are as wide in both.
+        const int keptRight = textLeft + int(old.WidthOf(0, kept));
+        const int right = keptRight + LineImages::kParagraphMarkWidth +
+                          int(std::max(old.WidthOf(kept, oldEnd - kept), para->text.WidthOf(start + kept, nowEnd - start - kept)));
+        area.setLeft(std::min({keptRight, before.caretX, after.caretX}));
         // Exactly what was drawn: a keystroke's strip then lies within the line's opaque image.
         area.setRight(std::max({right, before.caretX + kCaretWidth, after.caretX + kCaretWidth}) - 1);
     }
@@ -968,6 +972,12 @@ void CQuirelView::PaintPages(QPainter& painter, const QRect& area, const QRect& 
         fill(QRect(r.right(), r.top(), 1, r.height()), colour);
     };
     const int stride = format.PageStride();
+    // An area inside one page's text frame (a keystroke's strip) is white but for the covered
+    // part: the tests of every page's pieces are skipped.
+    const int areaPageTop = (format.verticalScroll + std::max(area.top(), 0)) / stride * stride - format.verticalScroll;
+    const QRect areaPage(QPoint(left, areaPageTop + format.pageGap), QSize(format.pageWidth, format.pageHeight));
+    if ((frame.translated(areaPage.topLeft()).adjusted(1, 1, -1, -1) & areaPage.adjusted(1, 1, -1, -1)).contains(area))
+        return fill(area, Qt::white);
     int top = -(format.verticalScroll % stride);
     for (; top < format.clientHeight; top += stride) {
         if (top > area.bottom() || top + stride <= area.top())
