@@ -175,10 +175,18 @@ CQuirelView::CQuirelView(QWidget* parent)
     connect(m_horizontalBar, &QScrollBar::valueChanged, this, &CQuirelView::OnHorizontalScroll);
 
     const int flashTime = QApplication::cursorFlashTime();
-    m_caretBlink.setInterval(flashTime > 0 ? flashTime / 2 : 0);
+    m_blinkInterval = flashTime > 0 ? flashTime / 2 : 0;
+    // One tick at a time. A change shows the caret and notes the time rather than restarting the
+    // timer on every key; a tick that comes before the caret was shown a whole interval waits
+    // for the rest of it.
+    m_caretBlink.setSingleShot(true);
     connect(&m_caretBlink, &QTimer::timeout, this, [this] {
+        const qint64 shownFor = m_caretShownAt.elapsed();
+        if (m_caretShown && shownFor < m_blinkInterval - m_blinkInterval / 10)
+            return m_caretBlink.start(int(m_blinkInterval - shownFor));
         m_caretShown = !m_caretShown;
         update(CaretRect());
+        m_caretBlink.start(m_blinkInterval);
     });
 
     // Stopped on each tick and started again once the tick's work is done.
@@ -273,8 +281,11 @@ void CQuirelView::RefreshArea(const QRect& area)
     UpdateScrollBars();
     m_caretShown = true;
     if (hasFocus()) {
-        if (m_caretBlink.interval() > 0)
-            m_caretBlink.start();
+        if (m_blinkInterval > 0) {
+            m_caretShownAt.start();
+            if (!m_caretBlink.isActive())
+                m_caretBlink.start(m_blinkInterval);
+        }
         QGuiApplication::inputMethod()->update(Qt::ImQueryInput | Qt::ImInputItemClipRectangle);
     }
     update(area);

@@ -21,6 +21,7 @@
 #include "platform/code_page.h"
 #include "platform/settings.h"
 
+#include <QElapsedTimer>
 #include <QPoint>
 #include <QTimer>
 #include <QWidget>
@@ -200,6 +201,8 @@ private:
     QScrollBar* m_horizontalBar = nullptr;
     LineImages m_lineImages;
     QTimer m_caretBlink;
+    int m_blinkInterval = 0;     // half the flash time; 0: the caret does not blink
+    QElapsedTimer m_caretShownAt; // when a change last showed the caret
     bool m_caretShown = true;
     QTimer m_keepAlive;
     Composition m_composition;
