@@ -23,6 +23,9 @@ namespace {
 
 // Fast deflate: text content compresses about as well at level 1, several times sooner.
 constexpr int kDeflateLevel = 1;
+// A page's content is a few kilobytes: a hash of 2^(6 + 7) entries finds its repeats as well
+// as zlib's default of 2^15, and zlib clears the hash on every reset, once a page.
+constexpr int kDeflateMemLevel = 6;
 // A glyph this close to where the previous advance put it needs no number between them.
 constexpr qreal kPlaceTolerance = 0.001;
 
@@ -48,6 +51,11 @@ char* PutNumber(char* out, qreal value)
 char* Put(char* out, std::string_view text)
 {
     return std::copy(text.begin(), text.end(), out);
+}
+
+char* PutInteger(char* out, qint64 value)
+{
+    return std::to_chars(out, out + 20, value).ptr;
 }
 
 QByteArray Number(qreal value)
@@ -202,7 +210,8 @@ private:
 // deflating them.
 struct CPdfPageWriter::Deflater {
     z_stream stream{};
-    bool ready = deflateInit(&stream, kDeflateLevel) == Z_OK;
+    bool ready =
+        deflateInit2(&stream, kDeflateLevel, Z_DEFLATED, MAX_WBITS, kDeflateMemLevel, Z_DEFAULT_STRATEGY) == Z_OK;
     QByteArray out;
 
     ~Deflater() { deflateEnd(&stream); }
@@ -224,8 +233,11 @@ struct CPdfPageWriter::Deflater {
 
 CPdfPageWriter::CPdfPageWriter(QIODevice& out, QSizeF paperPoints, QSizeF pagePixels)
     : m_out(out),
-      m_paper(paperPoints),
-      m_page(pagePixels),
+      m_pageStart("q " + Number(paperPoints.width() / pagePixels.width()) + " 0 0 " +
+                  Number(-paperPoints.height() / pagePixels.height()) + " 0 " + Number(paperPoints.height()) +
+                  " cm 0 g BT\n"),
+      m_pageObject("<< /Type /Page /Parent 2 0 R /MediaBox [0 0 " + Number(paperPoints.width()) + ' ' +
+                   Number(paperPoints.height()) + "] /Resources 3 0 R /Contents "),
       m_deflater(std::make_unique<Deflater>())
 {
     Write("%PDF-1.4\n%\xE2\xE3\xCF\xD3\n");
@@ -255,9 +267,9 @@ void CPdfPageWriter::Write(QByteArrayView bytes)
 
 void CPdfPageWriter::BeginPage()
 {
-    // Page pixels, y downwards, onto the paper.
-    m_content = "q " + Number(m_paper.width() / m_page.width()) + " 0 0 " +
-                Number(-m_paper.height() / m_page.height()) + " 0 " + Number(m_paper.height()) + " cm 0 g BT\n";
+    // Page pixels, y downwards, onto the paper. Resizing keeps the buffers' room from page to page.
+    m_content.resize(0);
+    m_content += m_pageStart;
     m_face = -1;
     m_inLine = false;
     m_leading = 0;
@@ -343,17 +355,22 @@ void CPdfPageWriter::EndPage()
     m_content += "ET Q\n";
     const QByteArrayView stream = m_deflater->Deflate(m_content);
     m_failed = m_failed || stream.isEmpty();
+    // The page's two objects go out in one write.
     const int contents = NewObject();
-    BeginObject(contents);
-    Write("<< /Length " + QByteArray::number(stream.size()) + " /Filter /FlateDecode >>\nstream\n");
-    Write(stream);
-    Write("\nendstream\nendobj\n");
     const int page = NewObject();
-    BeginObject(page);
-    Write("<< /Type /Page /Parent 2 0 R /MediaBox [0 0 " + Number(m_paper.width()) + ' ' + Number(m_paper.height()) +
-          "] /Resources 3 0 R /Contents " + Reference(contents) + " >>\nendobj\n");
+    char head[80];
+    m_pageOut.resize(0);
+    m_offsets[size_t(contents)] = m_written;
+    m_pageOut.append(head, PutInteger(Put(PutInteger(head, contents), " 0 obj\n<< /Length "), stream.size()) - head);
+    m_pageOut += " /Filter /FlateDecode >>\nstream\n";
+    m_pageOut += stream;
+    m_pageOut += "\nendstream\nendobj\n";
+    m_offsets[size_t(page)] = m_written + m_pageOut.size();
+    m_pageOut.append(head, Put(PutInteger(head, page), " 0 obj\n") - head);
+    m_pageOut += m_pageObject;
+    m_pageOut.append(head, Put(PutInteger(head, contents), " 0 R >>\nendobj\n") - head);
+    Write(m_pageOut);
     m_pages.push_back(page);
-    m_content.clear();
 }
 
 CPdfPageWriter::Outcome CPdfPageWriter::Finish(const CPdfTextMap& map, QString* error)

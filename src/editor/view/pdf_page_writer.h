@@ -64,15 +64,16 @@ private:
     void Write(QByteArrayView bytes);
 
     QIODevice& m_out;
-    QSizeF m_paper;
-    QSizeF m_page;
     qint64 m_written = 0;
     bool m_failed = false;
     bool m_tooManyGlyphs = false;
     std::vector<qint64> m_offsets{0, 0, 0, 0}; // by object number; 1 to 3 are written last
     std::vector<int> m_pages;                  // the page objects
     std::vector<std::vector<qreal>> m_widths;  // per face, by CID: W in 1/1000 of the font size
+    QByteArray m_pageStart;                    // what every page's content begins with,
+    QByteArray m_pageObject;                   // and its page object up to the content's number
     QByteArray m_content;                      // the page being drawn
+    QByteArray m_pageOut;                      // the page's objects, written at its end
     std::unique_ptr<Deflater> m_deflater;
     int m_face = -1;                           // the content's current font
     qreal m_size = 0;
