@@ -60,23 +60,32 @@ int CPagePrinter::FaceOf(const QRawFont& font)
 CPagePrinter::Glyph& CPagePrinter::GlyphOf(char32_t character)
 {
     Glyph& glyph = character < 0x10000 ? m_bmp[character] : m_astral[character];
-    if (glyph.looked)
-        return glyph;
+    if (!glyph.looked)
+        LookUp(glyph, character);
+    return glyph;
+}
+
+void CPagePrinter::LookUp(Glyph& glyph, char32_t character)
+{
     glyph.looked = true;
     const QString text = QString::fromUcs4(&character, 1);
     if (m_faces[0].supportsCharacter(character)) {
-        glyph = {0, m_faces[0].glyphIndexesForString(text).value(0), true, false};
-        return glyph;
+        glyph.face = 0;
+        glyph.index = m_faces[0].glyphIndexesForString(text).value(0);
+    } else {
+        // The face Qt falls back to, as on screen.
+        QTextLayout layout(text, m_font);
+        layout.beginLayout();
+        layout.createLine();
+        layout.endLayout();
+        const QList<QGlyphRun> runs = layout.glyphRuns();
+        if (runs.isEmpty() || runs[0].glyphIndexes().isEmpty() || runs[0].glyphIndexes()[0] == 0)
+            return;
+        glyph.face = FaceOf(runs[0].rawFont());
+        glyph.index = runs[0].glyphIndexes()[0];
     }
-    // The face Qt falls back to, as on screen.
-    QTextLayout layout(text, m_font);
-    layout.beginLayout();
-    layout.createLine();
-    layout.endLayout();
-    const QList<QGlyphRun> runs = layout.glyphRuns();
-    if (!runs.isEmpty() && !runs[0].glyphIndexes().isEmpty() && runs[0].glyphIndexes()[0] != 0)
-        glyph = {FaceOf(runs[0].rawFont()), runs[0].glyphIndexes()[0], true, false};
-    return glyph;
+    // Looked up when first drawn: the PDF writer numbers a face's glyphs in the order it meets them.
+    glyph.cid = m_textMap.Note(m_mapFaces[size_t(glyph.face)], glyph.index, character);
 }
 
 void CPagePrinter::FlushRun()
@@ -105,23 +114,22 @@ void CPagePrinter::FlushRun()
 void CPagePrinter::DrawText(QStringView text, std::span<const uint16_t> widths, qreal x, qreal baseline)
 {
     m_runBaseline = baseline;
-    for (qsizetype i = 0; i < text.size();) {
-        const bool pair = text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate();
-        const char32_t character = pair ? QChar::surrogateToUcs4(text[i], text[i + 1]) : text[i].unicode();
-        const int units = pair ? 2 : 1;
-        qreal advance = 0;
-        for (int k = 0; k < units; ++k)
-            advance += widths[size_t(i + k)] & CAttrString::kWidthMask;
+    const qsizetype size = text.size();
+    for (qsizetype i = 0; i < size;) {
+        char32_t character = text[i].unicode();
+        qreal advance = widths[size_t(i)] & CAttrString::kWidthMask;
+        ++i;
+        if (QChar::isHighSurrogate(character) && i < size && text[i].isLowSurrogate()) {
+            character = QChar::surrogateToUcs4(char16_t(character), text[i].unicode());
+            advance += widths[size_t(i)] & CAttrString::kWidthMask;
+            ++i;
+        }
         if (character != u'\t' && character != u'\n') {
-            Glyph& glyph = GlyphOf(character);
+            const Glyph& glyph = GlyphOf(character);
             if (glyph.face >= 0) {
-                if (glyph.face != m_runFace)
+                if (glyph.face != m_runFace) {
                     FlushRun();
-                m_runFace = glyph.face;
-                // The PDF writer numbers a face's glyphs in the order it meets them.
-                if (!glyph.noted) {
-                    glyph.cid = m_textMap.Note(m_mapFaces[size_t(glyph.face)], glyph.index, character);
-                    glyph.noted = true;
+                    m_runFace = glyph.face;
                 }
                 if (m_writer) {
                     m_runPlaced.push_back({glyph.cid, x, advance});
@@ -132,7 +140,6 @@ void CPagePrinter::DrawText(QStringView text, std::span<const uint16_t> widths, 
             }
         }
         x += advance;
-        i += units;
     }
     FlushRun();
 }

@@ -58,11 +58,12 @@ private:
         int face = -1; // index in m_faces; -1: nothing to draw
         quint32 index = 0;
         bool looked = false; // looked up
-        bool noted = false;  // told to the text map
-        quint32 cid = 0;     // in the text map, once noted
+        quint32 cid = 0;     // in the text map
     };
 
     Glyph& GlyphOf(char32_t character);
+    // Finds the face and glyph of a character and tells them to the text map.
+    void LookUp(Glyph& glyph, char32_t character);
     int FaceOf(const QRawFont& font);
     // Draws page `page` on m_painter or m_writer.
     void DrawPage(int page);
