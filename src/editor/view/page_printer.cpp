@@ -44,6 +44,8 @@ CPagePrinter::CPagePrinter(CTextStore& store, const CPageFormat& format)
       m_metrics(m_font),
       m_bmp(0x10000)
 {
+    for (char16_t c = 0; c < m_asciiAdvances.size(); ++c)
+        m_asciiAdvances[c] = m_metrics.horizontalAdvance(QChar(c));
     FaceOf(QRawFont::fromFont(m_font));
 }
 
@@ -59,14 +61,16 @@ int CPagePrinter::FaceOf(const QRawFont& font)
 
 CPagePrinter::Glyph& CPagePrinter::GlyphOf(char32_t character)
 {
-    Glyph& glyph = character < 0x10000 ? m_bmp[character] : m_astral[character];
-    if (!glyph.looked)
-        LookUp(glyph, character);
-    return glyph;
+    if (character < 0x10000 && m_bmp[character].looked)
+        return m_bmp[character];
+    return LookUp(character);
 }
 
-void CPagePrinter::LookUp(Glyph& glyph, char32_t character)
+CPagePrinter::Glyph& CPagePrinter::LookUp(char32_t character)
 {
+    Glyph& glyph = character < 0x10000 ? m_bmp[character] : m_astral[character];
+    if (glyph.looked)
+        return glyph;
     glyph.looked = true;
     const QString text = QString::fromUcs4(&character, 1);
     if (m_faces[0].supportsCharacter(character)) {
@@ -80,12 +84,13 @@ void CPagePrinter::LookUp(Glyph& glyph, char32_t character)
         layout.endLayout();
         const QList<QGlyphRun> runs = layout.glyphRuns();
         if (runs.isEmpty() || runs[0].glyphIndexes().isEmpty() || runs[0].glyphIndexes()[0] == 0)
-            return;
+            return glyph;
         glyph.face = FaceOf(runs[0].rawFont());
         glyph.index = runs[0].glyphIndexes()[0];
     }
     // Looked up when first drawn: the PDF writer numbers a face's glyphs in the order it meets them.
     glyph.cid = m_textMap.Note(m_mapFaces[size_t(glyph.face)], glyph.index, character);
+    return glyph;
 }
 
 void CPagePrinter::FlushRun()
@@ -165,25 +170,30 @@ void CPagePrinter::DrawPage(int page)
     const int rows = int(std::clamp<qint64>(m_store.TotalLines() - firstLine, 0, n));
     const CTextPara* para = rows > 0 ? m_store.FindParagraph(int(firstLine)) : nullptr;
     int k = para ? int(firstLine) - para->firstLine : 0;
+    const int ascent = m_metrics.ascent();
     for (int row = 0; row < rows && para; ++row) {
         const int start = para->LineStart(k);
         const int end = para->LineEnd(k);
         const int top = m_format.marginTop + row * m_format.LinePitch();
         DrawText(QStringView(para->text.Text()).mid(start, end - start),
                  para->text.Attributes().subspan(size_t(start), size_t(end - start)), m_format.marginLeft - kPrintShift,
-                 top + m_metrics.ascent());
+                 top + ascent);
         if (++k == para->LineCount()) {
             para = para->next;
             k = 0;
         }
     }
 
+    // The footer's characters are ASCII: measured once, not on every page.
     const QString footer = QStringLiteral("- %1 -").arg(page);
-    std::vector<uint16_t> widths;
-    for (const QChar c : footer)
-        widths.push_back(StoredWidth(m_metrics.horizontalAdvance(c)));
-    const int footerX = (m_format.pageWidth - m_metrics.horizontalAdvance(footer) - kFooterSlack) / 2;
-    DrawText(footer, widths, footerX, m_format.pageHeight - m_format.marginBottom + m_metrics.ascent());
+    m_footerWidths.clear();
+    int footerWidth = 0;
+    for (const QChar c : footer) {
+        footerWidth += m_asciiAdvances[c.unicode() & 0x7F];
+        m_footerWidths.push_back(StoredWidth(m_asciiAdvances[c.unicode() & 0x7F]));
+    }
+    const int footerX = (m_format.pageWidth - footerWidth - kFooterSlack) / 2;
+    DrawText(footer, m_footerWidths, footerX, m_format.pageHeight - m_format.marginBottom + ascent);
 }
 
 CPdfPageWriter::Outcome CPagePrinter::WritePages(CPdfPageWriter& writer, QString* error)

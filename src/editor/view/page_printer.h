@@ -30,6 +30,7 @@
 #include <QHash>
 #include <QRawFont>
 #include <QString>
+#include <array>
 #include <span>
 #include <vector>
 
@@ -62,8 +63,9 @@ private:
     };
 
     Glyph& GlyphOf(char32_t character);
-    // Finds the face and glyph of a character and tells them to the text map.
-    void LookUp(Glyph& glyph, char32_t character);
+    // GlyphOf beyond a BMP character already looked up: the first time, finds the face and glyph
+    // and tells them to the text map.
+    Glyph& LookUp(char32_t character);
     int FaceOf(const QRawFont& font);
     // Draws page `page` on m_painter or m_writer.
     void DrawPage(int page);
@@ -78,6 +80,8 @@ private:
     CPdfPageWriter* m_writer = nullptr;  // or a PDF written straight
     QFont m_font;
     QFontMetrics m_metrics;
+    std::array<int, 128> m_asciiAdvances{}; // of the footer's characters
+    std::vector<uint16_t> m_footerWidths;
     std::vector<QRawFont> m_faces; // m_faces[0]: the format's font
     std::vector<int> m_mapFaces;   // the text map's face of each
     std::vector<Glyph> m_bmp;      // by code unit; looked up once each
