@@ -35,17 +35,21 @@ constexpr qsizetype kGlyphRoom = 4 + 2 + 24;
 constexpr qsizetype kRunRoom = 160;
 
 // Writes a PDF number at `out`: at most three decimals, no trailing zeros, at most 24 bytes.
+// In whole thousandths, which is several times sooner than formatting the double.
 char* PutNumber(char* out, qreal value)
 {
-    double rounded = std::round(std::clamp(value, -1e9, 1e9) * 1000) / 1000;
-    if (rounded == 0)
-        rounded = 0; // no "-0"
-    char* end = std::to_chars(out, out + 24, rounded, std::chars_format::fixed, 3).ptr;
-    while (end[-1] == '0')
-        --end;
-    if (end[-1] == '.')
-        --end;
-    return end;
+    const qint64 thousandths = std::isnan(value) ? 0 : std::llround(std::clamp(value, -1e9, 1e9) * 1000);
+    if (thousandths < 0)
+        *out++ = '-';
+    const quint64 magnitude = quint64(thousandths < 0 ? -thousandths : thousandths);
+    out = std::to_chars(out, out + 20, magnitude / 1000).ptr;
+    const int digits[] = {int(magnitude / 100 % 10), int(magnitude / 10 % 10), int(magnitude % 10)};
+    const int decimals = digits[2] ? 3 : digits[1] ? 2 : digits[0] ? 1 : 0;
+    if (decimals > 0)
+        *out++ = '.';
+    for (int i = 0; i < decimals; ++i)
+        *out++ = char('0' + digits[i]);
+    return out;
 }
 
 char* Put(char* out, std::string_view text)
@@ -328,9 +332,10 @@ void CPdfPageWriter::Run(int face, qreal pixelSize, qreal baseline, std::span<co
             placed = true;
         }
         out = PutCode(out, glyph.cid);
-        m_tooManyGlyphs = m_tooManyGlyphs || glyph.cid >= kCidLimit;
-        if (glyph.cid >= widths.size())
+        if (glyph.cid >= widths.size()) {
+            m_tooManyGlyphs = m_tooManyGlyphs || glyph.cid >= kCidLimit;
             widths.resize(glyph.cid + 1, -1);
+        }
         qreal& width = widths[glyph.cid];
         if (width < 0)
             width = std::round(glyph.advance * 1000 / pixelSize * 1000) / 1000;
