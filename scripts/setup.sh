@@ -10,7 +10,7 @@ packages=(
   libmariadb-dev mariadb-server-core mariadb-client-core
   libgsf-1-dev libgmime-3.0-dev python3-olefile
   poppler-utils
-  libqpdf-dev zlib1g-dev qt6-translations-l10n fonts-noto-cjk
+  libqpdf-dev libdeflate-dev qt6-translations-l10n fonts-noto-cjk
   xvfb xauth x11-utils xdg-utils
 )
 

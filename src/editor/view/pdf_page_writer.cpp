@@ -17,15 +17,12 @@
 #include <functional>
 #include <map>
 #include <string_view>
-#include <zlib.h>
+#include <libdeflate.h>
 
 namespace {
 
 // Fast deflate: text content compresses about as well at level 1, several times sooner.
 constexpr int kDeflateLevel = 1;
-// A page's content is a few kilobytes: a hash of 2^(6 + 7) entries finds its repeats as well
-// as zlib's default of 2^15, and zlib clears the hash on every reset, once a page.
-constexpr int kDeflateMemLevel = 6;
 // A glyph this close to where the previous advance put it needs no number between them.
 constexpr qreal kPlaceTolerance = 0.001;
 
@@ -210,28 +207,24 @@ private:
 
 } // namespace
 
-// One stream for all pages: setting up zlib for each of 100 000 small pages cost more than
-// deflating them.
+// One compressor for all pages: a page's content is one whole buffer, which libdeflate
+// compresses two to three times sooner than zlib's streaming deflate at the same level.
 struct CPdfPageWriter::Deflater {
-    z_stream stream{};
-    bool ready =
-        deflateInit2(&stream, kDeflateLevel, Z_DEFLATED, MAX_WBITS, kDeflateMemLevel, Z_DEFAULT_STRATEGY) == Z_OK;
+    struct FreeCompressor {
+        void operator()(libdeflate_compressor* compressor) const { libdeflate_free_compressor(compressor); }
+    };
+    std::unique_ptr<libdeflate_compressor, FreeCompressor> compressor{libdeflate_alloc_compressor(kDeflateLevel)};
     QByteArray out;
 
-    ~Deflater() { deflateEnd(&stream); }
-    // The zlib stream of `data`; empty when zlib fails.
+    // The zlib stream of `data`; empty when the compressor could not be made.
     QByteArrayView Deflate(QByteArrayView data)
     {
-        if (!ready || deflateReset(&stream) != Z_OK)
+        if (!compressor)
             return {};
-        out.resize(qsizetype(deflateBound(&stream, uLong(data.size()))));
-        stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
-        stream.avail_in = uInt(data.size());
-        stream.next_out = reinterpret_cast<Bytef*>(out.data());
-        stream.avail_out = uInt(out.size());
-        if (deflate(&stream, Z_FINISH) != Z_STREAM_END)
-            return {};
-        return QByteArrayView(out).first(qsizetype(stream.total_out));
+        out.resize(qsizetype(libdeflate_zlib_compress_bound(compressor.get(), size_t(data.size()))));
+        const size_t size =
+            libdeflate_zlib_compress(compressor.get(), data.data(), size_t(data.size()), out.data(), size_t(out.size()));
+        return QByteArrayView(out).first(qsizetype(size));
     }
 };
 

@@ -57,7 +57,7 @@ public:
     Outcome Finish(const CPdfTextMap& map, QString* error);
 
 private:
-    struct Deflater; // one zlib stream, reset for each page
+    struct Deflater; // one compressor for every page
 
     int NewObject();
     void BeginObject(int number);
