@@ -65,9 +65,35 @@ TextEncoding DetectEncoding(QByteArrayView sample)
     return kEncodingAnsi;
 }
 
+// The bytes up to the last LF: in a byte encoding neither CR nor LF can be part of a
+// multi-byte character, but other ASCII bytes can.
+qsizetype WholeLines(QByteArrayView bytes, qsizetype fresh)
+{
+    const qsizetype lastFeed = bytes.sliced(fresh).lastIndexOf('\n');
+    return lastFeed < 0 ? 0 : fresh + lastFeed + 1;
+}
+
+// The bytes up to the end of the last whole UTF-8 character: all of them, or up to the lead
+// byte of a sequence still incomplete. A decoder never takes a lead byte into the sequence
+// before it, so the stretch decodes as it would within the whole file. Without a lead byte
+// among the last four, the bytes are invalid anyway and all are decoded.
+qsizetype WholeUtf8Characters(QByteArrayView bytes)
+{
+    const qsizetype end = bytes.size();
+    for (qsizetype lead = end - 1; lead >= 0 && lead >= end - 4; --lead) {
+        const auto byte = uchar(bytes[lead]);
+        if ((byte & 0xC0) == 0x80)
+            continue;
+        const qsizetype length = byte >= 0xF0 ? 4 : byte >= 0xE0 ? 3 : byte >= 0xC0 ? 2 : 1;
+        return lead + length <= end ? end : lead;
+    }
+    return end;
+}
+
 // Decodes a file's bytes as they are read, into lines passed on one at a time. Only whole
-// characters are decoded at once: in UTF-16LE every even-length stretch, in byte encodings
-// the bytes up to the last LF, since neither CR nor LF can be part of a multi-byte character.
+// characters are decoded at once: in UTF-16LE every even-length stretch, in UTF-8 up to the
+// last whole character (so a line longer than many reads is not held back as bytes), in the
+// code page up to the last LF.
 // The decoded units go into one buffer kept from group to group, so a load makes no whole-text
 // copy. Byte encodings drop every CR byte before converting; then, in every encoding, LF ends
 // a line and a CR right before it belongs to the line end (a lone CR stays in the text). After
@@ -88,11 +114,10 @@ public:
             bytes.truncate(std::remove(bytes.begin() + fresh, bytes.end(), '\r') - bytes.begin());
         // Neither the bytes nor the units kept from before hold a line feed, so only what is new
         // is searched: a line longer than many reads costs no more than a short one per byte.
-        const qsizetype lastFeed = QByteArrayView(bytes).sliced(fresh).lastIndexOf('\n');
         const qsizetype whole = m_encoding == kEncodingUnicode ? bytes.size() & ~qsizetype(1)
                                 : atEnd                        ? bytes.size()
-                                : lastFeed < 0                 ? 0
-                                                               : fresh + lastFeed + 1;
+                                : m_encoding == kEncodingUtf8  ? WholeUtf8Characters(bytes)
+                                                               : WholeLines(bytes, fresh);
         const qsizetype carried = m_units.size();
         AppendUnits(QByteArrayView(bytes).first(whole));
         DropFront(bytes, whole);
@@ -131,7 +156,7 @@ private:
     const TextEncoding m_encoding;
     const CodePage& m_ansi;
     const CTextStore::ParagraphSink& m_add;
-    // Groups of whole lines are decoded on their own, like the whole file at once. Unlike
+    // Stretches of whole characters are decoded on their own, like the whole file at once. Unlike
     // QString::fromUtf8, this keeps a U+FEFF that follows the mark.
     QStringDecoder m_utf8{QStringConverter::Utf8,
                           QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom};

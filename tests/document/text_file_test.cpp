@@ -10,6 +10,7 @@
 
 #include <QBuffer>
 #include <QDir>
+#include <QStringDecoder>
 #include <QtEndian>
 #include <gtest/gtest.h>
 #include <malloc.h>
@@ -58,6 +59,12 @@ protected:
 TEST_F(TextFileTest, ReadsAndWritesEachKindOfFile)
 {
     const QString utf16Text = u"日本語のテキスト\r\nabc\r\n"_s;
+    // One line of several reads: characters and invalid bytes fall where a read ends, and the
+    // line reads as the whole file decodes at once.
+    const QByteArray longUtf8Line =
+        QByteArray(8193, 'a') + QByteArray("日\xE6\x97x\x80😀\xC0\x80\xFF語\xF0\x9F").repeated(30000);
+    const QString longUtf8Text =
+        QStringDecoder(QStringConverter::Utf8, QStringConverter::Flag::Stateless).decode(longUtf8Line);
     const QByteArray cutInsideCharacter = QByteArray(8190, 'a') + u"日本"_s.toUtf8();
     const struct {
         QByteArray bytes;
@@ -89,6 +96,7 @@ TEST_F(TextFileTest, ReadsAndWritesEachKindOfFile)
         {QByteArray(8192, 'a') + kShiftJis, kEncodingUtf8, {QString(8192, u'a') + u"\uFFFD\uFFFD\uFFFD{\uFFFD\uFFFD"_s}, {}},
         // Lines longer than several reads.
         {QByteArray(600000, 'x') + "\ny", kEncodingUtf8, {QString(600000, u'x'), u"y"_s}, {}},
+        {longUtf8Line, kEncodingUtf8, {longUtf8Text}, {}},
         {Utf16Le(QString(300000, u'x') + u"\r\ny\r"_s), kEncodingUnicode, {QString(300000, u'x'), u"y\r"_s}, {}},
     };
     for (const auto& file : files) {
