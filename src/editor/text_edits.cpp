@@ -112,7 +112,7 @@ QString WithoutLoneSurrogates(QString text)
 void TextEditor::PlaceCaret(ParaOffset at)
 {
     const std::optional<TextPosition> position = ToPosition(*m_store, at, m_format.caret.line);
-    MoveCaret(position.value_or(ClampToText(m_format.caret)), false, true);
+    MoveCaret(position.value_or(Caret().clamped), false, true);
 }
 
 void TextEditor::InsertText(const QString& text, bool record)

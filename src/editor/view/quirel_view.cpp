@@ -393,14 +393,25 @@ void CQuirelView::UpdateScrollBars()
     const CPageFormat& format = Format();
     const qint64 lines = m_store ? m_store->TotalLines() : 1;
     const qint64 range = (lines / format.LinesPerPage() + 1) * format.PageStride();
+    const int verticalMax = int(std::min<qint64>(range, std::numeric_limits<int>::max()));
+    const int pageStep = std::max(format.clientHeight - 3 * format.fontHeight, 1);
+    const int overflow = format.pageWidth - format.clientWidth;
+    // Most keystrokes change none of it: the bars are read back rather than set again, which
+    // costs signal blocking and a call per value.
+    const auto stands = [](const QScrollBar* bar, int maximum, int value) {
+        return bar->minimum() == 0 && bar->maximum() == maximum && bar->value() == value;
+    };
+    if (stands(m_verticalBar, verticalMax, format.verticalScroll) && m_verticalBar->singleStep() == format.fontHeight &&
+        m_verticalBar->pageStep() == pageStep && stands(m_horizontalBar, std::max(overflow, 0), -format.horizontalOffset) &&
+        m_horizontalBar->testAttribute(Qt::WA_ForceDisabled) == (overflow <= 0))
+        return;
     {
         const QSignalBlocker block(m_verticalBar);
-        m_verticalBar->setRange(0, int(std::min<qint64>(range, std::numeric_limits<int>::max())));
+        m_verticalBar->setRange(0, verticalMax);
         m_verticalBar->setSingleStep(format.fontHeight);
-        m_verticalBar->setPageStep(std::max(format.clientHeight - 3 * format.fontHeight, 1));
+        m_verticalBar->setPageStep(pageStep);
         m_verticalBar->setValue(format.verticalScroll);
     }
-    const int overflow = format.pageWidth - format.clientWidth;
     const QSignalBlocker block(m_horizontalBar);
     m_horizontalBar->setEnabled(overflow > 0);
     m_horizontalBar->setRange(0, std::max(overflow, 0));
