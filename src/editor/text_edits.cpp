@@ -112,7 +112,7 @@ QString WithoutLoneSurrogates(QString text)
 void TextEditor::PlaceCaret(ParaOffset at)
 {
     const std::optional<TextPosition> position = ToPosition(*m_store, at, m_format.caret.line);
-    MoveCaret(position.value_or(Caret().clamped), false, true);
+    MoveCaret(position ? *position : Caret().clamped, false, true); // not value_or: it works out the old caret's x
 }
 
 void TextEditor::InsertText(const QString& text, bool record)

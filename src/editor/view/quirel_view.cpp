@@ -393,39 +393,40 @@ void CQuirelView::UpdateScrollBars()
     const CPageFormat& format = Format();
     const qint64 lines = m_store ? m_store->TotalLines() : 1;
     const qint64 range = (lines / format.LinesPerPage() + 1) * format.PageStride();
-    const int verticalMax = int(std::min<qint64>(range, std::numeric_limits<int>::max()));
-    const int pageStep = std::max(format.clientHeight - 3 * format.fontHeight, 1);
     const int overflow = format.pageWidth - format.clientWidth;
-    // Most keystrokes change none of it: the bars are read back rather than set again, which
-    // costs signal blocking and a call per value.
-    const auto stands = [](const QScrollBar* bar, int maximum, int value) {
-        return bar->minimum() == 0 && bar->maximum() == maximum && bar->value() == value;
-    };
-    if (stands(m_verticalBar, verticalMax, format.verticalScroll) && m_verticalBar->singleStep() == format.fontHeight &&
-        m_verticalBar->pageStep() == pageStep && stands(m_horizontalBar, std::max(overflow, 0), -format.horizontalOffset) &&
-        m_horizontalBar->testAttribute(Qt::WA_ForceDisabled) == (overflow <= 0))
+    const ScrollBarValues values{int(std::min<qint64>(range, std::numeric_limits<int>::max())),
+                                 format.fontHeight,
+                                 std::max(format.clientHeight - 3 * format.fontHeight, 1),
+                                 format.verticalScroll,
+                                 std::max(overflow, 0),
+                                 -format.horizontalOffset,
+                                 overflow > 0};
+    if (m_scrollBarsSet == values)
         return;
+    m_scrollBarsSet = values;
     {
         const QSignalBlocker block(m_verticalBar);
-        m_verticalBar->setRange(0, verticalMax);
-        m_verticalBar->setSingleStep(format.fontHeight);
-        m_verticalBar->setPageStep(pageStep);
-        m_verticalBar->setValue(format.verticalScroll);
+        m_verticalBar->setRange(0, values.verticalMaximum);
+        m_verticalBar->setSingleStep(values.verticalStep);
+        m_verticalBar->setPageStep(values.verticalPage);
+        m_verticalBar->setValue(values.verticalValue);
     }
     const QSignalBlocker block(m_horizontalBar);
-    m_horizontalBar->setEnabled(overflow > 0);
-    m_horizontalBar->setRange(0, std::max(overflow, 0));
-    m_horizontalBar->setValue(-format.horizontalOffset);
+    m_horizontalBar->setEnabled(values.horizontalEnabled);
+    m_horizontalBar->setRange(0, values.horizontalMaximum);
+    m_horizontalBar->setValue(values.horizontalValue);
 }
 
 void CQuirelView::OnVerticalScroll(int value)
 {
+    m_scrollBarsSet.reset(); // the bar stands where the user put it, maybe past the last line
     SetVerticalScroll(value);
     Refresh();
 }
 
 void CQuirelView::OnHorizontalScroll(int value)
 {
+    m_scrollBarsSet.reset();
     CPageFormat& format = m_editor.Format();
     format.horizontalOffset = std::clamp(-value, std::min(format.clientWidth - format.pageWidth, 0), 0);
     Refresh();
@@ -960,6 +961,8 @@ void CQuirelView::paintEvent(QPaintEvent* event)
 // so are the pixels of `covered`, which the caller paints over with something opaque.
 void CQuirelView::PaintPages(QPainter& painter, const QRect& area, const QRect& covered) const
 {
+    if (covered.contains(area))
+        return; // a keystroke's strip that its line's image covers
     const CPageFormat& format = Format();
     const auto fillPart = [&](const QRect& r, const QColor& colour) {
         if (!r.isEmpty())
