@@ -118,6 +118,28 @@ TEST(CaretMoves, ScrollCaretIntoViewBothWays)
     EXPECT_EQ(narrow.Format().horizontalOffset, -6);
 }
 
+// The caret's x is kept between a keystroke's questions; a store changed behind the editor's
+// back (edited, reloaded, rewrapped narrower) must still give the x of the text now there.
+TEST(CaretMoves, CaretXFollowsTheTextChangedBehindTheEditor)
+{
+    EditorRig rig({u"abcdefgh"_s});
+    rig.editor.Collapse({0, 3});
+    EXPECT_EQ(rig.editor.CaretWindowX(), kPageX + 24);
+    rig.store.InsertText(0, 0, u"あ", rig.editor.Wrap()); // the caret now stands after "あab"
+    EXPECT_EQ(rig.editor.CaretWindowX(), kPageX + 32);
+    rig.store.LoadParagraphs({u"ああああ"_s});
+    rig.editor.RelayoutAll(true);
+    EXPECT_EQ(rig.editor.CaretWindowX(), kPageX + 48);
+    rig.Format().caret = {0, 9}; // past the line: x of its end
+    EXPECT_EQ(rig.editor.CaretWindowX(), kPageX + 64);
+    rig.editor.MoveToLineEnd(false);
+    rig.Format().marginRight += 40; // the text column narrows from 100 to 60 pixels
+    rig.editor.RelayoutAll(false);  // "あああ" | "あ": the caret is pulled back into line 0
+    EXPECT_EQ(rig.Caret(), (TextPosition{0, 3}));
+    EXPECT_EQ(rig.editor.CaretWindowX(), kPageX + 48);
+    EXPECT_EQ(rig.editor.CaretWindowY(), 58);
+}
+
 TEST(CaretMoves, PointsToPositions)
 {
     EditorRig rig(kWrapped);
