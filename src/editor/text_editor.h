@@ -162,5 +162,4 @@ private:
     int m_goalX = 0;
     bool m_dragInProgress = false;
     mutable std::optional<CaretPlace> m_caretPlace; // only for the attached store
-
 };
