@@ -69,6 +69,16 @@ PageStep PageStepOf(const CPageFormat& format)
 
 } // namespace
 
+const TextEditor::CaretPlace& TextEditor::Caret() const
+{
+    const quint64 revision = m_store->Revision();
+    if (!m_caretPlace || m_caretPlace->caret != m_format.caret || m_caretPlace->revision != revision) {
+        const TextPosition clamped = ClampToText(m_format.caret);
+        m_caretPlace = {m_format.caret, revision, clamped, m_store->XOfPosition(clamped.line, clamped.column)};
+    }
+    return *m_caretPlace;
+}
+
 TextPosition TextEditor::ClampToText(TextPosition position) const
 {
     const int line = std::clamp(position.line, 0, m_store->TotalLines() - 1);
@@ -85,8 +95,10 @@ void TextEditor::MoveCaret(TextPosition to, bool extend, bool horizontal)
         Extend(to);
     else
         Collapse(to);
-    if (horizontal)
-        m_goalX = m_store->XOfPosition(to.line, to.column);
+    if (horizontal) {
+        const CaretPlace& at = Caret();
+        m_goalX = at.clamped == to ? at.x : m_store->XOfPosition(to.line, to.column);
+    }
     ScrollCaretIntoView();
 }
 
@@ -94,7 +106,7 @@ void TextEditor::StepCaret(bool forward, bool byWord, bool extend)
 {
     if (!m_store)
         return;
-    const CaretSpot at = SpotOf(*m_store, ClampToText(m_format.caret));
+    const CaretSpot at = SpotOf(*m_store, Caret().clamped);
     const WordDelimiters delimiters{m_format.wordDelimitersA, m_format.wordDelimitersB};
     const QString& text = at.para->text.Text();
     const int target = !byWord ? int(forward ? at.offset + CharacterUnits(text, at.offset)
@@ -128,14 +140,14 @@ void TextEditor::WordRight(bool extend)
 void TextEditor::MoveToLineStart(bool extend)
 {
     if (m_store)
-        MoveCaret({ClampToText(m_format.caret).line, 0}, extend, true);
+        MoveCaret({Caret().clamped.line, 0}, extend, true);
 }
 
 void TextEditor::MoveToLineEnd(bool extend)
 {
     if (!m_store)
         return;
-    const int line = ClampToText(m_format.caret).line;
+    const int line = Caret().clamped.line;
     MoveCaret({line, m_store->VisibleLength(line)}, extend, true);
 }
 
@@ -149,7 +161,7 @@ void TextEditor::MoveUp(bool extend)
 {
     if (!m_store)
         return;
-    const int line = ClampToText(m_format.caret).line;
+    const int line = Caret().clamped.line;
     if (line > 0)
         MoveToLine(line - 1, extend);
 }
@@ -158,7 +170,7 @@ void TextEditor::MoveDown(bool extend)
 {
     if (!m_store)
         return;
-    const int line = ClampToText(m_format.caret).line;
+    const int line = Caret().clamped.line;
     if (line < m_store->TotalLines() - 1)
         MoveToLine(line + 1, extend);
 }
@@ -169,7 +181,7 @@ void TextEditor::PageDown(bool extend)
         return;
     const PageStep step = PageStepOf(m_format);
     m_format.verticalScroll += step.pixels;
-    MoveToLine(ClampToText(m_format.caret).line + step.lines, extend);
+    MoveToLine(Caret().clamped.line + step.lines, extend);
 }
 
 void TextEditor::PageUp(bool extend)
@@ -178,7 +190,7 @@ void TextEditor::PageUp(bool extend)
         return;
     const PageStep step = PageStepOf(m_format);
     m_format.verticalScroll = std::max(m_format.verticalScroll - step.pixels, 0);
-    MoveToLine(ClampToText(m_format.caret).line - step.lines, extend);
+    MoveToLine(Caret().clamped.line - step.lines, extend);
 }
 
 void TextEditor::MoveToFirstLine()
@@ -210,7 +222,7 @@ void TextEditor::ScrollTowardsStart()
     if (!m_store)
         return;
     m_format.verticalScroll = std::max(m_format.verticalScroll - m_format.LinePitch(), 0);
-    if (ClampToText(m_format.caret).line >= m_format.EndVisibleLine() - 2)
+    if (Caret().clamped.line >= m_format.EndVisibleLine() - 2)
         MoveUp(false);
 }
 
@@ -218,7 +230,7 @@ void TextEditor::ScrollTowardsEnd()
 {
     if (!m_store)
         return;
-    const int line = ClampToText(m_format.caret).line;
+    const int line = Caret().clamped.line;
     if (m_format.LineTop(line) - m_format.verticalScroll < m_format.LinePitch()) {
         if (line == m_store->TotalLines() - 1)
             return;
@@ -243,9 +255,10 @@ void TextEditor::ScrollCaretIntoView()
     if (!m_store)
         return;
     CPageFormat& f = m_format;
-    const TextPosition caret = ClampToText(f.caret);
+    const CaretPlace& place = Caret();
+    const TextPosition caret = place.clamped;
 
-    const int x = m_store->XOfPosition(caret.line, caret.column) + f.marginLeft + f.horizontalOffset;
+    const int x = place.x + f.marginLeft + f.horizontalOffset;
     if (x < 0)
         f.horizontalOffset += kScrollSlack - x;
     else if (x > f.clientWidth)
@@ -289,16 +302,11 @@ void TextEditor::Resize(int windowWidth, int windowHeight, int scrollBarExtent)
 
 int TextEditor::CaretWindowX() const
 {
-    int caretX = 0;
-    if (m_store) {
-        const TextPosition caret = ClampToText(m_format.caret);
-        caretX = m_store->XOfPosition(caret.line, caret.column);
-    }
-    return m_format.marginLeft + caretX + m_format.horizontalOffset;
+    return m_format.marginLeft + (m_store ? Caret().x : 0) + m_format.horizontalOffset;
 }
 
 int TextEditor::CaretWindowY() const
 {
-    const int line = m_store ? ClampToText(m_format.caret).line : 0;
+    const int line = m_store ? Caret().clamped.line : 0;
     return m_format.LineTop(line) - m_format.verticalScroll;
 }

@@ -34,6 +34,7 @@ TextEditor::TextEditor(EditorHost& host, CharMeasurer& measurer, const CodePage&
 void TextEditor::Attach(CTextStore* store, bool remeasure)
 {
     m_store = store;
+    m_caretPlace.reset();
     m_format.caret = m_format.anchor = {};
     m_format.verticalScroll = 0;
     m_goalX = 0;

@@ -136,6 +136,16 @@ private:
     void MoveToLine(int line, bool extend);
     // A position pulled back into the text (a rewrap can leave one past a line's end).
     TextPosition ClampToText(TextPosition position) const;
+    // The caret pulled into the text, and its x offset in its display line.
+    struct CaretPlace {
+        TextPosition caret;   // as the format held it
+        quint64 revision = 0; // of the store
+        TextPosition clamped;
+        int x = 0;
+    };
+    // Worked out once for each caret position and store revision: a keystroke asks for it in
+    // its movement, in scrolling, and for the view's repaint and input method.
+    const CaretPlace& Caret() const;
     // The end of every edit: caret and anchor to a paragraph offset (or the caret pulled into
     // the text when the offset is not in it), goal x from there, the caret scrolled into view.
     void PlaceCaret(ParaOffset at);
@@ -151,4 +161,5 @@ private:
     QString m_rightKin;
     int m_goalX = 0;
     bool m_dragInProgress = false;
+    mutable std::optional<CaretPlace> m_caretPlace; // only for the attached store
 };

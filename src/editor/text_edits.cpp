@@ -112,7 +112,8 @@ QString WithoutLoneSurrogates(QString text)
 void TextEditor::PlaceCaret(ParaOffset at)
 {
     const std::optional<TextPosition> position = ToPosition(*m_store, at, m_format.caret.line);
-    MoveCaret(position.value_or(ClampToText(m_format.caret)), false, true);
+    // Not value_or, which would work out the old caret's place even when it is not wanted.
+    MoveCaret(position ? *position : Caret().clamped, false, true);
 }
 
 void TextEditor::InsertText(const QString& text, bool record)

@@ -136,6 +136,7 @@ bool CTextStore::LoadParagraphs(const std::function<bool(const ParagraphSink& ad
     m_first = first;
     m_totalLines = count;
     m_renumbered += count;
+    ++m_revision;
     return true;
 }
 
@@ -328,6 +329,7 @@ void CTextStore::NoteChanged(int first, int end, bool moved)
     m_changed.first = std::min(m_changed.first, first);
     m_changed.end = std::max(m_changed.end, end);
     m_changed.moved = m_changed.moved || moved;
+    ++m_revision;
 }
 
 void CTextStore::RenumberParagraphs(CTextPara* para, int firstChanged, const CTextPara* last, int totalBefore)
@@ -453,4 +455,5 @@ void CTextStore::RelayoutAll(const WrapSettings& wrap, bool remeasure)
     m_cachePara = nullptr;
     m_totalLines = firstLine;
     m_renumbered += ordinal;
+    ++m_revision;
 }

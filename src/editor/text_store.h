@@ -171,6 +171,9 @@ public:
     qint64 RenumberedParagraphs() const { return m_renumbered; }
     // The lines the edits since the last call changed (a view repaints them); starts afresh.
     ChangedLines TakeChangedLines() { return std::exchange(m_changed, {}); }
+    // Grows with every edit, load and relayout: while it stays the same, so do the display
+    // lines and their widths (what is worked out from them can be kept).
+    quint64 Revision() const { return m_revision; }
 
 private:
     struct Location {
@@ -212,4 +215,5 @@ private:
     int m_totalLines = 1;
     qint64 m_renumbered = 0;
     ChangedLines m_changed;
+    quint64 m_revision = 0;
 };

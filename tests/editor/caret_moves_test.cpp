@@ -118,6 +118,24 @@ TEST(CaretMoves, ScrollCaretIntoViewBothWays)
     EXPECT_EQ(narrow.Format().horizontalOffset, -6);
 }
 
+// The caret's x is kept between a keystroke's questions; text changed behind the editor (edited,
+// reloaded, rewrapped narrower) gives the x of what stands there now.
+TEST(CaretMoves, CaretXFollowsTheTextChangedBehindTheEditor)
+{
+    EditorRig rig({u"abcdefgh"_s});
+    rig.editor.Collapse({0, 3});
+    EXPECT_EQ(rig.editor.CaretWindowX(), kPageX + 24);
+    rig.store.InsertText(0, 0, u"あ", rig.editor.Wrap()); // the caret now stands after "あab"
+    EXPECT_EQ(rig.editor.CaretWindowX(), kPageX + 32);
+    rig.store.LoadParagraphs({u"ああああ"_s});
+    rig.editor.RelayoutAll(true);
+    EXPECT_EQ(rig.editor.CaretWindowX(), kPageX + 48);
+    rig.editor.MoveToLineEnd(false);
+    rig.Format().marginRight += 40; // the text column narrows to 60 pixels: "あああ" | "あ"
+    rig.editor.RelayoutAll(false);
+    EXPECT_EQ(rig.editor.CaretWindowX(), kPageX + 48); // pulled back to the end of line 0
+}
+
 TEST(CaretMoves, PointsToPositions)
 {
     EditorRig rig(kWrapped);

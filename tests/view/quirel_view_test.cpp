@@ -354,12 +354,20 @@ TEST_F(ViewTest, WheelAndScrollBarsMoveThePageNotTheCaret)
     EXPECT_EQ(view.Format().verticalScroll, 3 * 16);
     EXPECT_EQ(Caret(), (TextPosition{0, 0}));
 
-    // The horizontal bar works only while the page is wider than the window.
     QScrollBar* horizontal = nullptr;
+    QScrollBar* vertical = nullptr;
     for (QScrollBar* bar : view.findChildren<QScrollBar*>())
-        if (bar->orientation() == Qt::Horizontal)
-            horizontal = bar;
+        (bar->orientation() == Qt::Horizontal ? horizontal : vertical) = bar;
     ASSERT_NE(horizontal, nullptr);
+    ASSERT_NE(vertical, nullptr);
+    // The page stops at the last line's top: a bar dragged past it goes back there, every time.
+    for (int drag = 0; drag < 2; ++drag) {
+        vertical->setValue(vertical->maximum());
+        EXPECT_EQ(view.Format().verticalScroll, view.Format().LineTop(99)) << "drag " << drag;
+        EXPECT_EQ(vertical->value(), view.Format().verticalScroll) << "drag " << drag;
+    }
+
+    // The horizontal bar works only while the page is wider than the window.
     EXPECT_FALSE(horizontal->isEnabled());
     view.resize(600, 700);
     EXPECT_TRUE(horizontal->isEnabled());

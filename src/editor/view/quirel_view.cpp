@@ -393,28 +393,40 @@ void CQuirelView::UpdateScrollBars()
     const CPageFormat& format = Format();
     const qint64 lines = m_store ? m_store->TotalLines() : 1;
     const qint64 range = (lines / format.LinesPerPage() + 1) * format.PageStride();
+    const int overflow = format.pageWidth - format.clientWidth;
+    const ScrollBarValues values{int(std::min<qint64>(range, std::numeric_limits<int>::max())),
+                                 format.fontHeight,
+                                 std::max(format.clientHeight - 3 * format.fontHeight, 1),
+                                 format.verticalScroll,
+                                 std::max(overflow, 0),
+                                 -format.horizontalOffset,
+                                 overflow > 0};
+    if (m_scrollBarsSet == values)
+        return;
+    m_scrollBarsSet = values;
     {
         const QSignalBlocker block(m_verticalBar);
-        m_verticalBar->setRange(0, int(std::min<qint64>(range, std::numeric_limits<int>::max())));
-        m_verticalBar->setSingleStep(format.fontHeight);
-        m_verticalBar->setPageStep(std::max(format.clientHeight - 3 * format.fontHeight, 1));
-        m_verticalBar->setValue(format.verticalScroll);
+        m_verticalBar->setRange(0, values.verticalMaximum);
+        m_verticalBar->setSingleStep(values.verticalStep);
+        m_verticalBar->setPageStep(values.verticalPage);
+        m_verticalBar->setValue(values.verticalValue);
     }
-    const int overflow = format.pageWidth - format.clientWidth;
     const QSignalBlocker block(m_horizontalBar);
-    m_horizontalBar->setEnabled(overflow > 0);
-    m_horizontalBar->setRange(0, std::max(overflow, 0));
-    m_horizontalBar->setValue(-format.horizontalOffset);
+    m_horizontalBar->setEnabled(values.horizontalEnabled);
+    m_horizontalBar->setRange(0, values.horizontalMaximum);
+    m_horizontalBar->setValue(values.horizontalValue);
 }
 
 void CQuirelView::OnVerticalScroll(int value)
 {
+    m_scrollBarsSet.reset(); // the bar stands where the user put it, maybe past the last line
     SetVerticalScroll(value);
     Refresh();
 }
 
 void CQuirelView::OnHorizontalScroll(int value)
 {
+    m_scrollBarsSet.reset();
     CPageFormat& format = m_editor.Format();
     format.horizontalOffset = std::clamp(-value, std::min(format.clientWidth - format.pageWidth, 0), 0);
     Refresh();
@@ -949,6 +961,8 @@ void CQuirelView::paintEvent(QPaintEvent* event)
 // so are the pixels of `covered`, which the caller paints over with something opaque.
 void CQuirelView::PaintPages(QPainter& painter, const QRect& area, const QRect& covered) const
 {
+    if (covered.contains(area))
+        return; // a keystroke's strip that its line's image covers
     const CPageFormat& format = Format();
     const auto fillPart = [&](const QRect& r, const QColor& colour) {
         if (!r.isEmpty())

@@ -208,4 +208,17 @@ private:
     Composition m_composition;
     // A press inside the selection: a drag starts once the mouse moves far enough.
     std::optional<QPoint> m_dragStart;
+    // What UpdateScrollBars last gave the bars, so that a keystroke that changes none of it
+    // sets nothing; forgotten when the user moves a bar.
+    struct ScrollBarValues {
+        int verticalMaximum = 0;
+        int verticalStep = 0;
+        int verticalPage = 0;
+        int verticalValue = 0;
+        int horizontalMaximum = 0;
+        int horizontalValue = 0;
+        bool horizontalEnabled = false;
+        friend bool operator==(const ScrollBarValues&, const ScrollBarValues&) = default;
+    };
+    std::optional<ScrollBarValues> m_scrollBarsSet;
 };
