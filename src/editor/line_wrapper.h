@@ -2,9 +2,9 @@
 // line-breaking rules: one hanging character of LeftKin per line, push-back of a RightKin
 // character to the next line, and tab stops every four space widths. Wrapping reads only the
 // stored widths (a paragraph's words, or a table's, see CTextPara::Widths); measuring (when
-// asked) sets them first. After a wrap the paragraph's
-// line ends rise and finish at its length, no line ends inside a surrogate pair, and the
-// closing line feed never stands on a display line of its own. A rewrap after an edit gives the
+// asked) sets them first. After a wrap the paragraph's line ends rise and finish at its length,
+// no line ends inside a surrogate pair, and the closing line feed never stands on a display
+// line of its own. A rewrap after an edit gives the
 // same line ends and tab widths as a wrap of the whole paragraph.
 #pragma once
 

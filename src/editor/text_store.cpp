@@ -48,6 +48,26 @@ void CTextPara::DropWords()
     m_keepsWords = false;
 }
 
+namespace {
+// The widths of `units` in `table` (0 without one) into `widths`.
+void TableWidths(QStringView units, const WidthTable* table, uint16_t* widths)
+{
+    if (table)
+        std::ranges::transform(units, widths, [table](QChar unit) { return (*table)[unit.unicode()]; });
+    else
+        std::fill_n(widths, units.size(), 0);
+}
+} // namespace
+
+void CTextPara::MakeWords(const WidthTable* table)
+{
+    if (m_keepsWords)
+        return;
+    text.ResizeWords(text.Length());
+    TableWidths(text.Text(), table, text.MutableAttributes().data());
+    m_keepsWords = true;
+}
+
 std::span<const uint16_t> CTextPara::Widths(qsizetype start, qsizetype count, const WidthTable* table,
                                             std::vector<uint16_t>& scratch) const
 {
@@ -57,11 +77,7 @@ std::span<const uint16_t> CTextPara::Widths(qsizetype start, qsizetype count, co
         return text.Attributes().subspan(size_t(start), size_t(count));
     if (scratch.size() < size_t(count))
         scratch.resize(size_t(count));
-    const QStringView units = QStringView(text.Text()).sliced(start, count);
-    if (table)
-        std::ranges::transform(units, scratch.begin(), [table](QChar unit) { return (*table)[unit.unicode()]; });
-    else
-        std::fill_n(scratch.begin(), count, 0);
+    TableWidths(QStringView(text.Text()).sliced(start, count), table, scratch.data());
     return {scratch.data(), size_t(count)};
 }
 
@@ -225,11 +241,18 @@ std::span<const uint16_t> CTextStore::Widths(const CTextPara& para, qsizetype st
     return para.Widths(start, count, m_table.get(), m_widths);
 }
 
+// A paragraph keeping no words is copied in pieces, so that the buffer of Widths stays small
+// however long the paragraph.
 void CTextStore::AppendAttributed(CAttrString& to, const CTextPara& para, qsizetype start, qsizetype count) const
 {
-    const std::span<const uint16_t> widths = Widths(para, start, count);
-    to.Append(QStringView(para.text.Text()).sliced(std::clamp<qsizetype>(start, 0, para.Length()), qsizetype(widths.size())),
-              widths);
+    constexpr qsizetype kPiece = 4096;
+    start = std::clamp<qsizetype>(start, 0, para.Length());
+    count = std::clamp<qsizetype>(count, 0, para.Length() - start);
+    const qsizetype piece = para.KeepsWords() ? count : kPiece;
+    for (qsizetype done = 0; done < count; done += piece) {
+        const std::span<const uint16_t> widths = Widths(para, start + done, std::min(piece, count - done));
+        to.Append(QStringView(para.text.Text()).sliced(start + done, qsizetype(widths.size())), widths);
+    }
 }
 
 CAttrString CTextStore::Attributed(const CTextPara& para, qsizetype start, qsizetype count) const
@@ -237,12 +260,6 @@ CAttrString CTextStore::Attributed(const CTextPara& para, qsizetype start, qsize
     CAttrString attributed;
     AppendAttributed(attributed, para, start, count);
     return attributed;
-}
-
-void CTextStore::GiveWords(CTextPara& para)
-{
-    if (!para.KeepsWords())
-        para.KeepWords(Widths(para, 0, para.Length()));
 }
 
 QString CTextStore::LineText(int line)
@@ -325,7 +342,8 @@ int CTextStore::ColumnAtX(int line, int x)
     const std::span<const uint16_t> widths = Widths(*span->para, span->start, visible);
     qint64 sum = 0;
     for (int column = 0, units = 1; column < visible; column += units) {
-        units = std::min(int(CharacterUnits(text, span->start + column)), visible - column); // a pair is one character
+        // A pair is one character.
+        units = std::min(int(CharacterUnits(text, span->start + column)), visible - column);
         const qint64 w = CAttrString::SumOfWidths(widths.subspan(size_t(column), size_t(units)));
         if (x < sum + w / 2)
             return column;
@@ -415,7 +433,7 @@ void CTextStore::InsertText(int line, int column, QStringView text, const WrapSe
         return;
     CLineWrapper wrapper(wrap, m_table);
     CTextPara* para = at->para;
-    GiveWords(*para);
+    para->MakeWords(m_table.get());
     const qsizetype firstBreak = text.indexOf(u'\n');
     if (firstBreak < 0) {
         para->text.Insert(at->offset, Measured(text, wrapper));
@@ -460,7 +478,7 @@ void CTextStore::DeleteCharacter(int line, int column, const WrapSettings& wrap)
     CTextPara* para = at->para;
     CLineWrapper wrapper(wrap, m_table);
     if (at->offset < para->Length() - 1) {
-        GiveWords(*para);
+        para->MakeWords(m_table.get());
         const int units = int(CharacterUnits(para->text.Text(), at->offset));
         para->text.Remove(at->offset, units);
         RewrapOne(para, wrapper, at->offset, units, 0);
@@ -470,7 +488,7 @@ void CTextStore::DeleteCharacter(int line, int column, const WrapSettings& wrap)
         return;
     const int totalBefore = m_totalLines;
     const int joined = para->next->Length();
-    GiveWords(*para);
+    para->MakeWords(m_table.get());
     para->text.Remove(at->offset, 1);
     AppendAttributed(para->text, *para->next, 0, joined);
     DestroyAfter(para, para->next);
@@ -489,7 +507,7 @@ void CTextStore::DeleteRange(TextPosition from, TextPosition to, const WrapSetti
     if (first == last) {
         if (end->offset <= start->offset)
             return;
-        GiveWords(*first);
+        first->MakeWords(m_table.get());
         first->text.Remove(start->offset, end->offset - start->offset);
         RewrapOne(first, wrapper, start->offset, end->offset - start->offset, 0);
         return;
@@ -499,7 +517,7 @@ void CTextStore::DeleteRange(TextPosition from, TextPosition to, const WrapSetti
     const int totalBefore = m_totalLines;
     const int removed = first->Length() - start->offset;
     const int joined = last->Length() - end->offset;
-    GiveWords(*first);
+    first->MakeWords(m_table.get());
     first->text.Remove(start->offset, first->Length());
     AppendAttributed(first->text, *last, end->offset, joined);
     DestroyAfter(first, last);

@@ -44,7 +44,7 @@ struct TextPosition {
 // read from a table of such widths (see Widths).
 class CTextPara {
 public:
-    // The counters and the flag are declared together so that the node has no padding.
+    // The counters and the flags are declared together so that the node has no padding.
     int ordinal = -1;
     int firstLine = 0;
 
@@ -89,6 +89,8 @@ public:
     void KeepWords(std::span<const uint16_t> widths);
     // Lets the text keep no words: its widths must be `table`'s of Widths from now on.
     void DropWords();
+    // Gives a paragraph keeping no words the words of its widths in `table` (as Widths).
+    void MakeWords(const WidthTable* table);
     // The widths of units [start, start + count), cut to the text: the paragraph's own words,
     // or, when it keeps none, `table`'s widths of its units (0 without a table), written to
     // `scratch`. The one way widths of a paragraph that may keep no words are read.
@@ -180,9 +182,10 @@ public:
     QString LeadingText() const;
 
     // Edits. Each rewraps what it touched (without remeasuring other characters) and keeps
-    // first lines, ordinals and total lines consistent; an edited paragraph keeps words. Positions on lines that do not exist
-    // change nothing; columns past a paragraph's closing line feed are taken as that line
-    // feed, except by DeleteCharacter, which then changes nothing.
+    // first lines, ordinals and total lines consistent; an edited paragraph keeps words.
+    // Positions on lines that do not exist change nothing; columns past a paragraph's closing
+    // line feed are taken as that line feed, except by DeleteCharacter, which then changes
+    // nothing.
     // Inserts `text` (no carriage returns) before the position in one edit, however many line
     // feeds it holds: the paragraph is split once, every line of the text after the first
     // becomes a new paragraph (the last one followed by the rest of the split paragraph), only
@@ -229,8 +232,6 @@ private:
     // Units [start, start + count) of a paragraph with their widths, cut like Widths.
     CAttrString Attributed(const CTextPara& para, qsizetype start, qsizetype count) const;
     void AppendAttributed(CAttrString& to, const CTextPara& para, qsizetype start, qsizetype count) const;
-    // Gives a paragraph keeping no words the words of its widths, before an edit changes it.
-    void GiveWords(CTextPara& para);
     // Ordinals and first lines of the paragraphs after `para` (all of them when null), and
     // total lines.
     void RenumberAfter(CTextPara* para);
