@@ -14,7 +14,7 @@ CAttrString::CAttrString(const CAttrString& other)
     : m_text(other.m_text)
 {
     ResizeWords(Length());
-    std::copy_n(other.m_words.get(), Length(), m_words.get());
+    std::ranges::copy(other.Attributes(), m_words.get());
 }
 
 CAttrString& CAttrString::operator=(const CAttrString& other)
@@ -22,7 +22,7 @@ CAttrString& CAttrString::operator=(const CAttrString& other)
     if (this != &other) {
         m_text = other.m_text;
         ResizeWords(Length());
-        std::copy_n(other.m_words.get(), Length(), m_words.get());
+        std::ranges::copy(other.Attributes(), m_words.get());
     }
     return *this;
 }
@@ -70,7 +70,7 @@ CAttrString CAttrString::Mid(qsizetype start, qsizetype count) const
     CAttrString part;
     part.m_text = m_text.mid(start, count);
     part.ResizeWords(count);
-    std::copy_n(m_words.get() + start, count, part.m_words.get());
+    std::ranges::copy(Attributes().subspan(size_t(start), size_t(count)), part.m_words.get());
     return part;
 }
 
@@ -93,17 +93,27 @@ void CAttrString::Insert(qsizetype position, const CAttrString& other)
     }
     position = std::clamp<qsizetype>(position, 0, Length());
     const qsizetype length = Length();
+    const std::span<const uint16_t> inserted = other.Attributes();
     ResizeWords(length + other.Length());
     uint16_t* words = m_words.get();
     std::copy_backward(words + position, words + length, words + length + other.Length());
-    std::copy_n(other.m_words.get(), other.Length(), words + position);
+    std::ranges::copy(inserted, words + position);
     m_text.insert(position, other.m_text);
+}
+
+void CAttrString::Append(QStringView text, std::span<const uint16_t> words)
+{
+    Q_ASSERT(qsizetype(words.size()) == text.size());
+    const qsizetype length = Length();
+    ResizeWords(length + text.size());
+    std::ranges::copy(words, m_words.get() + length);
+    m_text.append(text);
 }
 
 void CAttrString::Remove(qsizetype position, qsizetype count)
 {
     std::tie(position, count) = Clamp(position, count);
-    uint16_t* words = m_words.get();
+    uint16_t* words = MutableAttributes().data();
     std::copy(words + position + count, words + Length(), words + position);
     m_text.remove(position, count);
     ResizeWords(Length());
@@ -126,6 +136,19 @@ bool CAttrString::SetTextAndAttributes(const QString& text, std::vector<uint16_t
     return true;
 }
 
+void CAttrString::SetTextWithoutAttributes(QString text)
+{
+    m_text = std::move(text);
+    m_words.reset();
+}
+
+void CAttrString::SetAttributes(std::span<const uint16_t> words)
+{
+    Q_ASSERT(qsizetype(words.size()) == Length());
+    ResizeWords(Length());
+    std::ranges::copy(words, m_words.get());
+}
+
 void CAttrString::ResetAttributes()
 {
     std::fill_n(m_words.get(), Length(), 0);
@@ -134,8 +157,13 @@ void CAttrString::ResetAttributes()
 qint64 CAttrString::WidthOf(qsizetype start, qsizetype count) const
 {
     std::tie(start, count) = Clamp(start, count);
+    return SumOfWidths(Attributes().subspan(size_t(start), size_t(count)));
+}
+
+qint64 CAttrString::SumOfWidths(std::span<const uint16_t> words)
+{
     qint64 sum = 0;
-    for (uint16_t word : Attributes().subspan(size_t(start), size_t(count)))
+    for (uint16_t word : words)
         sum += word & kWidthMask;
     return sum;
 }

@@ -4,6 +4,9 @@
 // operation changes text and words in step, and the words can be changed but never resized
 // from outside. The words live in one heap block of exactly that size (none when empty): a
 // text store holds one string per paragraph, and most paragraphs are short.
+// One exception, which only a paragraph puts a string in (CTextPara::KeepsWords, see
+// text_store.h): the text of a paragraph whose widths are those of a table holds no words at
+// all. Such a string is read only through Text() and Length() until it gets its words back.
 #pragma once
 
 #include <QString>
@@ -42,19 +45,39 @@ public:
     bool SetTextAndAttributes(const QString& text, std::vector<uint16_t> words); // sizes must match
     void ResetAttributes();                                                    // all words 0
 
+    // Appends `text` with its words (one per unit).
+    void Append(QStringView text, std::span<const uint16_t> words);
+
     // Sum of the masked widths (64-bit: a long paragraph of wide characters passes 2^31), of
     // the whole string or of a stretch cut like Mid.
     qint64 TotalWidth() const { return WidthOf(0, Length()); }
     qint64 WidthOf(qsizetype start, qsizetype count) const;
+    // Sum of the masked widths of some words.
+    static qint64 SumOfWidths(std::span<const uint16_t> words);
     const QString& Text() const { return m_text; }
-    std::span<const uint16_t> Attributes() const { return {m_words.get(), size_t(Length())}; }
+    std::span<const uint16_t> Attributes() const
+    {
+        Q_ASSERT(m_words || m_text.isEmpty());
+        return {m_words.get(), size_t(Length())};
+    }
     // The words change, never their count.
-    std::span<uint16_t> MutableAttributes() { return {m_words.get(), size_t(Length())}; }
+    std::span<uint16_t> MutableAttributes()
+    {
+        Q_ASSERT(m_words || m_text.isEmpty());
+        return {m_words.get(), size_t(Length())};
+    }
     qsizetype Length() const { return m_text.size(); }
 
     friend bool operator==(const CAttrString& a, const CAttrString& b);
 
 private:
+    friend class CTextPara; // the only one that keeps a string without words
+    // The text alone, without words.
+    void SetTextWithoutAttributes(QString text);
+    void DropAttributes() { m_words.reset(); }
+    // Words again for the text held, one per unit.
+    void SetAttributes(std::span<const uint16_t> words);
+
     struct FreeWords {
         void operator()(uint16_t* words) const { std::free(words); }
     };

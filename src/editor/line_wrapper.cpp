@@ -22,8 +22,8 @@ uint16_t StoredWidth(int measured)
     return uint16_t(qAbs(qint64(measured)) & CAttrString::kWidthMask);
 }
 
-CLineWrapper::CLineWrapper(const WrapSettings& settings)
-    : m_settings(settings), m_spaceWidth(Measure(u' '))
+CLineWrapper::CLineWrapper(const WrapSettings& settings, std::shared_ptr<const WidthTable> table)
+    : m_settings(settings), m_spaceWidth(Measure(u' ')), m_paragraphTable(std::move(table))
 {
 }
 
@@ -32,32 +32,42 @@ uint16_t CLineWrapper::Measure(char32_t character) const
     return m_settings.measurer ? StoredWidth(m_settings.measurer->Width(character)) : 0;
 }
 
+WidthTable& CLineWrapper::OwnTable()
+{
+    if (!m_ownTable)
+        m_ownTable = std::make_shared<WidthTable>(0x10000, kUnknownWidth);
+    return *m_ownTable;
+}
+
 void CLineWrapper::MeasureText(QStringView text, std::span<uint16_t> widths)
 {
     MeasureInto(text, widths, false);
 }
 
-// The table lookup comes first, so that a known width costs no more than one compare: a high
-// surrogate is never entered in the table (its width belongs to its pair), so pairs always
-// reach the measurer.
-void CLineWrapper::MeasureInto(QStringView text, std::span<uint16_t> widths, bool useTable)
+// The table lookup comes first, so that a known width costs no more than one compare: tabs and
+// surrogates are never entered in the table, so they always reach the measurer.
+bool CLineWrapper::MeasureInto(QStringView text, std::span<uint16_t> widths, bool useTable)
 {
-    if (useTable && m_widthTable.empty())
-        m_widthTable.assign(0x10000, kUnknownWidth);
+    uint16_t* table = useTable ? OwnTable().data() : nullptr;
+    bool tableWidths = true;
     for (qsizetype i = 0; i < text.size(); ++i) {
         const char16_t unit = text[i].unicode();
-        uint16_t* known = useTable ? &m_widthTable[unit] : nullptr;
+        uint16_t* known = table ? table + unit : nullptr;
         if (known && *known != kUnknownWidth) {
             widths[size_t(i)] = *known;
         } else if (CharacterUnits(text, i) == 2) {
             widths[size_t(i)] = Measure(QChar::surrogateToUcs4(unit, text[i + 1].unicode()));
             widths[size_t(++i)] = 0;
+            tableWidths = false;
         } else {
             widths[size_t(i)] = Measure(unit);
-            if (known && !QChar::isHighSurrogate(unit))
+            if (unit == u'\t' || QChar::isSurrogate(unit))
+                tableWidths = false;
+            else if (known)
                 *known = widths[size_t(i)];
         }
     }
+    return tableWidths;
 }
 
 // Tab stops every four space widths from the start of the display line; a tab standing on a
@@ -72,10 +82,44 @@ uint16_t CLineWrapper::TabWidth(qint64 x) const
 int CLineWrapper::Wrap(CTextPara& para, bool remeasure)
 {
     if (remeasure)
-        MeasureInto(para.text.Text(), para.text.MutableAttributes(), true);
+        return WrapMeasured(para, false);
+    const std::span<uint16_t> widths = StoredWidths(para);
     m_lineEnds.clear();
-    BreakLines(para, 0, 0, nullptr);
-    return Finish(para);
+    BreakLines(para.text.Text(), widths, 0, 0, nullptr);
+    return Finish(para, widths);
+}
+
+int CLineWrapper::WrapIntoTable(CTextPara& para)
+{
+    OwnTable();
+    if (m_paragraphTable != m_ownTable)
+        m_paragraphTable = m_ownTable;
+    return WrapMeasured(para, true);
+}
+
+// Measured into a buffer, not into the words: most paragraphs need none.
+int CLineWrapper::WrapMeasured(CTextPara& para, bool intoTable)
+{
+    const QStringView text = para.text.Text();
+    if (m_widths.size() < size_t(text.size()))
+        m_widths.resize(size_t(text.size()));
+    const std::span<uint16_t> widths(m_widths.data(), size_t(text.size()));
+    const bool tableWidths = MeasureInto(text, widths, true);
+    m_lineEnds.clear();
+    BreakLines(text, widths, 0, 0, nullptr);
+    if (intoTable && tableWidths)
+        para.DropWords();
+    else
+        para.KeepWords(widths);
+    return Finish(para, widths);
+}
+
+std::span<uint16_t> CLineWrapper::StoredWidths(CTextPara& para)
+{
+    if (para.KeepsWords())
+        return para.text.MutableAttributes();
+    para.Widths(0, para.Length(), m_paragraphTable.get(), m_widths);
+    return {m_widths.data(), size_t(para.Length())};
 }
 
 // The wrap resumes at the start of a line whose break is known to stay: one decided before the
@@ -91,6 +135,7 @@ RewrappedLines CLineWrapper::Rewrap(CTextPara& para, int offset, int removed, in
         return {0, para.LineCount()};
     }
     const QStringView text = para.text.Text();
+    const std::span<uint16_t> widths = StoredWidths(para);
     const int oldCount = para.LineCount();
     const int edited = para.LineAt(offset);
     int resume = edited;
@@ -107,12 +152,12 @@ RewrappedLines CLineWrapper::Rewrap(CTextPara& para, int offset, int removed, in
     qint64 x = 0;
     if (resume > 0) {
         from = para.LineStart(resume);
-        x = para.text.Attributes()[size_t(from)] & CAttrString::kWidthMask;
+        x = widths[size_t(from)] & CAttrString::kWidthMask;
         from += CharacterUnits(text, from);
     }
     const qsizetype shift = qsizetype(inserted) - removed;
     OldBreaks old{&para, resume, qsizetype(offset) + inserted, shift};
-    const int met = BreakLines(para, from, x, &old);
+    const int met = BreakLines(text, widths, from, x, &old);
     const int end = int(m_lineEnds.size()); // up to the line that met the old ones, or all
     if (met >= 0) {
         for (int k = met + 1; k < oldCount - 1; ++k)
@@ -127,7 +172,7 @@ RewrappedLines CLineWrapper::Rewrap(CTextPara& para, int offset, int removed, in
             break;
         }
     }
-    Finish(para);
+    Finish(para, widths);
     return {first, end};
 }
 
@@ -141,10 +186,8 @@ RewrappedLines CLineWrapper::Rewrap(CTextPara& para, int offset, int removed, in
 // RightKin character (the old one there may have been a push-back) nor of a tab (whose width
 // comes from the line before).
 // x is 64-bit: a hanging character may pass even a limit near INT_MAX.
-int CLineWrapper::BreakLines(CTextPara& para, qsizetype i, qint64 x, OldBreaks* old)
+int CLineWrapper::BreakLines(QStringView text, std::span<uint16_t> widths, qsizetype i, qint64 x, OldBreaks* old)
 {
-    const QStringView text = para.text.Text();
-    std::span<uint16_t> widths = para.text.MutableAttributes();
     const qsizetype length = text.size();
     // The closing line feed always ends the last line and takes no room there: a paragraph
     // that fills its line exactly has no empty display line after it.
@@ -180,7 +223,7 @@ int CLineWrapper::BreakLines(CTextPara& para, qsizetype i, qint64 x, OldBreaks* 
             breaks.push_back(uint32_t(previous));
             pushedBack = true;
             hangUsed = false;
-            x = para.text.WidthOf(previous, i - previous) + w;
+            x = CAttrString::SumOfWidths(widths.subspan(size_t(previous), size_t(i - previous))) + w;
         } else {
             breaks.push_back(uint32_t(i));
             hangUsed = false;
@@ -199,8 +242,10 @@ int CLineWrapper::BreakLines(CTextPara& para, qsizetype i, qint64 x, OldBreaks* 
     return -1;
 }
 
-int CLineWrapper::Finish(CTextPara& para)
+int CLineWrapper::Finish(CTextPara& para, std::span<const uint16_t> widths)
 {
+    if (!para.KeepsWords() && !m_paragraphTable && para.text.Text().contains(u'\t'))
+        para.KeepWords(widths);
     para.SetLineEnds(m_lineEnds);
     para.laidOut = true;
     return para.LineCount();

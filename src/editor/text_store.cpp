@@ -30,6 +30,57 @@ void CTextPara::SetLineEnds(std::span<const uint32_t> ends)
         std::copy_n(ends.begin(), lineCount - 1, m_innerEnds.block);
 }
 
+void CTextPara::SetTextWithoutWords(QString newText)
+{
+    text.SetTextWithoutAttributes(std::move(newText));
+    m_keepsWords = false;
+}
+
+void CTextPara::KeepWords(std::span<const uint16_t> widths)
+{
+    text.SetAttributes(widths);
+    m_keepsWords = true;
+}
+
+void CTextPara::DropWords()
+{
+    text.DropAttributes();
+    m_keepsWords = false;
+}
+
+namespace {
+// The widths of `units` in `table` (0 without one) into `widths`.
+void TableWidths(QStringView units, const WidthTable* table, uint16_t* widths)
+{
+    if (table)
+        std::ranges::transform(units, widths, [table](QChar unit) { return (*table)[unit.unicode()]; });
+    else
+        std::fill_n(widths, units.size(), 0);
+}
+} // namespace
+
+void CTextPara::MakeWords(const WidthTable* table)
+{
+    if (m_keepsWords)
+        return;
+    text.ResizeWords(text.Length());
+    TableWidths(text.Text(), table, text.MutableAttributes().data());
+    m_keepsWords = true;
+}
+
+std::span<const uint16_t> CTextPara::Widths(qsizetype start, qsizetype count, const WidthTable* table,
+                                            std::vector<uint16_t>& scratch) const
+{
+    start = std::clamp<qsizetype>(start, 0, Length());
+    count = std::clamp<qsizetype>(count, 0, Length() - start);
+    if (m_keepsWords)
+        return text.Attributes().subspan(size_t(start), size_t(count));
+    if (scratch.size() < size_t(count))
+        scratch.resize(size_t(count));
+    TableWidths(QStringView(text.Text()).sliced(start, count), table, scratch.data());
+    return {scratch.data(), size_t(count)};
+}
+
 int CTextPara::LineAt(int offset) const
 {
     const uint32_t* innerEnds = InnerEnds();
@@ -57,14 +108,14 @@ void DeleteParagraphs(CTextPara* first, const CTextPara* end)
     }
 }
 
-// A paragraph holding `line` and its line feed, widths 0, one display line.
+// A paragraph holding `line` and its line feed, keeping no words, one display line.
 CTextPara* NewParagraph(QStringView line)
 {
     QString text;
     text.reserve(line.size() + 1); // exact size: a store holds many paragraphs
     text.append(line).append(u'\n');
     auto* para = new CTextPara;
-    para->text.SetText(std::move(text));
+    para->SetTextWithoutWords(std::move(text));
     return para;
 }
 
@@ -134,6 +185,7 @@ bool CTextStore::LoadParagraphs(const std::function<bool(const ParagraphSink& ad
         add({});
     DestroyChain();
     m_first = first;
+    m_table.reset(); // not measured yet
     m_totalLines = count;
     m_renumbered += count;
     ++m_revision;
@@ -185,6 +237,32 @@ std::optional<CTextStore::Location> CTextStore::LocateForEdit(TextPosition posit
     return at;
 }
 
+std::span<const uint16_t> CTextStore::Widths(const CTextPara& para, qsizetype start, qsizetype count) const
+{
+    return para.Widths(start, count, m_table.get(), m_widths);
+}
+
+// A paragraph keeping no words is copied in pieces, so that the buffer of Widths stays small
+// however long the paragraph.
+void CTextStore::AppendAttributed(CAttrString& to, const CTextPara& para, qsizetype start, qsizetype count) const
+{
+    constexpr qsizetype kPiece = 4096;
+    start = std::clamp<qsizetype>(start, 0, para.Length());
+    count = std::clamp<qsizetype>(count, 0, para.Length() - start);
+    const qsizetype piece = para.KeepsWords() ? count : kPiece;
+    for (qsizetype done = 0; done < count; done += piece) {
+        const std::span<const uint16_t> widths = Widths(para, start + done, std::min(piece, count - done));
+        to.Append(QStringView(para.text.Text()).sliced(start + done, qsizetype(widths.size())), widths);
+    }
+}
+
+CAttrString CTextStore::Attributed(const CTextPara& para, qsizetype start, qsizetype count) const
+{
+    CAttrString attributed;
+    AppendAttributed(attributed, para, start, count);
+    return attributed;
+}
+
 QString CTextStore::LineText(int line)
 {
     const std::optional<LineSpan> span = Span(line);
@@ -194,7 +272,7 @@ QString CTextStore::LineText(int line)
 CAttrString CTextStore::LineAttributed(int line)
 {
     const std::optional<LineSpan> span = Span(line);
-    return span ? span->para->text.Mid(span->start, span->end - span->start) : CAttrString();
+    return span ? Attributed(*span->para, span->start, span->end - span->start) : CAttrString();
 }
 
 int CTextStore::LineLength(int line)
@@ -218,13 +296,13 @@ int CTextStore::VisibleLength(int line)
 CAttrString CTextStore::ParagraphOfLine(int line)
 {
     const CTextPara* para = FindParagraph(line);
-    return para ? para->text : CAttrString();
+    return para ? Attributed(*para, 0, para->Length()) : CAttrString();
 }
 
 CAttrString CTextStore::RestOfParagraph(int line, int column)
 {
     const std::optional<Location> at = Locate({line, column});
-    return at ? at->para->text.Mid(at->offset, at->para->Length() - at->offset) : CAttrString();
+    return at ? Attributed(*at->para, at->offset, at->para->Length() - at->offset) : CAttrString();
 }
 
 CAttrString CTextStore::Range(TextPosition from, TextPosition to)
@@ -234,13 +312,13 @@ CAttrString CTextStore::Range(TextPosition from, TextPosition to)
     if (!start || !end)
         return {};
     if (start->para == end->para)
-        return start->para->text.Mid(start->offset, end->offset - start->offset);
+        return Attributed(*start->para, start->offset, end->offset - start->offset);
     if (start->para->ordinal > end->para->ordinal)
         return {};
-    CAttrString range = start->para->text.Mid(start->offset, start->para->Length());
+    CAttrString range = Attributed(*start->para, start->offset, start->para->Length());
     for (const CTextPara* para = start->para->next; para != end->para; para = para->next)
-        range += para->text;
-    range += end->para->text.Left(end->offset);
+        AppendAttributed(range, *para, 0, para->Length());
+    AppendAttributed(range, *end->para, 0, end->offset);
     return range;
 }
 
@@ -252,7 +330,7 @@ int CTextStore::XOfPosition(int line, int column)
     const qint64 end = qint64(span->start) + std::max(column, 0);
     if (end > span->para->Length())
         return -1;
-    return int(span->para->text.WidthOf(span->start, end - span->start));
+    return int(WidthOf(*span->para, span->start, end - span->start));
 }
 
 int CTextStore::ColumnAtX(int line, int x)
@@ -261,11 +339,13 @@ int CTextStore::ColumnAtX(int line, int x)
     if (!span)
         return -1;
     const int visible = span->VisibleLength();
-    const CAttrString& text = span->para->text;
+    const QString& text = span->para->text.Text();
+    const std::span<const uint16_t> widths = Widths(*span->para, span->start, visible);
     qint64 sum = 0;
     for (int column = 0, units = 1; column < visible; column += units) {
-        units = int(CharacterUnits(text.Text(), span->start + column)); // a pair is one character
-        const qint64 w = text.WidthOf(span->start + column, units);
+        // A pair is one character.
+        units = std::min(int(CharacterUnits(text, span->start + column)), visible - column);
+        const qint64 w = CAttrString::SumOfWidths(widths.subspan(size_t(column), size_t(units)));
         if (x < sum + w / 2)
             return column;
         sum += w;
@@ -353,8 +433,9 @@ void CTextStore::InsertText(int line, int column, QStringView text, const WrapSe
     const std::optional<Location> at = LocateForEdit({line, column});
     if (!at || text.isEmpty())
         return;
-    CLineWrapper wrapper(wrap);
+    CLineWrapper wrapper(wrap, m_table);
     CTextPara* para = at->para;
+    para->MakeWords(m_table.get());
     const qsizetype firstBreak = text.indexOf(u'\n');
     if (firstBreak < 0) {
         para->text.Insert(at->offset, Measured(text, wrapper));
@@ -397,8 +478,9 @@ void CTextStore::DeleteCharacter(int line, int column, const WrapSettings& wrap)
     if (!at || at->offset == at->para->Length())
         return;
     CTextPara* para = at->para;
-    CLineWrapper wrapper(wrap);
+    CLineWrapper wrapper(wrap, m_table);
     if (at->offset < para->Length() - 1) {
+        para->MakeWords(m_table.get());
         const int units = int(CharacterUnits(para->text.Text(), at->offset));
         para->text.Remove(at->offset, units);
         RewrapOne(para, wrapper, at->offset, units, 0);
@@ -408,8 +490,9 @@ void CTextStore::DeleteCharacter(int line, int column, const WrapSettings& wrap)
         return;
     const int totalBefore = m_totalLines;
     const int joined = para->next->Length();
+    para->MakeWords(m_table.get());
     para->text.Remove(at->offset, 1);
-    para->text += para->next->text;
+    AppendAttributed(para->text, *para->next, 0, joined);
     DestroyAfter(para, para->next);
     RenumberParagraphs(para, wrapper.Rewrap(*para, at->offset, 1, joined).first, para, totalBefore);
 }
@@ -422,10 +505,11 @@ void CTextStore::DeleteRange(TextPosition from, TextPosition to, const WrapSetti
         return;
     CTextPara* first = start->para;
     CTextPara* last = end->para;
-    CLineWrapper wrapper(wrap);
+    CLineWrapper wrapper(wrap, m_table);
     if (first == last) {
         if (end->offset <= start->offset)
             return;
+        first->MakeWords(m_table.get());
         first->text.Remove(start->offset, end->offset - start->offset);
         RewrapOne(first, wrapper, start->offset, end->offset - start->offset, 0);
         return;
@@ -435,8 +519,9 @@ void CTextStore::DeleteRange(TextPosition from, TextPosition to, const WrapSetti
     const int totalBefore = m_totalLines;
     const int removed = first->Length() - start->offset;
     const int joined = last->Length() - end->offset;
+    first->MakeWords(m_table.get());
     first->text.Remove(start->offset, first->Length());
-    first->text += last->text.Mid(end->offset, last->Length());
+    AppendAttributed(first->text, *last, end->offset, joined);
     DestroyAfter(first, last);
     RenumberParagraphs(first, wrapper.Rewrap(*first, start->offset, removed, joined).first, first, totalBefore);
 }
@@ -444,14 +529,15 @@ void CTextStore::DeleteRange(TextPosition from, TextPosition to, const WrapSetti
 void CTextStore::RelayoutAll(const WrapSettings& wrap, bool remeasure)
 {
     // Numbered in the same walk: a second walk of a long chain costs a cache miss per node.
-    CLineWrapper wrapper(wrap);
+    CLineWrapper wrapper(wrap, remeasure ? nullptr : m_table);
     int ordinal = 0;
     int firstLine = 0;
     for (CTextPara* para = m_first; para; para = para->next) {
         para->ordinal = ordinal++;
         para->firstLine = firstLine;
-        firstLine += wrapper.Wrap(*para, remeasure);
+        firstLine += remeasure ? wrapper.WrapIntoTable(*para) : wrapper.Wrap(*para, false);
     }
+    m_table = wrapper.Table();
     m_cachePara = nullptr;
     m_totalLines = firstLine;
     m_renumbered += ordinal;

@@ -1,6 +1,9 @@
 // CTextStore: the body text being edited, as a chain of paragraphs (CTextPara) addressed by
 // display line and column. Invariants after every operation:
-// - every paragraph's text ends with its only "\n", and has one width word per UTF-16 unit;
+// - every paragraph's text ends with its only "\n", and has one width word per UTF-16 unit or
+//   keeps none (CTextPara::KeepsWords): then its widths are those of its units in the store's
+//   table, the one the last remeasure of the whole chain filled (none after a load: all 0), so
+//   it holds no tab and no surrogate unless the store has no table;
 // - no display line ends between the halves of a surrogate pair, and no edit separates them;
 // - ordinals count 0, 1, 2, ... along the chain; each first line is the previous paragraph's
 //   first line plus its line count; total lines is the sum of all line counts;
@@ -20,9 +23,11 @@
 #include <cstdint>
 #include <functional>
 #include <limits>
+#include <memory>
 #include <optional>
 #include <span>
 #include <utility>
+#include <vector>
 
 struct TextPosition {
     int line = 0;
@@ -34,10 +39,12 @@ struct TextPosition {
 // its place in the chain. A store holds one node per paragraph, so the node is kept small (no
 // padding) and a paragraph of one or two display lines keeps its line ends in the node: the
 // last line always ends at the length, and the end of the first is stored in place of the
-// pointer to a block of ends that longer paragraphs need.
+// pointer to a block of ends that longer paragraphs need. For the same reason most paragraphs
+// keep no width words: where each width is just the measured width of the character, it is
+// read from a table of such widths (see Widths).
 class CTextPara {
 public:
-    // The counters and the flag are declared together so that the node has no padding.
+    // The counters and the flags are declared together so that the node has no padding.
     int ordinal = -1;
     int firstLine = 0;
 
@@ -46,6 +53,11 @@ private:
 
 public:
     bool laidOut = false;
+
+private:
+    bool m_keepsWords = true;
+
+public:
     CTextPara* prev = nullptr;
     CTextPara* next = nullptr;
     CAttrString text;
@@ -67,6 +79,23 @@ public:
     // as one line.
     void SetLineEnds(std::span<const uint32_t> ends);
     int Length() const { return int(text.Length()); }
+
+    // Whether `text` holds width words. Without them the widths are those of a table (Widths)
+    // and `text` may be read only through Text() and Length().
+    bool KeepsWords() const { return m_keepsWords; }
+    // Sets a text that keeps no words.
+    void SetTextWithoutWords(QString newText);
+    // Gives the text words, one per unit.
+    void KeepWords(std::span<const uint16_t> widths);
+    // Lets the text keep no words: its widths must be `table`'s of Widths from now on.
+    void DropWords();
+    // Gives a paragraph keeping no words the words of its widths in `table` (as Widths).
+    void MakeWords(const WidthTable* table);
+    // The widths of units [start, start + count), cut to the text: the paragraph's own words,
+    // or, when it keeps none, `table`'s widths of its units (0 without a table), written to
+    // `scratch`. The one way widths of a paragraph that may keep no words are read.
+    std::span<const uint16_t> Widths(qsizetype start, qsizetype count, const WidthTable* table,
+                                     std::vector<uint16_t>& scratch) const;
 
 private:
     bool HoldsEndsInPlace() const { return m_lineCount <= 2; }
@@ -135,6 +164,14 @@ public:
     // The display position of a paragraph offset; an offset at or past the last break gives
     // the line after the paragraph.
     TextPosition OffsetToPosition(const CTextPara& para, int offset) const;
+    // The widths of units [start, start + count) of a paragraph of this store (or of any that
+    // keeps words), cut to its text: its words, or its units' widths in the store's table
+    // written to a buffer of the store's, which the next call overwrites. See CTextPara::Widths.
+    std::span<const uint16_t> Widths(const CTextPara& para, qsizetype start, qsizetype count) const;
+    qint64 WidthOf(const CTextPara& para, qsizetype start, qsizetype count) const
+    {
+        return CAttrString::SumOfWidths(Widths(para, start, count));
+    }
 
     const CTextPara* FirstParagraph() const { return m_first; }
     // All paragraphs joined, without the last paragraph's line feed (a memo's MainData).
@@ -145,9 +182,10 @@ public:
     QString LeadingText() const;
 
     // Edits. Each rewraps what it touched (without remeasuring other characters) and keeps
-    // first lines, ordinals and total lines consistent. Positions on lines that do not exist
-    // change nothing; columns past a paragraph's closing line feed are taken as that line
-    // feed, except by DeleteCharacter, which then changes nothing.
+    // first lines, ordinals and total lines consistent; an edited paragraph keeps words.
+    // Positions on lines that do not exist change nothing; columns past a paragraph's closing
+    // line feed are taken as that line feed, except by DeleteCharacter, which then changes
+    // nothing.
     // Inserts `text` (no carriage returns) before the position in one edit, however many line
     // feeds it holds: the paragraph is split once, every line of the text after the first
     // becomes a new paragraph (the last one followed by the rest of the split paragraph), only
@@ -164,6 +202,8 @@ public:
     // Removes the text from `from` (inclusive) to `to` (exclusive); nothing when `to` comes
     // before `from`.
     void DeleteRange(TextPosition from, TextPosition to, const WrapSettings& wrap);
+    // Wraps every paragraph again at `wrap`'s width. With `remeasure`, measures all the text in
+    // `wrap`'s font first, and the paragraphs without tabs and surrogates keep no words.
     void RelayoutAll(const WrapSettings& wrap, bool remeasure);
 
     // How many times a paragraph has been given its ordinal and first line since the store was
@@ -192,6 +232,9 @@ private:
         int VisibleLength() const; // the closing line feed left out
     };
     std::optional<LineSpan> Span(int line);
+    // Units [start, start + count) of a paragraph with their widths, cut like Widths.
+    CAttrString Attributed(const CTextPara& para, qsizetype start, qsizetype count) const;
+    void AppendAttributed(CAttrString& to, const CTextPara& para, qsizetype start, qsizetype count) const;
     // Ordinals and first lines of the paragraphs after `para` (all of them when null), and
     // total lines.
     void RenumberAfter(CTextPara* para);
@@ -209,6 +252,8 @@ private:
     void DestroyChain();
 
     CTextPara* m_first = nullptr;
+    std::shared_ptr<const WidthTable> m_table; // what paragraphs keeping no words read
+    mutable std::vector<uint16_t> m_widths;    // Widths of such a paragraph, reused
     bool m_edited = false;
     int m_encoding = 0;
     CTextPara* m_cachePara = nullptr; // its first line is read from the paragraph itself

@@ -70,7 +70,7 @@ inline ::testing::AssertionResult ChainIsConsistent(const CTextStore& store)
             : para->firstLine != line                ? "first line"
             : (ordinal == 0) != !para->prev || (para->next && para->next->prev != para) ? "links"
             : text.indexOf(u'\n') != text.size() - 1 ? "not one closing line feed"
-            : para->text.Attributes().size() != size_t(text.size()) ? "width count"
+            : store.Widths(*para, 0, text.size()).size() != size_t(text.size()) ? "width count"
             : std::adjacent_find(ends.begin(), ends.end(), std::greater_equal<>()) != ends.end()
             ? "line ends do not rise"
             : std::any_of(ends.begin(), ends.end(), [&](int end) { return SplitsPair(text, end); })

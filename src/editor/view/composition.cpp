@@ -43,9 +43,9 @@ void Composition::LayOut(const CTextPara& para, int offset, const WrapSettings& 
     m_firstLine = para.firstLine;
     m_storeLineCount = para.LineCount();
     m_offset = std::clamp(offset, 0, para.Length() - 1); // before the closing line feed
-    m_para.text = para.text;
+    // All measured the way the store measures typed text, so the preedit breaks where it would.
+    m_para.text.SetText(para.text.Text());
     m_para.text.Insert(m_offset, CAttrString(m_preedit, 0));
-    // Measured the way the store measures typed text, so the preedit breaks where it would.
     WrapParagraph(m_para, wrap, true);
 }
 

@@ -4,7 +4,8 @@
 // never see it, and a commit reaches them as typed text.
 //
 // Invariants: while active, Paragraph() is the store paragraph's text (from the last LayOut)
-// with the preedit inserted at PreeditStart(), wrapped with the editor's settings. On screen
+// with the preedit inserted at PreeditStart(), measured whole (so it keeps its width words) and
+// wrapped with the editor's settings. On screen
 // it takes the place of that paragraph's display lines, from FirstLine() on, and every display
 // line after it moves down by ExtraLines() (up when negative). Inactive, rows are store lines.
 #pragma once

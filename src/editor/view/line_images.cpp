@@ -10,10 +10,7 @@ const QColor kSelectionBackground(65, 105, 225);
 
 int WidthOf(const CAttrString& text, int from, int to)
 {
-    int width = 0;
-    for (int i = from; i < to; ++i)
-        width += text.Attributes()[size_t(i)] & CAttrString::kWidthMask;
-    return width;
+    return int(text.WidthOf(from, to - from));
 }
 
 // The paragraph-end mark: a small grey pilcrow in the upper part of an 8 x 16 pixmap, whose
@@ -46,11 +43,9 @@ void LineImages::SetStyle(const QFont& font, int pitch, qreal devicePixelRatio)
     m_kept.clear();
 }
 
-QPixmap LineImages::Image(const CAttrString& text, qsizetype start, qsizetype count, int selectedFrom, int selectedTo,
+QPixmap LineImages::Image(QStringView units, std::span<const uint16_t> widths, int selectedFrom, int selectedTo,
                           bool endsParagraph)
 {
-    const QStringView units = QStringView(text.Text()).sliced(start, count);
-    const std::span<const uint16_t> widths = text.Attributes().subspan(size_t(start), size_t(count));
     const size_t hash = qHashMulti(0, units, selectedFrom, selectedTo, endsParagraph);
     for (auto kept = m_kept.find(hash); kept != m_kept.end() && kept.key() == hash; ++kept) {
         if (kept->selectedFrom == selectedFrom && kept->selectedTo == selectedTo &&
@@ -60,7 +55,8 @@ QPixmap LineImages::Image(const CAttrString& text, qsizetype start, qsizetype co
             return kept->image;
         }
     }
-    Kept line{text.Mid(start, count), selectedFrom, selectedTo, endsParagraph, QPixmap(), m_paint};
+    Kept line{CAttrString(), selectedFrom, selectedTo, endsParagraph, QPixmap(), m_paint};
+    line.text.Append(units, widths);
     line.image = Draw(line);
     return m_kept.emplace(hash, std::move(line))->image;
 }

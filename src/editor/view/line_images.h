@@ -15,6 +15,7 @@
 #include <QFont>
 #include <QHash>
 #include <QPixmap>
+#include <span>
 
 class LineImages {
 public:
@@ -24,11 +25,11 @@ public:
     LineImages();
 
     void SetStyle(const QFont& font, int pitch, qreal devicePixelRatio);
-    // A display line's visible text (line feed left out), [start, start + count) of `text`, in
-    // black, its columns [selectedFrom, selectedTo) in white on the selection colour, on white,
-    // one line pitch high; with the paragraph mark behind the text when `endsParagraph`. Tabs
-    // keep their stored widths. A null pixmap for a line that shows nothing.
-    QPixmap Image(const CAttrString& text, qsizetype start, qsizetype count, int selectedFrom, int selectedTo,
+    // A display line's visible text (line feed left out) with its widths, in black, its columns
+    // [selectedFrom, selectedTo) in white on the selection colour, on white, one line pitch
+    // high; with the paragraph mark behind the text when `endsParagraph`. Characters stand at
+    // their widths, tabs too. A null pixmap for a line that shows nothing.
+    QPixmap Image(QStringView units, std::span<const uint16_t> widths, int selectedFrom, int selectedTo,
                   bool endsParagraph);
     // Ends a paint: after a paint of the whole text area, or when too many are kept, only the
     // images this paint used are kept.

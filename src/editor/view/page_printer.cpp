@@ -176,7 +176,7 @@ void CPagePrinter::DrawPage(int page)
         const int end = para->LineEnd(k);
         const int top = m_format.marginTop + row * m_format.LinePitch();
         DrawText(QStringView(para->text.Text()).mid(start, end - start),
-                 para->text.Attributes().subspan(size_t(start), size_t(end - start)), m_format.marginLeft - kPrintShift,
+                 m_store.Widths(*para, start, end - start), m_format.marginLeft - kPrintShift,
                  top + ascent);
         if (++k == para->LineCount()) {
             para = para->next;

@@ -362,7 +362,7 @@ QRect CQuirelView::ChangedArea(const ScreenState& before, const ChangedLines& ch
         // kept characters are as wide in both.
         const int keptRight = textLeft + int(old.WidthOf(0, kept));
         const int right = keptRight + LineImages::kParagraphMarkWidth +
-                          int(std::max(old.WidthOf(kept, oldEnd - kept), para->text.WidthOf(start + kept, nowEnd - start - kept)));
+                          int(std::max(old.WidthOf(kept, oldEnd - kept), m_store->WidthOf(*para, start + kept, nowEnd - start - kept)));
         area.setLeft(std::min({keptRight, before.caretX, after.caretX}));
         // Exactly what was drawn: a keystroke's strip then lies within the line's opaque image.
         area.setRight(std::max({right, before.caretX + kCaretWidth, after.caretX + kCaretWidth}) - 1);
@@ -1037,7 +1037,8 @@ QPixmap CQuirelView::LineImage(int line)
         selectedFrom = line == selectionStart.line ? std::clamp(selectionStart.column, 0, visible) : 0;
         selectedTo = line == selectionEnd.line ? std::clamp(selectionEnd.column, 0, visible) : visible;
     }
-    return m_lineImages.Image(para->text, start, visible, selectedFrom, selectedTo, endsParagraph);
+    return m_lineImages.Image(QStringView(para->text.Text()).sliced(start, visible), m_store->Widths(*para, start, visible),
+                              selectedFrom, selectedTo, endsParagraph);
 }
 
 // A display line of the composed paragraph: the text as typed text looks, then the preedit's
@@ -1051,7 +1052,8 @@ void CQuirelView::PaintComposedLine(QPainter& painter, int row, int top)
     const int visibleEnd = para.LineEnd(row) - (endsParagraph ? 1 : 0);
     const int left = Format().horizontalOffset + Format().marginLeft;
     const int visible = visibleEnd - start;
-    const QPixmap image = m_lineImages.Image(text, start, visible, visible, visible, endsParagraph);
+    const QPixmap image = m_lineImages.Image(QStringView(text.Text()).sliced(start, visible),
+                                             m_store->Widths(para, start, visible), visible, visible, endsParagraph);
     if (!image.isNull())
         painter.drawPixmap(left, top, image);
 
@@ -1062,8 +1064,8 @@ void CQuirelView::PaintComposedLine(QPainter& painter, int row, int top)
         if (from >= to)
             continue;
         const QTextCharFormat& format = segment.format;
-        const QRect band(left + int(text.WidthOf(start, from - start)), top, int(text.WidthOf(from, to - from)),
-                         Format().LinePitch());
+        const QRect band(left + int(m_store->WidthOf(para, start, from - start)), top,
+                         int(m_store->WidthOf(para, from, to - from)), Format().LinePitch());
         const bool background = format.background().style() != Qt::NoBrush;
         const QColor ink = format.foreground().style() != Qt::NoBrush ? format.foreground().color() : QColor(Qt::black);
         if (background || ink != Qt::black) {
