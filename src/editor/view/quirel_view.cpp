@@ -292,7 +292,7 @@ void CQuirelView::RefreshArea(const QRect& area)
     Q_EMIT StatusChanged(m_editor.PositionStatusText(), m_editor.ChangedStatusText());
 }
 
-CQuirelView::ScreenState CQuirelView::CurrentScreenState(bool withCaretLine) const
+CQuirelView::ScreenState CQuirelView::CurrentScreenState() const
 {
     const CPageFormat& format = Format();
     ScreenState state;
@@ -302,20 +302,29 @@ CQuirelView::ScreenState CQuirelView::CurrentScreenState(bool withCaretLine) con
     state.anchor = format.anchor;
     state.composing = m_composition.Active();
     if (m_store) {
-        const int line = format.caret.line;
         state.totalLines = m_store->TotalLines();
         state.caretX = m_editor.CaretWindowX();
-        if (withCaretLine)
-            state.caretLine = m_store->LineAttributed(line);
     }
     return state;
 }
 
 CQuirelView::ScreenState CQuirelView::StartChange()
 {
-    if (m_store)
+    m_caretLineBefore.text.clear();
+    m_caretLineBefore.widths.clear();
+    if (m_store) {
         m_store->TakeChangedLines(); // earlier commands refreshed the whole view
-    return CurrentScreenState(true);
+        const int line = Format().caret.line;
+        if (const CTextPara* para = m_store->FindParagraph(line)) {
+            const int start = para->LineStart(line - para->firstLine);
+            const qsizetype end = VisibleEnd(para->text, start, para->LineEnd(line - para->firstLine));
+            const QStringView text = QStringView(para->text.Text()).sliced(start, end - start);
+            const std::span<const uint16_t> widths = m_store->Widths(*para, start, end - start);
+            m_caretLineBefore.text.assign(text.utf16(), text.utf16() + text.size());
+            m_caretLineBefore.widths.assign(widths.begin(), widths.end());
+        }
+    }
+    return CurrentScreenState();
 }
 
 void CQuirelView::EndChange(const ScreenState& before)
@@ -330,7 +339,7 @@ void CQuirelView::EndChange(const ScreenState& before)
 // Anything else that moves the lines repaints everything.
 QRect CQuirelView::ChangedArea(const ScreenState& before, const ChangedLines& changed) const
 {
-    const ScreenState after = CurrentScreenState(false);
+    const ScreenState after = CurrentScreenState();
     if (!m_store || before.composing || after.composing || after.verticalScroll != before.verticalScroll ||
         after.horizontalOffset != before.horizontalOffset || (after.totalLines != before.totalLines && !changed.moved))
         return rect();
@@ -352,17 +361,17 @@ QRect CQuirelView::ChangedArea(const ScreenState& before, const ChangedLines& ch
         const int textLeft = format.horizontalOffset + format.marginLeft;
         const int start = para->LineStart(first - para->firstLine);
         const int end = para->LineEnd(first - para->firstLine);
-        const CAttrString& old = before.caretLine;
-        const qsizetype oldEnd = VisibleEnd(old, 0, old.Length());
+        const std::span<const uint16_t> oldWidths = m_caretLineBefore.widths;
         const qsizetype nowEnd = VisibleEnd(para->text, start, end);
-        const QStringView was = QStringView(old.Text()).first(oldEnd);
+        const QStringView was(m_caretLineBefore.text.data(), qsizetype(m_caretLineBefore.text.size()));
         const QStringView now = QStringView(para->text.Text()).sliced(start, nowEnd - start);
-        const qsizetype kept = std::ranges::mismatch(was, now).in1 - was.begin();
+        const size_t kept = size_t(std::ranges::mismatch(was, now).in1 - was.begin());
         // The images reach as far as the visible text and the paragraph mark behind it; the
         // kept characters are as wide in both.
-        const int keptRight = textLeft + int(old.WidthOf(0, kept));
+        const int keptRight = textLeft + int(CAttrString::SumOfWidths(oldWidths.first(kept)));
         const int right = keptRight + LineImages::kParagraphMarkWidth +
-                          int(std::max(old.WidthOf(kept, oldEnd - kept), m_store->WidthOf(*para, start + kept, nowEnd - start - kept)));
+                          int(std::max(CAttrString::SumOfWidths(oldWidths.subspan(kept)),
+                                       m_store->WidthOf(*para, start + qsizetype(kept), nowEnd - start - qsizetype(kept))));
         area.setLeft(std::min({keptRight, before.caretX, after.caretX}));
         // Exactly what was drawn: a keystroke's strip then lies within the line's opaque image.
         area.setRight(std::max({right, before.caretX + kCaretWidth, after.caretX + kCaretWidth}) - 1);

@@ -27,6 +27,7 @@
 #include <QWidget>
 #include <memory>
 #include <optional>
+#include <vector>
 
 class QMenu;
 class QScrollBar;
@@ -150,13 +151,12 @@ private:
         TextPosition caret;
         TextPosition anchor;
         bool composing = false;
-        int caretX = 0;        // in the window
-        CAttrString caretLine; // the caret's display line, when asked for
+        int caretX = 0; // in the window
     };
-    // Before an event the caret's line is copied; after it, it is read in place.
-    ScreenState CurrentScreenState(bool withCaretLine) const;
-    // Before a key or an input method event: the screen state, and the store's changed lines
-    // started afresh. After it: a refresh that repaints what the event changed.
+    ScreenState CurrentScreenState() const;
+    // Before a key or an input method event: the screen state, the caret's line copied to
+    // m_caretLineBefore and the store's changed lines started afresh. After it: a refresh that
+    // repaints what the event changed (the caret's line then read in place).
     ScreenState StartChange();
     void EndChange(const ScreenState& before);
     // The part of the text area to repaint after a key or an input method event.
@@ -196,6 +196,13 @@ private:
     FontMeasurer m_measurer;
     TextEditor m_editor;
     CTextStore* m_store = nullptr;
+    // The visible text of the caret's display line before a key and its widths; buffers kept
+    // from key to key, so that a keystroke allocates nothing for them.
+    struct LineCopy {
+        std::vector<char16_t> text;
+        std::vector<uint16_t> widths;
+    };
+    LineCopy m_caretLineBefore;
     PaperInfo m_paper;
     QScrollBar* m_verticalBar = nullptr;
     QScrollBar* m_horizontalBar = nullptr;
