@@ -46,7 +46,9 @@ void LineImages::SetStyle(const QFont& font, int pitch, qreal devicePixelRatio)
 QPixmap LineImages::Image(QStringView units, std::span<const uint16_t> widths, int selectedFrom, int selectedTo,
                           bool endsParagraph)
 {
-    const size_t hash = qHashMulti(0, units, selectedFrom, selectedTo, endsParagraph);
+    // Qt hashes a string with its fast hardware hash only under a non-zero seed; unseeded (as
+    // qHashMulti hashes its arguments) a line costs several times more.
+    const size_t hash = qHashMulti(qHash(units, QHashSeed::globalSeed()), selectedFrom, selectedTo, endsParagraph);
     for (auto kept = m_kept.find(hash); kept != m_kept.end() && kept.key() == hash; ++kept) {
         if (kept->selectedFrom == selectedFrom && kept->selectedTo == selectedTo &&
             kept->endsParagraph == endsParagraph && kept->text.Text() == units &&
