@@ -4,6 +4,7 @@
 #include "editor/text_store.h"
 #include "platform/code_page.h"
 #include "platform/is_text_unicode.h"
+#include "platform/shared_slice.h"
 
 #include <QFile>
 #include <QSaveFile>
@@ -44,11 +45,10 @@ bool IsUtf8Sample(QByteArrayView sample)
     return !decoder.hasError();
 }
 
-// Removes the first `count` elements by moving the rest to the front. QString and QByteArray
-// would instead advance their start, and the next growth would then copy into a new block:
-// each piece of the file would touch fresh pages.
-template <typename Buffer>
-void DropFront(Buffer& buffer, qsizetype count)
+// Removes the first `count` bytes by moving the rest to the front. QByteArray would instead
+// advance its start, and the next growth would then copy into a new block: each piece of the
+// file would touch fresh pages.
+void DropFront(QByteArray& buffer, qsizetype count)
 {
     if (count == 0) // a long line still coming: nothing moves
         return;
@@ -94,8 +94,9 @@ qsizetype WholeUtf8Characters(QByteArrayView bytes)
 // characters are decoded at once: in UTF-16LE every even-length stretch, in UTF-8 up to the
 // last whole character (so a line longer than many reads is not held back as bytes), in the
 // code page up to the last LF.
-// The decoded units go into one buffer kept from group to group, so a load makes no whole-text
-// copy. Byte encodings drop every CR byte before converting; then, in every encoding, LF ends
+// The units are decoded into blocks that the lines are cut from without a copy, so a load makes
+// no copy of the text and no allocation per line; only the start of a line that a block cut off
+// is copied, into the next block. Byte encodings drop every CR byte before converting; then, in every encoding, LF ends
 // a line and a CR right before it belongs to the line end (a lone CR stays in the text). After
 // the last LF, what remains is a line only when it is not empty. UTF-16LE ignores an odd final
 // byte.
@@ -140,17 +141,28 @@ private:
     }
 
     // `carried`: how many units at the start were kept from before (no line feed among them).
+    // The lines are passed as slices of the block (SharedSlice): the block is then shared and
+    // never written again, and what follows the last line feed starts the next block.
     void PassLines(qsizetype carried, bool atEnd)
     {
-        QStringView rest = m_units;
-        const qsizetype firstFeed = rest.sliced(carried).indexOf(u'\n');
-        for (qsizetype end = firstFeed < 0 ? -1 : carried + firstFeed; end >= 0; end = rest.indexOf(u'\n')) {
-            m_add(rest.first(end).endsWith(u'\r') ? rest.first(end - 1) : rest.first(end));
-            rest = rest.sliced(end + 1);
+        // The last line, when the file does not close it, is closed in place: a copy of a long
+        // line with its feed would double the load's peak.
+        const bool closesLast = atEnd && !m_units.isEmpty() && !m_units.endsWith(u'\n');
+        if (closesLast)
+            m_units.append(u'\n');
+        qsizetype end = m_units.indexOf(u'\n', carried);
+        if (end < 0) // a line still coming: the block grows in place
+            return;
+        m_units.squeeze(); // shared from here on, so its spare room would stay unused
+        qsizetype start = 0;
+        for (; end >= 0; start = end + 1, end = m_units.indexOf(u'\n', start)) {
+            const QStringView line = QStringView(m_units).sliced(start, end + 1 - start);
+            if (line.endsWith(u"\r\n") && !(closesLast && end + 1 == m_units.size()))
+                m_add(line.chopped(2).toString());
+            else
+                m_add(SharedSlice(m_units, start, line.size()));
         }
-        if (atEnd && !rest.isEmpty())
-            m_add(rest);
-        DropFront(m_units, m_units.size() - rest.size());
+        m_units = QStringView(m_units).sliced(start).toString();
     }
 
     const TextEncoding m_encoding;
@@ -160,7 +172,7 @@ private:
     // QString::fromUtf8, this keeps a U+FEFF that follows the mark.
     QStringDecoder m_utf8{QStringConverter::Utf8,
                           QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom};
-    QString m_units; // decoded and not passed on yet: the start of a line
+    QString m_units; // the block being decoded: the start of a line, and what is new
 };
 
 // Appends up to one read's worth of the file to `bytes`; the count read, 0 at the end, -1 on

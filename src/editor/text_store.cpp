@@ -2,6 +2,7 @@
 // text_store.h for the invariants kept).
 #include "text_store.h"
 
+#include "platform/shared_slice.h"
 #include "platform/text_cut.h"
 
 #include <algorithm>
@@ -108,14 +109,15 @@ void DeleteParagraphs(CTextPara* first, const CTextPara* end)
     }
 }
 
-// A paragraph holding `line` and its line feed, keeping no words, one display line.
-CTextPara* NewParagraph(QStringView line)
+// A paragraph holding `line`, closed by a line feed, keeping no words, one display line.
+CTextPara* NewParagraph(QString line)
 {
-    QString text;
-    text.reserve(line.size() + 1); // exact size: a store holds many paragraphs
-    text.append(line).append(u'\n');
+    if (!line.endsWith(u'\n')) {
+        line.reserve(line.size() + 1); // exact size: a store holds many paragraphs
+        line.append(u'\n');
+    }
     auto* para = new CTextPara;
-    para->SetTextWithoutWords(std::move(text));
+    para->SetTextWithoutWords(std::move(line));
     return para;
 }
 
@@ -160,8 +162,10 @@ void CTextStore::LoadParagraphs(const QList<QString>& lines)
 {
     LoadParagraphs([&](const ParagraphSink& add) {
         for (const QString& line : lines) {
-            for (QStringView part : QStringTokenizer(line, u'\n'))
-                add(part);
+            qsizetype start = 0;
+            for (qsizetype feed; (feed = line.indexOf(u'\n', start)) >= 0; start = feed + 1)
+                add(SharedSlice(line, start, feed + 1 - start));
+            add(SharedSlice(line, start, line.size() - start));
         }
         return true;
     });
@@ -173,8 +177,9 @@ bool CTextStore::LoadParagraphs(const std::function<bool(const ParagraphSink& ad
     CTextPara* last = nullptr;
     int count = 0;
     // Numbered as they come, one display line each: a second walk of a long chain is slow.
-    const ParagraphSink add = [&](QStringView line) {
-        last = last ? LinkAfter(last, NewParagraph(line)) : (first = NewParagraph(line));
+    const ParagraphSink add = [&](QString line) {
+        CTextPara* para = NewParagraph(std::move(line));
+        last = last ? LinkAfter(last, para) : (first = para);
         last->ordinal = last->firstLine = count++;
     };
     if (!read(add)) {
@@ -452,7 +457,7 @@ void CTextStore::InsertText(int line, int column, QStringView text, const WrapSe
     CTextPara* last = para;
     qsizetype lineStart = firstBreak + 1;
     for (qsizetype lineEnd; (lineEnd = text.indexOf(u'\n', lineStart)) >= 0; lineStart = lineEnd + 1) {
-        last = LinkAfter(last, NewParagraph(text.sliced(lineStart, lineEnd - lineStart)));
+        last = LinkAfter(last, NewParagraph(text.sliced(lineStart, lineEnd + 1 - lineStart).toString()));
         wrapper.Wrap(*last, true); // all its characters are new
     }
     last = LinkAfter(last, new CTextPara);

@@ -1,7 +1,7 @@
 // Widths of paragraphs that keep no words of their own and read the store's table: every query,
 // copy, edit and relayout must answer as if each paragraph kept its words, and a load of memo
-// lines must keep no word blocks (widths: ASCII 8 px, other characters 16 px, line feed 0;
-// lines 64 px wide).
+// lines must keep neither word blocks nor copies of the lines (widths: ASCII 8 px, other
+// characters 16 px, line feed 0; lines 64 px wide).
 #include "editor/text_store_testing.h"
 
 #include <gtest/gtest.h>
@@ -66,30 +66,22 @@ TEST_F(TextStoreWidthsTest, TableWidthsAnswerAsKeptWordsThroughEditsAndRelayouts
     EXPECT_EQ(m_store.XOfPosition(0, 2), 32);
 }
 
-// Each memo line costs its node and its text: a block of width words would add 80 bytes to a
-// line of 30 characters.
-TEST_F(TextStoreWidthsTest, MemoLinesKeepNoWordBlocks)
+// Each line of a loaded text costs only its node: its text stays a slice of the loaded string,
+// and it keeps no block of width words (a copy of a line of 30 characters would add 96 bytes,
+// its words 80).
+TEST_F(TextStoreWidthsTest, LoadedLinesKeepOnlyTheirNodes)
 {
 #ifdef __SANITIZE_ADDRESS__
     GTEST_SKIP() << "AddressSanitizer's heap does not count in mallinfo";
 #endif
     constexpr int kLines = 20000;
-    const QList<QString> lines(kLines, QString(30, u'語'));
+    const QString text = (QString(30, u'語') + u'\n').repeated(kLines);
     const auto heapBytes = [] { return qint64(mallinfo2().uordblks + mallinfo2().hblkhd); };
-    qint64 before = heapBytes();
-    QList<QString> copies; // the texts as a store holds them, for their own cost
-    copies.reserve(kLines);
-    for (const QString& line : lines) {
-        copies.append(QString());
-        copies.back().reserve(line.size() + 1);
-        copies.back().append(line).append(u'\n');
-    }
-    const qint64 textBytes = heapBytes() - before - qint64(kLines * sizeof(QString));
-    before = heapBytes();
+    const qint64 before = heapBytes();
     m_wrap.textWidth = 1000; // one display line each: no blocks of line ends
-    Load(lines);
+    Load({text});
     const qint64 perLine = (heapBytes() - before - 0x20000) / kLines; // less the table
-    EXPECT_LE(perLine, 80 + textBytes / kLines + 16);
+    EXPECT_LE(perLine, qint64(sizeof(CTextPara)) + 8); // the node and malloc's word
 }
 
 } // namespace
