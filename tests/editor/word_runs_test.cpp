@@ -51,14 +51,14 @@ TEST(WordRuns, WalksStopWhereTheClassChangesOrADelimiterStands)
         const char* rule;
     } cases[] = {
         {u"漢字かなカタカナabc 123"_s, true, {4, 8, 12, 15},
-         "kanji and hiragana belong together; katakana, letters and digits are words of their own"},
-        {u"漢字かなカタカナabc 123"_s, false, {12, 8, 4, 0}, "blanks stay with the word before them"},
+         "kanji and hiragana go together, katakana, letters and digits apart; a blank joins the word before it"},
+        {u"漢字かなカタカナabc 123"_s, false, {12, 8, 4, 0}, "leftwards too"},
         {u"ｱｲｳabc　ｘｙ１２"_s, true, {3, 7, 9, 11}, "half-width kana and full-width letters and digits"},
         {u"漢字ご飯"_s, true, {2, 4}, "an honorific prefix joins the following word"},
         {u"漢字ご飯"_s, false, {2, 0}, "leftwards too"},
         {u"ですお茶"_s, true, {4}, "hiragana runs on into a prefix"},
-        {u"abc@def"_s, true, {3, 7}, "a word ends in front of the first set"},
-        {u"お茶を飲む"_s, true, {3, 5}, "and behind the particles of the second"},
+        {u"abc@def"_s, true, {3, 7}, "a word ends in front of the first delimiter set, \"@&#$\""},
+        {u"お茶を飲む"_s, true, {3, 5}, "and behind the particles of the second set"},
         {u"お茶を飲む"_s, false, {3, 0}, "leftwards too"},
         {u"です。次は「本」"_s, true, {3, 5, 6, 8}, "and behind its brackets"},
         {u"a😀b"_s, true, {1, 3, 4}, "a surrogate pair is walked over whole"},
