@@ -217,17 +217,4 @@ TEST(EditorCommands, KeysInBothLayouts)
     EXPECT_EQ(rig.Caret(), (TextPosition{0, 2}));
 }
 
-TEST(EditorStatus, PositionPageAndChangedMarker)
-{
-    EditorRig rig(Numbered(6));
-    EXPECT_EQ(rig.editor.PositionStatusText(), u"1:1 Page 1"_s);
-    rig.editor.Collapse({4, 1}); // the first page's last line
-    EXPECT_EQ(rig.editor.PositionStatusText(), u"2:5 Page 1"_s);
-    rig.editor.Collapse({5, 0});
-    EXPECT_EQ(rig.editor.PositionStatusText(), u"1:6 Page 2"_s);
-    EXPECT_EQ(rig.editor.ChangedStatusText(), u"　　"_s);
-    rig.store.SetEdited(true);
-    EXPECT_EQ(rig.editor.ChangedStatusText(), u"変更"_s);
-}
-
 } // namespace

@@ -28,12 +28,15 @@ protected:
     CTextPara m_para;
 };
 
-TEST_F(LineWrapperTest, KinsokuRules)
+// Rows are 64 px wide with a line feed 0 px wide unless they say otherwise.
+TEST_F(LineWrapperTest, BreaksFollowTheKinsokuAndWidthRules)
 {
     const struct {
         const char16_t* text;
         QList<int> breaks;
         const char* rule;
+        int width = 64;
+        int lineFeedWidth = 0;
     } cases[] = {
         {u"あいうえおか", {4, 7}, "ordinary break"},
         {u"", {1}, "an empty paragraph is one line"},
@@ -48,21 +51,15 @@ TEST_F(LineWrapperTest, KinsokuRules)
         {u"あいうえ。", {6}, "the line feed stays on the line, even after a hang"},
         {u"あいう𠮷え", {5, 7}, "a surrogate pair is one character"},
         {u"あいう「𠮷", {3, 7}, "an opening bracket moves down with a pair"},
+        {u"abあcd", {2, 3, 6}, "a character wider than the line stands alone", 20},
+        {u"あb", {0, 1, 3}, "as the first one it leaves an empty line", 12},
+        {u"あ「い", {1, 2, 4}, "a bracket that begins its line stays: moving it would empty the line", 24},
+        {u"あいうえ", {5}, "a full line keeps its line feed, however wide", 64, 16},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(Wrap(QString::fromUtf16(c.text), 64), c.breaks) << c.rule;
-}
-
-TEST_F(LineWrapperTest, NarrowLines)
-{
-    // A character wider than the line stands alone; as the first one it leaves an empty line.
-    EXPECT_EQ(Wrap(QStringLiteral("abあcd"), 20), QList<int>({2, 3, 6}));
-    EXPECT_EQ(Wrap(QStringLiteral("あb"), 12), QList<int>({0, 1, 3}));
-    // A bracket that already begins its line stays: moving it would leave the line empty.
-    EXPECT_EQ(Wrap(QStringLiteral("あ「い"), 24), QList<int>({1, 2, 4}));
-    // A full line keeps its line feed, however wide: no empty display line follows it.
-    FixedWidthMeasurer wideLineFeed(16);
-    EXPECT_EQ(Wrap(QStringLiteral("あいうえ"), 64, &wideLineFeed), QList<int>({5}));
+    for (const auto& c : cases) {
+        FixedWidthMeasurer measurer(c.lineFeedWidth);
+        EXPECT_EQ(Wrap(QString::fromUtf16(c.text), c.width, &measurer), c.breaks) << c.rule;
+    }
 }
 
 TEST_F(LineWrapperTest, TabsAdvanceToTheNextStopOfFourSpaces)

@@ -42,35 +42,34 @@ TEST(WordRuns, ClassesFollowTheShiftJisCode)
     EXPECT_EQ(CharacterClass(0xD83D), kUnclassed); // half of a surrogate pair
 }
 
-TEST(WordRuns, MixedScriptsSplitWhereTheClassChanges)
+TEST(WordRuns, WalksStopWhereTheClassChangesOrADelimiterStands)
 {
-    // kanji then hiragana belong together; katakana, ASCII letters and digits are words of
-    // their own; blanks stay with the word before them.
-    EXPECT_EQ(Stops(u"漢字かなカタカナabc 123"_s, true), (QList<int>{4, 8, 12, 15}));
-    EXPECT_EQ(Stops(u"漢字かなカタカナabc 123"_s, false), (QList<int>{12, 8, 4, 0}));
-    EXPECT_EQ(Stops(u"ｱｲｳabc　ｘｙ１２"_s, true), (QList<int>{3, 7, 9, 11}));
+    const struct {
+        QString text;
+        bool rightwards;
+        QList<int> stops;
+        const char* rule;
+    } cases[] = {
+        {u"漢字かなカタカナabc 123"_s, true, {4, 8, 12, 15},
+         "kanji and hiragana go together, katakana, letters and digits apart; a blank joins the word before it"},
+        {u"漢字かなカタカナabc 123"_s, false, {12, 8, 4, 0}, "leftwards too"},
+        {u"ｱｲｳabc　ｘｙ１２"_s, true, {3, 7, 9, 11}, "half-width kana and full-width letters and digits"},
+        {u"漢字ご飯"_s, true, {2, 4}, "an honorific prefix joins the following word"},
+        {u"漢字ご飯"_s, false, {2, 0}, "leftwards too"},
+        {u"ですお茶"_s, true, {4}, "hiragana runs on into a prefix"},
+        {u"abc@def"_s, true, {3, 7}, "a word ends in front of the first delimiter set, \"@&#$\""},
+        {u"お茶を飲む"_s, true, {3, 5}, "and behind the particles of the second set"},
+        {u"お茶を飲む"_s, false, {3, 0}, "leftwards too"},
+        {u"です。次は「本」"_s, true, {3, 5, 6, 8}, "and behind its brackets"},
+        {u"a😀b"_s, true, {1, 3, 4}, "a surrogate pair is walked over whole"},
+        {u"a😀b"_s, false, {3, 1, 0}, "leftwards too"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(Stops(c.text, c.rightwards), c.stops) << c.rule;
 }
 
-TEST(WordRuns, HonorificPrefixesJoinTheFollowingWord)
+TEST(WordRuns, WalksStayInsideTheParagraph)
 {
-    EXPECT_EQ(Stops(u"漢字ご飯"_s, true), (QList<int>{2, 4}));
-    EXPECT_EQ(Stops(u"漢字ご飯"_s, false), (QList<int>{2, 0}));
-    EXPECT_EQ(Stops(u"ですお茶"_s, true), (QList<int>{4})); // hiragana runs on into a prefix
-}
-
-TEST(WordRuns, DelimitersEndWords)
-{
-    // A word ends in front of "@&#$" and behind the particles and brackets of the second set.
-    EXPECT_EQ(Stops(u"abc@def"_s, true), (QList<int>{3, 7}));
-    EXPECT_EQ(Stops(u"お茶を飲む"_s, true), (QList<int>{3, 5}));
-    EXPECT_EQ(Stops(u"お茶を飲む"_s, false), (QList<int>{3, 0}));
-    EXPECT_EQ(Stops(u"です。次は「本」"_s, true), (QList<int>{3, 5, 6, 8}));
-}
-
-TEST(WordRuns, WalksStayInsideTheParagraphAndSurrogatePairs)
-{
-    EXPECT_EQ(Stops(u"a😀b"_s, true), (QList<int>{1, 3, 4}));
-    EXPECT_EQ(Stops(u"a😀b"_s, false), (QList<int>{3, 1, 0}));
     const WordDelimiters none{};
     EXPECT_EQ(WordRightOffset(u"\n", 0, none), 0);
     EXPECT_EQ(WordRightOffset(u"ab\n", 99, none), 2);

@@ -1,4 +1,5 @@
-// Memo fonts as Qt fonts and back, and the Mincho substitution.
+// Memo fonts as Qt fonts and back. That the Mincho faces resolve to the IPA faces shows in
+// the fonts embedded in the PDFs of page_printer_test.cpp.
 #include "editor/view/view_font.h"
 
 #include "editor/page_format.h"
@@ -8,18 +9,7 @@
 
 namespace {
 
-const QString kMincho = QStringLiteral("ＭＳ 明朝");
 const QString kPMincho = QStringLiteral("ＭＳ Ｐ明朝");
-
-TEST(ViewFontTest, MinchoFacesResolveToTheIpaFacesUnderTheirStoredNames)
-{
-    InstallFontSubstitutions();
-    LogFontW font = DefaultViewFont();
-    EXPECT_EQ(FontFromLogFont(font).family(), kMincho);
-    EXPECT_EQ(QFontInfo(FontFromLogFont(font)).family(), "IPAMincho");
-    font.lfFaceName = kPMincho;
-    EXPECT_EQ(QFontInfo(FontFromLogFont(font)).family(), "IPAPMincho");
-}
 
 TEST(ViewFontTest, LogFontFieldsBecomeQtFontProperties)
 {
