@@ -30,12 +30,6 @@ TEST_F(QuirelDocTest, TheSaveCommandStoresANewMemoOnlyOnSave)
     EXPECT_EQ(doc.CurrentHeader().theKeys, u"鍵"_s);
     EXPECT_FALSE(doc.IsModified());
     EXPECT_EQ(doc.Title(), path + u" データ数 1 "_s);
-
-    // A title longer than the header holds is kept as it is stored.
-    prompts.saveDialogs = {{kSaveDialogSave, QString(200, u'題')}};
-    ASSERT_TRUE(doc.Save());
-    doc.JumpMemo(true);
-    EXPECT_EQ(doc.CurrentHeader().title, QString(MemoHeader::kTitleChars, u'題'));
 }
 
 TEST_F(QuirelDocTest, PropertiesStoreANewOrUnchangedMemo)

@@ -29,8 +29,6 @@ TEST(AttachmentFoldersTest, TheLocalRootIsBesideTheFileAndNeverTheFileItself)
     };
     for (const auto& row : rows)
         EXPECT_EQ(LocalAttachmentRoot(row.database), row.root) << row.database;
-    EXPECT_EQ(AttachmentFolder(ServerAttachmentRoot("/mnt/hub", "memo"), "abcdefghijklmnopqrstuvxw"),
-              "/mnt/hub/Quirel/memo/abcdefghijklmnopqrstuvxw");
 }
 
 // The folder command on a local database: a memo is stored first, its folder is made beside

@@ -83,16 +83,19 @@ protected:
     ScopedEnvironment m_environment;
 };
 
-TEST_F(MailRegistrationTest, EachMessageBecomesAMemoWithItsFilesInItsFolder)
+// The same mail saved once as .eml and once as .msg is one memo with one folder.
+TEST_F(MailRegistrationTest, EachMessageBecomesOneMemoWithItsFilesInItsFolder)
 {
     const QStringList paths{
         Write("one.eml", Eml("<one@example.jp>", "=?UTF-8?B?5Lya6K2w?=", {{"a.pdf", "PDF"}, {"b.doc", "DOC"}})),
-        Write("two.msg", {}), Write("three.eml", Eml("", "no id"))};
+        Write("two.msg", {}), Write("three.eml", Eml("", "no id")), Write("one again.msg", {})};
     ASSERT_TRUE(WriteMsg(paths[1], {Utf16Property(0x0037, "二通目"), Utf16Property(0x1000, "msg body"),
                                     Utf16Property(0x1035, "<two@example.jp>")}));
-    EXPECT_EQ(Register(paths, m_mount.Path("")),
-              (std::vector{MailOutcome::kRegistered, MailOutcome::kRegistered, MailOutcome::kRegistered}));
-    EXPECT_THAT(progress.shown, ElementsAre(Pair(1, 3), Pair(2, 3), Pair(3, 3)));
+    ASSERT_TRUE(WriteMsg(paths[3], {Utf16Property(0x0037, "会議"), Utf16Property(0x1035, "<one@example.jp>"),
+                                    FileAttachment(0, "C", {Utf16Property(0x3707, "c.txt")})}));
+    EXPECT_EQ(Register(paths, m_mount.Path("")), (std::vector{MailOutcome::kRegistered, MailOutcome::kRegistered,
+                                                              MailOutcome::kRegistered, MailOutcome::kDuplicate}));
+    EXPECT_THAT(progress.shown, ElementsAre(Pair(1, 4), Pair(2, 4), Pair(3, 4), Pair(4, 4)));
     EXPECT_TRUE(prompts.shown.isEmpty()) << prompts.shown.join(u'\n').toStdString();
 
     const auto rows = Rows("Title, TheKeys, MainData, MailID, LogFont, AttachID, nID");
@@ -113,19 +116,6 @@ TEST_F(MailRegistrationTest, EachMessageBecomesAMemoWithItsFilesInItsFolder)
     EXPECT_EQ(Entries(root + '/' + rows[0][5]), QStringList({"a.pdf", "b.doc"}));
     EXPECT_EQ(ReadBytes(root + '/' + rows[0][5] + "/b.doc"), "DOC");
     EXPECT_TRUE(Entries(m_temp.Path("")).isEmpty()) << "nothing is left in the temporary folders";
-}
-
-TEST_F(MailRegistrationTest, TheSameMailSavedTwiceIsStoredOnceWithOneFolder)
-{
-    const QString msg = m_files.Path("same.msg");
-    ASSERT_TRUE(WriteMsg(msg, {Utf16Property(0x0037, "same"), Utf16Property(0x1035, "<same@example.jp>"),
-                               FileAttachment(0, "one", {Utf16Property(0x3707, "a.txt")})}));
-    const QString eml = Write("same.eml", Eml("<same@example.jp>", "same", {{"a.txt", "one"}}));
-    EXPECT_EQ(Register({msg, eml}, m_mount.Path("")), (std::vector{MailOutcome::kRegistered, MailOutcome::kDuplicate}));
-    EXPECT_EQ(Register({eml}, m_mount.Path("")), std::vector{MailOutcome::kDuplicate}) << "already in the table";
-    EXPECT_EQ(Rows("nID").size(), 1);
-    EXPECT_EQ(Entries(m_mount.Path("Quirel/memo")).size(), 1);
-    EXPECT_TRUE(Entries(m_temp.Path("")).isEmpty());
 }
 
 TEST_F(MailRegistrationTest, AFailedMessageIsSkippedAndTheBatchGoesOn)

@@ -31,16 +31,14 @@ TEST(QuirelMailTest, PrintsTheMessageAndExtractsItsAttachments)
     EXPECT_EQ(ReadBytes(target + "/a (2).txt"), "two");
 }
 
-TEST(QuirelMailTest, FilesThatAreNoMessageExitWithOneLine)
+TEST(QuirelMailTest, AFileThatIsNoMessageExitsWithOneLine)
 {
     TempFolder folder;
     WriteBytes(folder.Path("empty.eml"), "");
-    for (const QString& path : {folder.Path("empty.eml"), folder.Path("missing.msg")}) {
-        const ToolRun run = RunTool({path});
-        EXPECT_EQ(run.exitCode, 1) << path.toStdString();
-        EXPECT_TRUE(run.err.startsWith("quirel-mail: ") && run.err.count('\n') == 1) << run.err.toStdString();
-        EXPECT_TRUE(run.out.isEmpty());
-    }
+    const ToolRun run = RunTool({folder.Path("empty.eml")});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.err.startsWith("quirel-mail: ") && run.err.count('\n') == 1) << run.err.toStdString();
+    EXPECT_TRUE(run.out.isEmpty());
     EXPECT_EQ(RunTool({}).exitCode, 2);
     EXPECT_EQ(RunTool({"a.msg", "b.msg"}).exitCode, 2);
 }
