@@ -41,7 +41,8 @@ struct TextPosition {
 // last line always ends at the length, and the end of the first is stored in place of the
 // pointer to a block of ends that longer paragraphs need. For the same reason most paragraphs
 // keep no width words: where each width is just the measured width of the character, it is
-// read from a table of such widths (see Widths).
+// read from a table of such widths (see Widths). The texts of a load are slices of the blocks
+// they were decoded in (SharedSlice), copied only when a paragraph is edited.
 class CTextPara {
 public:
     // The counters and the flags are declared together so that the node has no padding.
