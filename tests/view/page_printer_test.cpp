@@ -157,6 +157,7 @@ TEST_F(PagePrinterTest, HundredsOfDistinctCharactersCopyBackAsTyped)
         for (int c = first; c <= last; ++c)
             text += QChar(c);
     }
+    text += text; // enough for a page that is deflated
     QStringList lines;
     for (qsizetype i = 0; i < text.size(); i += 30)
         lines.append(text.mid(i, 30));

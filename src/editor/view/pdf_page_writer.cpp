@@ -23,6 +23,10 @@ namespace {
 
 // Fast deflate: text content compresses about as well at level 1, several times sooner.
 constexpr int kDeflateLevel = 1;
+// A page of little text goes out as it is: each deflated stream costs a fixed 6 µs or so (the
+// compressor clears its hash table and builds its codes), more than the few hundred bytes it
+// saves are worth: a document of short lines printed almost twice as slowly.
+constexpr qsizetype kSmallestDeflatedPage = 1024;
 // A glyph this close to where the previous advance put it needs no number between them.
 constexpr qreal kPlaceTolerance = 0.001;
 
@@ -351,7 +355,8 @@ void CPdfPageWriter::Run(int face, qreal pixelSize, qreal baseline, std::span<co
 void CPdfPageWriter::EndPage()
 {
     m_content += "ET Q\n";
-    const QByteArrayView stream = m_deflater->Deflate(m_content);
+    const bool deflated = m_content.size() >= kSmallestDeflatedPage;
+    const QByteArrayView stream = deflated ? m_deflater->Deflate(m_content) : QByteArrayView(m_content);
     m_failed = m_failed || stream.isEmpty();
     // The page's two objects go out in one write.
     const int contents = NewObject();
@@ -360,7 +365,7 @@ void CPdfPageWriter::EndPage()
     m_pageOut.resize(0);
     m_offsets[size_t(contents)] = m_written;
     m_pageOut.append(head, PutInteger(Put(PutInteger(head, contents), " 0 obj\n<< /Length "), stream.size()) - head);
-    m_pageOut += " /Filter /FlateDecode >>\nstream\n";
+    m_pageOut += deflated ? " /Filter /FlateDecode >>\nstream\n" : " >>\nstream\n";
     m_pageOut += stream;
     m_pageOut += "\nendstream\nendobj\n";
     m_offsets[size_t(page)] = m_written + m_pageOut.size();

@@ -7,8 +7,8 @@
 // binary, and a number stands between two glyphs only where the laid-out place differs from the
 // advance the font's widths give.
 //
-// What is written: every page holds one deflated content stream that maps the layout's pixels
-// (y downwards) onto the paper; all pages share one resource dictionary. Each face of the text map
+// What is written: every page holds one content stream (deflated unless it is short) that maps
+// the layout's pixels (y downwards) onto the paper; all pages share one resource dictionary. Each face of the text map
 // (pdf_text_map.h) is one Type0 font whose embedded CMap gives CIDs below 0x80 one-byte codes and
 // the others two bytes from 0x8000, the CIDs being the text map's. Its objects are
 // copied from a one-page PDF that Qt writes in Finish by drawing each face's noted glyphs in the
