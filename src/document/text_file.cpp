@@ -96,9 +96,10 @@ qsizetype WholeUtf8Characters(QByteArrayView bytes)
 // code page up to the last LF.
 // The units are decoded into blocks that the lines are cut from without a copy, so a load makes
 // no copy of the text and no allocation per line; only the start of a line that a block cut off
-// is copied, into the next block. Byte encodings drop every CR byte before converting; then, in every encoding, LF ends
-// a line and a CR right before it belongs to the line end (a lone CR stays in the text). After
-// the last LF, what remains is a line only when it is not empty. UTF-16LE ignores an odd final
+// is copied, into the next block.
+// Byte encodings drop every CR byte before converting; then, in every encoding, LF ends a line
+// and a CR right before it belongs to the line end (a lone CR stays in the text). After the
+// last LF, what remains is a line only when it is not empty. UTF-16LE ignores an odd final
 // byte.
 class LineDecoder {
 public:
