@@ -2,7 +2,9 @@
 // private file and read back. The paragraphs must come back unchanged, in the same encoding,
 // whenever the text can survive it: always for UNICODE and UTF-8 (their marks decide the
 // encoding again); for ANSI when the code page holds every character and the written bytes
-// are again detected as ANSI.
+// are again detected as ANSI. The bytes, repeated past the detection sample, must also read
+// the same whether they come whole or a few at a time, as from a pipe: lines, characters and
+// line ends cut by a read are joined exactly.
 #include "document/text_file.h"
 #include "editor/text_store.h"
 #include "platform/code_page.h"
@@ -36,6 +38,54 @@ QString ScratchTemplate()
     return (QDir(memory).exists() ? memory : QDir::tempPath()) + QStringLiteral("/quirel-text-fuzz-XXXXXX");
 }
 
+// Hands out its bytes at most `step` at a time.
+class TrickleDevice : public QIODevice {
+public:
+    TrickleDevice(QByteArrayView bytes, qint64 step) : m_bytes(bytes), m_step(step) { open(ReadOnly | Unbuffered); }
+    bool isSequential() const override { return true; }
+
+protected:
+    qint64 readData(char* data, qint64 maxSize) override
+    {
+        const qint64 count = std::min({maxSize, m_step, m_bytes.size() - m_at});
+        std::copy_n(m_bytes.data() + m_at, count, data);
+        m_at += count;
+        return count;
+    }
+    qint64 writeData(const char*, qint64) override { return -1; }
+
+private:
+    QByteArrayView m_bytes;
+    qint64 m_step;
+    qint64 m_at = 0;
+};
+
+QStringList ReadParagraphs(QIODevice& device, const CodePage& ansi, int* encoding)
+{
+    CTextStore store;
+    if (!ReadTextFile(device, store, ansi))
+        std::abort();
+    *encoding = store.Encoding();
+    return Paragraphs(store);
+}
+
+// `bytes` repeated past the detection sample, read whole and a few bytes at a time.
+void ExpectSameInPieces(QByteArrayView bytes, const CodePage& ansi)
+{
+    if (bytes.isEmpty())
+        return;
+    const QByteArray repeated = bytes.toByteArray().repeated(int(9000 / bytes.size()) + 1);
+    QBuffer whole;
+    whole.setData(repeated);
+    whole.open(QIODevice::ReadOnly);
+    TrickleDevice pieces(repeated, 1 + uchar(bytes[0]) % 61);
+    int wholeEncoding = 0;
+    int piecesEncoding = 0;
+    if (ReadParagraphs(whole, ansi, &wholeEncoding) != ReadParagraphs(pieces, ansi, &piecesEncoding) ||
+        wholeEncoding != piecesEncoding)
+        std::abort();
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
@@ -54,6 +104,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     CTextStore reread;
     if (!WriteTextFile(read, path, ansi, &error) || !ReadTextFile(path, reread, ansi))
         std::abort();
+    ExpectSameInPieces(bytes, ansi);
 
     const QStringList texts = Paragraphs(read);
     const bool byteEncoding = read.Encoding() == kEncodingAnsi;
