@@ -131,9 +131,9 @@ public:
     // feed inside a line starts another paragraph). An empty list leaves one empty paragraph.
     // The paragraphs are not wrapped yet: each counts one display line until RelayoutAll.
     void LoadParagraphs(const QList<QString>& lines);
-    // Receives the paragraphs of a load, one at a time: each line with its closing line feed
-    // (the last may come without one) and no other line feed. The store keeps the string as it
-    // comes, so a SharedSlice of a larger block costs no copy.
+    // Receives the paragraphs of a load, one at a time: each a line, with or without its
+    // closing line feed, holding no other line feed. The store keeps the string as it comes
+    // (closing it when needed), so a SharedSlice of a larger block costs no copy.
     using ParagraphSink = std::function<void(QString line)>;
     // Replaces the whole chain with the lines that `read` passes to the sink it is given, as
     // they come (no list of lines is made). When `read` returns false the store is left as it
