@@ -104,6 +104,23 @@ TEST_F(PagePrinterTest, PagesHoldTheirLinesAndEndWithTheirNumber)
     Print(Lines(1, n + 1));
     EXPECT_EQ(PageWords(m_pdf, 1).order, Lines(1, n) + footer1);
     EXPECT_EQ(PageWords(m_pdf, 2).order, Lines(n + 1, n + 1) + QStringList({"-", "2", "-"}));
+
+    // Pages deflate in batches: 200 pages of up to 3 KB of content, every third one holding a
+    // single line, make more than one batch, written in order.
+    QStringList lines;
+    const QString filler(60, u'x');
+    for (int page = 1; page <= 200; ++page) {
+        const int written = page % 3 ? n : 1;
+        for (int row = 0; row < n; ++row)
+            lines.append(row < written ? QStringLiteral("P%1 %2").arg(page).arg(filler) : QString());
+    }
+    Print(lines);
+    const QStringList pages = RunProgram("pdftotext", {m_pdf, "-"}).out.split(u'\f');
+    ASSERT_GE(pages.size(), 200);
+    for (int page = 1; page <= 200; ++page) {
+        EXPECT_TRUE(pages[page - 1].startsWith(QStringLiteral("P%1 ").arg(page))) << page;
+        EXPECT_TRUE(pages[page - 1].contains(QStringLiteral("- %1 -").arg(page))) << page;
+    }
 }
 
 TEST_F(PagePrinterTest, LinesTabsFooterAndJapaneseStandWhereTheLayoutPutsThem)

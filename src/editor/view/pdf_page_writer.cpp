@@ -15,8 +15,10 @@
 #include <cstring>
 #include <exception>
 #include <functional>
+#include <future>
 #include <map>
 #include <string_view>
+#include <utility>
 #include <libdeflate.h>
 
 namespace {
@@ -27,6 +29,9 @@ constexpr int kDeflateLevel = 1;
 // compressor clears its hash table and builds its codes), more than the few hundred bytes it
 // saves are worth: a document of short lines printed almost twice as slowly.
 constexpr qsizetype kSmallestDeflatedPage = 1024;
+// Pages are handed to the deflating thread in batches of about this many bytes: few enough
+// hand-overs that starting a thread for each costs nothing to speak of.
+constexpr qsizetype kBatchBytes = 256 * 1024;
 // A glyph this close to where the previous advance put it needs no number between them.
 constexpr qreal kPlaceTolerance = 0.001;
 
@@ -355,18 +360,52 @@ void CPdfPageWriter::Run(int face, qreal pixelSize, qreal baseline, std::span<co
 void CPdfPageWriter::EndPage()
 {
     m_content += "ET Q\n";
-    const bool deflated = m_content.size() >= kSmallestDeflatedPage;
-    const QByteArrayView stream = deflated ? m_deflater->Deflate(m_content) : QByteArrayView(m_content);
-    m_failed = m_failed || stream.isEmpty();
+    const qsizetype size = m_content.size();
+    m_endedBytes += size;
+    m_ended.push_back({std::exchange(m_content, {})});
+    m_content.reserve(size);
+    if (m_endedBytes >= kBatchBytes)
+        SendBatch();
+}
+
+void CPdfPageWriter::SendBatch()
+{
+    WriteDeflatedBatch();
+    if (m_ended.empty())
+        return;
+    m_deflating = std::exchange(m_ended, {});
+    m_endedBytes = 0;
+    // Run here instead when no thread can be started.
+    m_deflated = std::async(std::launch::async | std::launch::deferred, [this] {
+        for (PageContent& page : m_deflating) {
+            page.deflated = page.bytes.size() >= kSmallestDeflatedPage;
+            if (page.deflated)
+                page.bytes = m_deflater->Deflate(page.bytes).toByteArray();
+        }
+    });
+}
+
+void CPdfPageWriter::WriteDeflatedBatch()
+{
+    if (m_deflated.valid())
+        m_deflated.get();
+    for (const PageContent& page : m_deflating)
+        WritePage(page);
+    m_deflating.clear();
+}
+
+void CPdfPageWriter::WritePage(const PageContent& content)
+{
+    m_failed = m_failed || content.bytes.isEmpty();
     // The page's two objects go out in one write.
     const int contents = NewObject();
     const int page = NewObject();
     char head[80];
     m_pageOut.resize(0);
     m_offsets[size_t(contents)] = m_written;
-    m_pageOut.append(head, PutInteger(Put(PutInteger(head, contents), " 0 obj\n<< /Length "), stream.size()) - head);
-    m_pageOut += deflated ? " /Filter /FlateDecode >>\nstream\n" : " >>\nstream\n";
-    m_pageOut += stream;
+    m_pageOut.append(head, PutInteger(Put(PutInteger(head, contents), " 0 obj\n<< /Length "), content.bytes.size()) - head);
+    m_pageOut += content.deflated ? " /Filter /FlateDecode >>\nstream\n" : " >>\nstream\n";
+    m_pageOut += content.bytes;
     m_pageOut += "\nendstream\nendobj\n";
     m_offsets[size_t(page)] = m_written + m_pageOut.size();
     m_pageOut.append(head, Put(PutInteger(head, page), " 0 obj\n") - head);
@@ -383,6 +422,8 @@ CPdfPageWriter::Outcome CPdfPageWriter::Finish(const CPdfTextMap& map, QString* 
             *error = why;
         return Outcome::kNeedsQtWriter;
     };
+    SendBatch();
+    WriteDeflatedBatch();
     QByteArray fonts;
     try {
         QPDF pdf;
