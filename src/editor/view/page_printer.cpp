@@ -59,14 +59,8 @@ int CPagePrinter::FaceOf(const QRawFont& font)
     return int(m_faces.size() - 1);
 }
 
-CPagePrinter::Glyph& CPagePrinter::GlyphOf(char32_t character)
-{
-    if (character < 0x10000 && m_bmp[character].looked)
-        return m_bmp[character];
-    return LookUp(character);
-}
-
-CPagePrinter::Glyph& CPagePrinter::LookUp(char32_t character)
+// Kept out of the drawing loop, which meets each character here only once.
+Q_NEVER_INLINE CPagePrinter::Glyph& CPagePrinter::LookUp(char32_t character)
 {
     Glyph& glyph = character < 0x10000 ? m_bmp[character] : m_astral[character];
     if (glyph.looked)

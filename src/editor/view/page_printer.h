@@ -62,7 +62,10 @@ private:
         quint32 cid = 0;     // in the text map
     };
 
-    Glyph& GlyphOf(char32_t character);
+    Glyph& GlyphOf(char32_t character)
+    {
+        return character < 0x10000 && m_bmp[character].looked ? m_bmp[character] : LookUp(character);
+    }
     // GlyphOf beyond a BMP character already looked up: the first time, finds the face and glyph
     // and tells them to the text map.
     Glyph& LookUp(char32_t character);

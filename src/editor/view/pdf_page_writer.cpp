@@ -328,6 +328,7 @@ void CPdfPageWriter::Run(int face, qreal pixelSize, qreal baseline, std::span<co
     out = Put(out, "[(");
     bool placed = false; // a number moves a glyph
     qreal x = x0;        // where the font's widths put the next glyph
+    const qreal pixelsPerUnit = pixelSize / 1000; // a multiplication in the loop, not a division
     for (const PlacedGlyph& glyph : glyphs) {
         if (std::abs(glyph.x - x) > kPlaceTolerance) {
             out = Put(PutNumber(Put(out, ")"), (x - glyph.x) * 1000 / pixelSize), "(");
@@ -341,7 +342,7 @@ void CPdfPageWriter::Run(int face, qreal pixelSize, qreal baseline, std::span<co
         qreal& width = widths[glyph.cid];
         if (width < 0)
             width = std::round(glyph.advance * 1000 / pixelSize * 1000) / 1000;
-        x = glyph.x + width * pixelSize / 1000;
+        x = glyph.x + width * pixelsPerUnit;
     }
     m_textX = x;
     if (placed) {
