@@ -285,9 +285,9 @@ void CPdfPageWriter::Run(int face, qreal pixelSize, qreal baseline, std::span<co
 {
     if (glyphs.empty() || face < 0 || pixelSize <= 0)
         return;
-    if (size_t(face) >= m_widths.size())
-        m_widths.resize(size_t(face) + 1);
-    std::vector<qreal>& widths = m_widths[size_t(face)];
+    if (size_t(face) >= m_glyphs.size())
+        m_glyphs.resize(size_t(face) + 1);
+    std::vector<CodedGlyph>& coded = m_glyphs[size_t(face)];
     const qsizetype start = m_content.size();
     m_content.resize(start + kRunRoom + qsizetype(glyphs.size()) * kGlyphRoom);
     char* out = m_content.data() + start;
@@ -334,15 +334,18 @@ void CPdfPageWriter::Run(int face, qreal pixelSize, qreal baseline, std::span<co
             out = Put(PutNumber(Put(out, ")"), (x - glyph.x) * 1000 / pixelSize), "(");
             placed = true;
         }
-        out = PutCode(out, glyph.cid);
-        if (glyph.cid >= widths.size()) {
+        if (glyph.cid >= coded.size()) {
             m_tooManyGlyphs = m_tooManyGlyphs || glyph.cid >= kCidLimit;
-            widths.resize(glyph.cid + 1, -1);
+            coded.resize(glyph.cid + 1);
         }
-        qreal& width = widths[glyph.cid];
-        if (width < 0)
-            width = std::round(glyph.advance * 1000 / pixelSize * 1000) / 1000;
-        x = glyph.x + width * pixelsPerUnit;
+        CodedGlyph& known = coded[glyph.cid];
+        if (known.width < 0) {
+            known.width = std::round(glyph.advance * 1000 / pixelSize * 1000) / 1000;
+            known.length = quint8(PutCode(known.code.data(), glyph.cid) - known.code.data());
+        }
+        std::memcpy(out, known.code.data(), known.code.size());
+        out += known.length;
+        x = glyph.x + known.width * pixelsPerUnit;
     }
     m_textX = x;
     if (placed) {
@@ -451,10 +454,10 @@ CPdfPageWriter::Outcome CPdfPageWriter::Finish(const CPdfTextMap& map, QString* 
                 !(descriptor.hasKey("/FontFile2") || descriptor.hasKey("/FontFile3")))
                 continue;
             QByteArray w = "[1 [";
-            const std::vector<qreal> none;
-            const std::vector<qreal>& widths = size_t(face) < m_widths.size() ? m_widths[size_t(face)] : none;
+            const std::vector<CodedGlyph> none;
+            const std::vector<CodedGlyph>& coded = size_t(face) < m_glyphs.size() ? m_glyphs[size_t(face)] : none;
             for (size_t cid = 1; cid <= map.Glyphs(face).size(); ++cid)
-                w += Number(cid < widths.size() ? std::max<qreal>(widths[cid], 0) : 0) + ' ';
+                w += Number(cid < coded.size() ? std::max<qreal>(coded[cid].width, 0) : 0) + ' ';
             cidFont.replaceKey("/W", QPDFObjectHandle::parse(w.toStdString() + "]]"));
             font.replaceKey("/Encoding", encoding);
             font.replaceKey("/ToUnicode", pdf.newStream(map.ToUnicodeMap(face, kCodespace, HexCode).toStdString()));

@@ -29,6 +29,7 @@
 #include <QByteArray>
 #include <QSizeF>
 #include <QString>
+#include <array>
 #include <future>
 #include <memory>
 #include <span>
@@ -63,6 +64,13 @@ public:
 
 private:
     struct Deflater; // one compressor for every page
+    // A glyph of a face as the content draws it: its width W in 1/1000 of the font size (below
+    // 0 until it is first drawn) and its code, escaped for a literal string.
+    struct CodedGlyph {
+        qreal width = -1;
+        std::array<char, 4> code{};
+        quint8 length = 0;
+    };
     // Ended pages' contents; each is deflated in place unless it is short.
     struct PageContent {
         QByteArray bytes;
@@ -84,7 +92,7 @@ private:
     bool m_tooManyGlyphs = false;
     std::vector<qint64> m_offsets{0, 0, 0, 0}; // by object number; 1 to 3 are written last
     std::vector<int> m_pages;                  // the page objects
-    std::vector<std::vector<qreal>> m_widths;  // per face, by CID: W in 1/1000 of the font size
+    std::vector<std::vector<CodedGlyph>> m_glyphs; // per face, by CID
     QByteArray m_pageStart;                    // what every page's content begins with,
     QByteArray m_pageObject;                   // and its page object up to the content's number
     QByteArray m_content;                      // the page being drawn
