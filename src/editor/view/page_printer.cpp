@@ -6,6 +6,7 @@
 #include "editor/view/view_font.h"
 
 #include <QFileInfo>
+#include <QGlyphRun>
 #include <QPageSize>
 #include <QPaintEngine>
 #include <QPainter>
@@ -87,32 +88,9 @@ Q_NEVER_INLINE CPagePrinter::Glyph& CPagePrinter::LookUp(char32_t character)
     return glyph;
 }
 
-void CPagePrinter::FlushRun()
+template <typename Use>
+void CPagePrinter::ForEachGlyph(QStringView text, std::span<const uint16_t> widths, qreal x, Use use)
 {
-    if (m_writer) {
-        if (m_runPlaced.empty())
-            return;
-        m_writer->Run(m_mapFaces[size_t(m_runFace)], m_faces[size_t(m_runFace)].pixelSize(), m_runBaseline,
-                      m_runPlaced);
-        m_runPlaced.clear();
-        return;
-    }
-    if (m_runGlyphs.isEmpty())
-        return;
-    QGlyphRun run;
-    run.setRawFont(m_faces[size_t(m_runFace)]);
-    run.setGlyphIndexes(m_runGlyphs);
-    run.setPositions(m_runPositions);
-    run.setUnderline(m_font.underline());
-    run.setStrikeOut(m_font.strikeOut());
-    m_painter->drawGlyphRun({}, run);
-    m_runGlyphs.clear();
-    m_runPositions.clear();
-}
-
-void CPagePrinter::DrawText(QStringView text, std::span<const uint16_t> widths, qreal x, qreal baseline)
-{
-    m_runBaseline = baseline;
     const qsizetype size = text.size();
     for (qsizetype i = 0; i < size;) {
         char32_t character = text[i].unicode();
@@ -125,22 +103,70 @@ void CPagePrinter::DrawText(QStringView text, std::span<const uint16_t> widths, 
         }
         if (character != u'\t' && character != u'\n') {
             const Glyph& glyph = GlyphOf(character);
-            if (glyph.face >= 0) {
-                if (glyph.face != m_runFace) {
-                    FlushRun();
-                    m_runFace = glyph.face;
-                }
-                if (m_writer) {
-                    m_runPlaced.push_back({glyph.cid, x, advance});
-                } else {
-                    m_runGlyphs.append(glyph.index);
-                    m_runPositions.append({x, baseline});
-                }
-            }
+            if (glyph.face >= 0)
+                use(glyph, x, advance);
         }
         x += advance;
     }
-    FlushRun();
+}
+
+void CPagePrinter::DrawText(QStringView text, std::span<const uint16_t> widths, qreal x, qreal baseline)
+{
+    if (m_writer)
+        WriteText(text, widths, x, baseline);
+    else
+        PaintText(text, widths, x, baseline);
+}
+
+void CPagePrinter::WriteText(QStringView text, std::span<const uint16_t> widths, qreal x, qreal baseline)
+{
+    // Room for a glyph per unit: the loop only stores.
+    m_placed.resize(size_t(text.size()));
+    CPdfPageWriter::PlacedGlyph* run = m_placed.data();
+    CPdfPageWriter::PlacedGlyph* end = run;
+    int face = -1;
+    const auto writeRun = [&] {
+        if (end != run)
+            m_writer->Run(m_mapFaces[size_t(face)], m_faces[size_t(face)].pixelSize(), baseline, {run, end});
+        run = end;
+    };
+    ForEachGlyph(text, widths, x, [&](const Glyph& glyph, qreal at, qreal advance) {
+        if (glyph.face != face) {
+            writeRun();
+            face = glyph.face;
+        }
+        *end++ = {glyph.cid, at, advance};
+    });
+    writeRun();
+}
+
+void CPagePrinter::PaintText(QStringView text, std::span<const uint16_t> widths, qreal x, qreal baseline)
+{
+    QList<quint32> glyphs;
+    QList<QPointF> positions;
+    int face = -1;
+    const auto paintRun = [&] {
+        if (glyphs.isEmpty())
+            return;
+        QGlyphRun run;
+        run.setRawFont(m_faces[size_t(face)]);
+        run.setGlyphIndexes(glyphs);
+        run.setPositions(positions);
+        run.setUnderline(m_font.underline());
+        run.setStrikeOut(m_font.strikeOut());
+        m_painter->drawGlyphRun({}, run);
+        glyphs.clear();
+        positions.clear();
+    };
+    ForEachGlyph(text, widths, x, [&](const Glyph& glyph, qreal at, qreal) {
+        if (glyph.face != face) {
+            paintRun();
+            face = glyph.face;
+        }
+        glyphs.append(glyph.index);
+        positions.append({at, baseline});
+    });
+    paintRun();
 }
 
 void CPagePrinter::PrintPage(QPainter& painter, int page)

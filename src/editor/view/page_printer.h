@@ -26,7 +26,6 @@
 
 #include <QFont>
 #include <QFontMetrics>
-#include <QGlyphRun>
 #include <QHash>
 #include <QRawFont>
 #include <QString>
@@ -73,9 +72,14 @@ private:
     // Draws page `page` on m_painter or m_writer.
     void DrawPage(int page);
     // Draws the units of `text` from x, each character advancing by its stored width; tabs
-    // and line feeds advance without drawing.
+    // and line feeds advance without drawing. Glyphs go in runs of one face: to m_writer, or
+    // else to m_painter.
     void DrawText(QStringView text, std::span<const uint16_t> widths, qreal x, qreal baseline);
-    void FlushRun();
+    void WriteText(QStringView text, std::span<const uint16_t> widths, qreal x, qreal baseline);
+    void PaintText(QStringView text, std::span<const uint16_t> widths, qreal x, qreal baseline);
+    // Calls use(glyph, x, advance) for each character of `text` that has a glyph.
+    template <typename Use>
+    void ForEachGlyph(QStringView text, std::span<const uint16_t> widths, qreal x, Use use);
 
     CTextStore& m_store;
     const CPageFormat& m_format;
@@ -90,12 +94,7 @@ private:
     std::vector<Glyph> m_bmp;      // by code unit; looked up once each
     QHash<char32_t, Glyph> m_astral;
     CPdfTextMap m_textMap;
-    // The run being collected: glyphs of one face on one line.
-    int m_runFace = -1;
-    qreal m_runBaseline = 0;
-    QList<quint32> m_runGlyphs;
-    QList<QPointF> m_runPositions;
-    std::vector<CPdfPageWriter::PlacedGlyph> m_runPlaced;
+    std::vector<CPdfPageWriter::PlacedGlyph> m_placed; // a written line's glyphs
 };
 
 // Prints the pages of the printer's chosen range (every page when none was chosen), switching
