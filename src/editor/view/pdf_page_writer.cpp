@@ -216,7 +216,7 @@ private:
 
 } // namespace
 
-// One compressor for all pages: a page's content is one whole buffer, which libdeflate
+// A compressor for one thread's pages: a page's content is one whole buffer, which libdeflate
 // compresses two to three times sooner than zlib's streaming deflate at the same level.
 struct CPdfPageWriter::Deflater {
     struct FreeCompressor {
@@ -244,7 +244,8 @@ CPdfPageWriter::CPdfPageWriter(QIODevice& out, QSizeF paperPoints, QSizeF pagePi
                   " cm 0 g BT\n"),
       m_pageObject("<< /Type /Page /Parent 2 0 R /MediaBox [0 0 " + Number(paperPoints.width()) + ' ' +
                    Number(paperPoints.height()) + "] /Resources 3 0 R /Contents "),
-      m_deflater(std::make_unique<Deflater>())
+      m_workerDeflater(std::make_unique<Deflater>()),
+      m_ownDeflater(std::make_unique<Deflater>())
 {
     Write("%PDF-1.4\n%\xE2\xE3\xCF\xD3\n");
 }
@@ -379,18 +380,24 @@ void CPdfPageWriter::SendBatch()
         return;
     m_deflating = std::exchange(m_ended, {});
     m_endedBytes = 0;
+    m_nextToDeflate = 0;
     // Run here instead when no thread can be started.
-    m_deflated = std::async(std::launch::async | std::launch::deferred, [this] {
-        for (PageContent& page : m_deflating) {
-            page.deflated = page.bytes.size() >= kSmallestDeflatedPage;
-            if (page.deflated)
-                page.bytes = m_deflater->Deflate(page.bytes).toByteArray();
-        }
-    });
+    m_deflated = std::async(std::launch::async | std::launch::deferred, [this] { DeflateBatch(*m_workerDeflater); });
+}
+
+void CPdfPageWriter::DeflateBatch(Deflater& deflater)
+{
+    for (size_t i; (i = m_nextToDeflate++) < m_deflating.size();) {
+        PageContent& page = m_deflating[i];
+        page.deflated = page.bytes.size() >= kSmallestDeflatedPage;
+        if (page.deflated)
+            page.bytes = deflater.Deflate(page.bytes).toByteArray();
+    }
 }
 
 void CPdfPageWriter::WriteDeflatedBatch()
 {
+    DeflateBatch(*m_ownDeflater);
     if (m_deflated.valid())
         m_deflated.get();
     for (const PageContent& page : m_deflating)

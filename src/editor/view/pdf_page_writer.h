@@ -17,8 +17,9 @@
 // with, and its ToUnicode by the text map's.
 //
 // Pages deflate on a worker thread, a batch of them at a time, while the next ones are drawn:
-// deflating took a third of the printing of full pages. The file is the same as if each page
-// were deflated when it ends.
+// deflating took a third of the printing of full pages. When the next batch is ready before the
+// worker is done, this thread deflates the pages the worker has not taken yet. The file is the
+// same as if each page were deflated when it ends.
 //
 // Invariants: objects 1, 2 and 3 are the catalog, the page tree and the shared resources,
 // written in Finish; a page's objects are written once its batch is deflated, in page order,
@@ -30,6 +31,7 @@
 #include <QSizeF>
 #include <QString>
 #include <array>
+#include <atomic>
 #include <future>
 #include <memory>
 #include <span>
@@ -63,7 +65,7 @@ public:
     Outcome Finish(const CPdfTextMap& map, QString* error);
 
 private:
-    struct Deflater; // one compressor for every page
+    struct Deflater; // one compressor for each thread
     // A glyph of a face as the content draws it: its width W in 1/1000 of the font size (below
     // 0 until it is first drawn) and its code, escaped for a literal string.
     struct CodedGlyph {
@@ -82,7 +84,9 @@ private:
     void Write(QByteArrayView bytes);
     // Writes the batch being deflated once it is, then starts deflating the pages ended since.
     void SendBatch();
-    // Waits for the batch being deflated and writes its pages.
+    // Deflates the pages of the batch that no thread has taken yet.
+    void DeflateBatch(Deflater& deflater);
+    // Helps deflate the batch, waits for it and writes its pages.
     void WriteDeflatedBatch();
     void WritePage(const PageContent& content);
 
@@ -97,10 +101,12 @@ private:
     QByteArray m_pageObject;                   // and its page object up to the content's number
     QByteArray m_content;                      // the page being drawn
     QByteArray m_pageOut;                      // a page's objects, written in one piece
-    std::unique_ptr<Deflater> m_deflater;
+    std::unique_ptr<Deflater> m_workerDeflater;
+    std::unique_ptr<Deflater> m_ownDeflater;
     std::vector<PageContent> m_ended;          // pages ended since the last batch was sent,
     qsizetype m_endedBytes = 0;                // with their size
-    std::vector<PageContent> m_deflating;      // the batch on the worker
+    std::vector<PageContent> m_deflating;      // the batch on the worker,
+    std::atomic<size_t> m_nextToDeflate = 0;   // and its first page not taken yet
     int m_face = -1;                           // the content's current font
     qreal m_size = 0;
     bool m_inLine = false;                     // the page has a text line: where it began,
