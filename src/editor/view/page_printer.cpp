@@ -52,11 +52,11 @@ CPagePrinter::CPagePrinter(CTextStore& store, const CPageFormat& format)
 
 int CPagePrinter::FaceOf(const QRawFont& font)
 {
-    const auto known = std::find(m_faces.begin(), m_faces.end(), font);
+    const auto known =
+        std::find_if(m_faces.begin(), m_faces.end(), [&font](const Face& face) { return face.font == font; });
     if (known != m_faces.end())
         return int(known - m_faces.begin());
-    m_faces.push_back(font);
-    m_mapFaces.push_back(m_textMap.Face(font));
+    m_faces.push_back({font, m_textMap.Face(font), font.pixelSize()});
     return int(m_faces.size() - 1);
 }
 
@@ -68,9 +68,9 @@ Q_NEVER_INLINE CPagePrinter::Glyph& CPagePrinter::LookUp(char32_t character)
         return glyph;
     glyph.looked = true;
     const QString text = QString::fromUcs4(&character, 1);
-    if (m_faces[0].supportsCharacter(character)) {
+    if (m_faces[0].font.supportsCharacter(character)) {
         glyph.face = 0;
-        glyph.index = m_faces[0].glyphIndexesForString(text).value(0);
+        glyph.index = m_faces[0].font.glyphIndexesForString(text).value(0);
     } else {
         // The face Qt falls back to, as on screen.
         QTextLayout layout(text, m_font);
@@ -84,7 +84,7 @@ Q_NEVER_INLINE CPagePrinter::Glyph& CPagePrinter::LookUp(char32_t character)
         glyph.index = runs[0].glyphIndexes()[0];
     }
     // Looked up when first drawn: the PDF writer numbers a face's glyphs in the order it meets them.
-    glyph.cid = m_textMap.Note(m_mapFaces[size_t(glyph.face)], glyph.index, character);
+    glyph.cid = m_textMap.Note(m_faces[size_t(glyph.face)].mapFace, glyph.index, character);
     return glyph;
 }
 
@@ -127,7 +127,7 @@ void CPagePrinter::WriteText(QStringView text, std::span<const uint16_t> widths,
     int face = -1;
     const auto writeRun = [&] {
         if (end != run)
-            m_writer->Run(m_mapFaces[size_t(face)], m_faces[size_t(face)].pixelSize(), baseline, {run, end});
+            m_writer->Run(m_faces[size_t(face)].mapFace, m_faces[size_t(face)].pixelSize, baseline, {run, end});
         run = end;
     };
     ForEachGlyph(text, widths, x, [&](const Glyph& glyph, qreal at, qreal advance) {
@@ -149,7 +149,7 @@ void CPagePrinter::PaintText(QStringView text, std::span<const uint16_t> widths,
         if (glyphs.isEmpty())
             return;
         QGlyphRun run;
-        run.setRawFont(m_faces[size_t(face)]);
+        run.setRawFont(m_faces[size_t(face)].font);
         run.setGlyphIndexes(glyphs);
         run.setPositions(positions);
         run.setUnderline(m_font.underline());

@@ -89,8 +89,13 @@ private:
     QFontMetrics m_metrics;
     std::array<int, 128> m_asciiAdvances{}; // of the footer's characters
     std::vector<uint16_t> m_footerWidths;
-    std::vector<QRawFont> m_faces; // m_faces[0]: the format's font
-    std::vector<int> m_mapFaces;   // the text map's face of each
+    // A face that glyphs are drawn in: the format's font, or one Qt falls back to.
+    struct Face {
+        QRawFont font;
+        int mapFace = -1;    // the text map's
+        qreal pixelSize = 0; // asked once: QRawFont asks its engine each time
+    };
+    std::vector<Face> m_faces; // m_faces[0]: the format's font
     std::vector<Glyph> m_bmp;      // by code unit; looked up once each
     QHash<char32_t, Glyph> m_astral;
     CPdfTextMap m_textMap;

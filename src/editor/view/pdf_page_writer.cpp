@@ -330,16 +330,22 @@ void CPdfPageWriter::Run(int face, qreal pixelSize, qreal baseline, std::span<co
     bool placed = false; // a number moves a glyph
     qreal x = x0;        // where the font's widths put the next glyph
     const qreal pixelsPerUnit = pixelSize / 1000; // a multiplication in the loop, not a division
+    // The table is read through locals: the content's bytes are stored through a char pointer,
+    // after which the vector's own fields would be loaded again on every glyph.
+    CodedGlyph* codes = coded.data();
+    size_t codeCount = coded.size();
     for (const PlacedGlyph& glyph : glyphs) {
         if (std::abs(glyph.x - x) > kPlaceTolerance) {
             out = Put(PutNumber(Put(out, ")"), (x - glyph.x) * 1000 / pixelSize), "(");
             placed = true;
         }
-        if (glyph.cid >= coded.size()) {
+        if (glyph.cid >= codeCount) {
             m_tooManyGlyphs = m_tooManyGlyphs || glyph.cid >= kCidLimit;
             coded.resize(glyph.cid + 1);
+            codes = coded.data();
+            codeCount = coded.size();
         }
-        CodedGlyph& known = coded[glyph.cid];
+        CodedGlyph& known = codes[glyph.cid];
         if (known.width < 0) {
             known.width = std::round(glyph.advance * 1000 / pixelSize * 1000) / 1000;
             known.length = quint8(PutCode(known.code.data(), glyph.cid) - known.code.data());
