@@ -9,7 +9,8 @@
 // the face Qt falls back to on screen, still in its stored width.
 //
 // Pages are drawn one after another straight from the store's paragraphs; nothing of a page
-// is kept once it is drawn but the glyph of each distinct character (looked up once).
+// is kept once it is drawn but the glyph of each distinct character (looked up once), and, in a
+// PDF written straight, its content until its batch of pages is deflated (about 256 KiB).
 //
 // WritePdf writes the file straight, without Qt's PDF writer (pdf_page_writer.h), when the font
 // is plain: Qt's writer spent many times the layout's time on each glyph. Underlined, struck-out,
