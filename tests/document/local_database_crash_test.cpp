@@ -1,10 +1,9 @@
-// Crash injection: every changing file call of every kind of change to a local database (new
-// memo, grown, shrunk, same size, deleted, and a transaction of several records) is cut once
-// as an error, as an error from then on, and as power cuts that keep any part of what was not
-// synced; each as the first change of a session (the journal file is made) and as a later one
-// (the journal of an earlier change is reused). After each cut the file is opened again, which recovers it, then checked, and every
-// memo is compared with the states before and after: the whole file is one or the other, byte
-// for byte, so no memo is lost, torn or duplicated.
+// Crash injection: every changing file call of each kind of change to a local database (new
+// memo, grown, shrunk, same size, deleted, a transaction of several records) is cut once as an
+// error, as errors from then on, and as power cuts that keep any part of what was not synced;
+// in a session's first change (the journal file is made) and a later one (it is reused). The
+// file is then opened again, which recovers it, and checked: it is byte for byte the file before
+// or after the change, and so is every memo read from it, so none is lost, torn or duplicated.
 #include "crash_file_system.h"
 #include "document/local_database.h"
 #include "document/local_database_check.h"

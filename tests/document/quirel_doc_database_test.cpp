@@ -1,5 +1,5 @@
 // The document with local database files: opening, creating, refusing (with the reason), files
-// the user may only read, closing, the window title and the font a memo carries.
+// the user may only read, closing and the window title.
 #include "quirel_doc_fixture.h"
 #include "unprivileged_user.h"
 
@@ -49,13 +49,9 @@ TEST_F(QuirelDocTest, AMissingFileIsCreatedOnlyAfterYesWhateverTheCaseOfItsName)
     EXPECT_EQ(prompts.buttons[0], PromptButtons::kYesNoCancel);
     EXPECT_EQ(doc.Title(), path + u" データ数 0 "_s);
 
-    // Dispatch goes by what a file holds; a readable server shortcut opens nothing yet.
+    // Dispatch goes by ".qrl" anywhere in the name.
     EXPECT_TRUE(doc.OnOpenDocument(MakeDatabase({u"one"_s}, u"notes.qrl.txt"_s)));
     EXPECT_EQ(doc.PathName(), folder.Path(u"notes.qrl.txt"_s));
-    const QString shortcut = folder.Path(u"table.nbk"_s);
-    WriteBytes(shortcut, "//--*Nubrick--*//h=host;u=user;f=table;\r\n");
-    EXPECT_FALSE(doc.OnOpenDocument(shortcut));
-    EXPECT_EQ(doc.Mode(), DocumentMode::kLocalDatabase);
 }
 
 TEST_F(QuirelDocTest, TheOpenCommandShowsTheNoticeThenTheFileDialog)
@@ -82,7 +78,8 @@ TEST_F(QuirelDocTest, AFileThatCannotBeOpenedIsReportedAndLeavesNoDatabase)
     CLocalDatabase holder(locked);
     ASSERT_EQ(holder.Open(), CLocalDatabase::kOk);
     const QString shortFile = folder.Path(u"short.qrl"_s);
-    WriteBytes(shortFile, QByteArray(4096, 'x'));
+    const QByteArray shortBytes(CLocalDatabase::kIndexBytes - 1, 'x'); // one byte short of an index
+    WriteBytes(shortFile, shortBytes);
     OpenDatabase({u"one"_s});
 
     prompts.answers = {kAnswerOk, kAnswerOk};
@@ -93,7 +90,7 @@ TEST_F(QuirelDocTest, AFileThatCannotBeOpenedIsReportedAndLeavesNoDatabase)
                 ElementsAre(u"ほかのプログラムがこのファイルを使用しています。"_s, u"ローカルデータベースファイルではありません。"_s));
     EXPECT_EQ(prompts.buttons[0], PromptButtons::kOk);
     EXPECT_EQ(doc.Mode(), DocumentMode::kTextFile);
-    EXPECT_EQ(ReadBytes(shortFile), QByteArray(4096, 'x'));
+    EXPECT_EQ(ReadBytes(shortFile), shortBytes);
 }
 
 TEST_F(QuirelDocTest, AFileTheUserMayOnlyReadIsShownAndNeverChanged)
@@ -130,23 +127,6 @@ TEST_F(QuirelDocTest, AFileTheUserMayOnlyReadIsShownAndNeverChanged)
     EXPECT_TRUE(doc.IsModified());
     EXPECT_EQ(doc.TextStore().WholeText(), u"changed"_s);
     EXPECT_EQ(ReadBytes(path), before);
-}
-
-TEST_F(QuirelDocTest, AChosenFontIsSavedWithADatabaseMemo)
-{
-    LogFontW font = FallbackMemoFont();
-    font.lfFaceName = u"IPAMincho"_s;
-    doc.SetMemoFont(font);
-    EXPECT_FALSE(doc.IsModified()) << "a text file carries no font";
-
-    OpenDatabase({u"one"_s});
-    doc.JumpMemo(true);
-    doc.SetMemoFont(font);
-    prompts.saveDialogs = {{kSaveDialogSave}};
-    ASSERT_TRUE(doc.Save());
-    doc.BeginNewMemo();
-    doc.JumpMemo(true);
-    EXPECT_EQ(doc.CurrentHeader().font, font);
 }
 
 } // namespace

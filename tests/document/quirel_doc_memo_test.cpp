@@ -1,6 +1,6 @@
-// The current memo of an open local database: the save dialog on its occasions, moves with
-// wrap-around, deletion, the questions before a memo is left, saves that fail or are refused,
-// and a damaged memo that is never saved over.
+// The current memo of an open local database: the save dialog on its occasions, the font it
+// stores, moves with wrap-around, deletion, the questions before a memo is left, saves that fail
+// or are refused, and a damaged memo that is never saved over.
 #include "file_size_limit.h"
 #include "quirel_doc_fixture.h"
 
@@ -12,8 +12,12 @@ namespace {
 
 QString Dialog(const QString& title) { return u"[保存ダイアログ] "_s + title; }
 
-TEST_F(QuirelDocTest, TheSaveCommandStoresANewMemoOnlyOnSave)
+TEST_F(QuirelDocTest, TheSaveCommandAndPropertiesStoreAMemoAndItsFontOnlyOnSave)
 {
+    LogFontW font = FallbackMemoFont();
+    font.lfFaceName = u"IPAMincho"_s;
+    doc.SetMemoFont(font);
+    EXPECT_FALSE(doc.IsModified()) << "a text file carries no font";
     const QString path = OpenDatabase({});
     Type(u"本文\n二行目"_s);
     prompts.saveDialogs = {{kSaveDialogGoOn}, {kSaveDialogCancel}, {kSaveDialogSave, std::nullopt, u"鍵"_s}};
@@ -25,25 +29,22 @@ TEST_F(QuirelDocTest, TheSaveCommandStoresANewMemoOnlyOnSave)
     // The empty title was offered the start of the body folded into one line.
     const QString suggestion = u"本文 二行目 "_s;
     EXPECT_THAT(prompts.shown, ElementsAre(Dialog(suggestion), Dialog(suggestion), Dialog(suggestion)));
-    EXPECT_THAT(prompts.goOnEnabled, ElementsAre(false, false, false));
     EXPECT_THAT(StoredMemos(), ElementsAre(suggestion + u": 本文\n二行目"_s));
     EXPECT_EQ(doc.CurrentHeader().theKeys, u"鍵"_s);
     EXPECT_FALSE(doc.IsModified());
     EXPECT_EQ(doc.Title(), path + u" データ数 1 "_s);
-}
 
-TEST_F(QuirelDocTest, PropertiesStoreANewOrUnchangedMemo)
-{
-    OpenDatabase({u"one"_s});
-    prompts.saveDialogs = {{kSaveDialogSave, u"新しい題"_s}, {kSaveDialogSave}};
-    doc.Properties();
-    EXPECT_EQ(doc.CurrentRecord(), 1);
-    doc.JumpMemo(true);
-    doc.SetModifiedFlag();
+    // Properties runs the same dialog over the current memo or a new one; a chosen font is stored.
+    doc.SetMemoFont(font);
+    prompts.saveDialogs = {{kSaveDialogSave, u"題"_s}, {kSaveDialogSave, u"新しい題"_s}};
     doc.Properties();
     EXPECT_FALSE(doc.IsModified());
-    EXPECT_THAT(prompts.shown, ElementsAre(Dialog(u" "_s), Dialog(u"memo 1"_s)));
-    EXPECT_THAT(StoredMemos(), ElementsAre(u"memo 1: one"_s, u"新しい題: "_s));
+    doc.BeginNewMemo();
+    doc.Properties();
+    EXPECT_THAT(prompts.goOnEnabled, ElementsAre(false, false, false, false, false));
+    EXPECT_THAT(StoredMemos(), ElementsAre(u"題: 本文\n二行目"_s, u"新しい題: "_s));
+    doc.JumpMemo(true);
+    EXPECT_EQ(doc.CurrentHeader().font, font);
 }
 
 TEST_F(QuirelDocTest, MovesWrapAroundAtBothEnds)
@@ -168,15 +169,9 @@ TEST_F(QuirelDocTest, AFailedSaveKeepsTheMemoModifiedAndTellsTheUser)
 TEST_F(QuirelDocTest, ADamagedMemoIsShownAsReadAndSavedOnlyAsANewMemo)
 {
     // The first memo's BodyBytes claims more than its blocks hold; the second's Mark is wrong.
-    const QString path = MakeDatabase({u"one"_s, u"two"_s});
-    qint64 bodyBytesAt = 0;
-    qint64 secondMarkAt = 0;
-    {
-        CLocalDatabase database(path);
-        ASSERT_EQ(database.Open(), CLocalDatabase::kOk);
-        bodyBytesAt = database.Entry(database.SlotAt(0)).Offset() + 8;
-        secondMarkAt = database.Entry(database.SlotAt(1)).Offset();
-    }
+    const QString path = MakeDatabase({u"one"_s, u"two"_s}); // two 2-block records after the index
+    const qint64 bodyBytesAt = CLocalDatabase::kIndexBytes + 8;
+    const qint64 secondMarkAt = CLocalDatabase::kIndexBytes + 2 * CLocalDatabase::kBlockBytes;
     QByteArray bytes = ReadBytes(path);
     qToLittleEndian<int32_t>(1 << 20, bytes.data() + bodyBytesAt);
     qToLittleEndian<int32_t>(0x1234, bytes.data() + secondMarkAt);
@@ -205,7 +200,6 @@ TEST_F(QuirelDocTest, ADamagedMemoIsShownAsReadAndSavedOnlyAsANewMemo)
     EXPECT_THAT(prompts.shown, ElementsAre(Dialog(u"memo 1"_s), question, Dialog(u"memo 1"_s), question));
     EXPECT_FALSE(doc.IsModified());
     EXPECT_EQ(doc.CurrentRecord(), 2);
-    EXPECT_EQ(doc.Title(), path + u" データ数 3 "_s);
 
     // The damaged record is as it was; the text is the new last memo.
     EXPECT_EQ(ReadBytes(path).mid(bodyBytesAt - 8, damaged.size()), damaged);

@@ -37,7 +37,7 @@ TEST(ServerShortcutTest, ParsesHostUserAndTableAndEachMissingPartFails)
         EXPECT_EQ(ParseServerShortcut(c.text), c.parsed) << c.text.toStdString();
 }
 
-TEST(ServerShortcutTest, JoinsUpToSixLinesWithoutTheirEnds)
+TEST(ServerShortcutTest, FilesJoinUpToSixLinesAndAreReadOnlyAsFarAsTheirHead)
 {
     const CodePage cp932("CP932");
     // 山田 in CP932, on lines ending in CR LF and LF.
@@ -45,18 +45,12 @@ TEST(ServerShortcutTest, JoinsUpToSixLinesWithoutTheirEnds)
               (ServerShortcut{u"hub"_s, u"山田"_s, u"memo"_s}));
     EXPECT_FALSE(ParseServerShortcutLines("//--*Nubrick--*//\n\n\n\nh=hub;u=u;\n\nf=memo;\n", cp932))
         << "table on line 7";
-}
 
-TEST(ServerShortcutTest, FileIsReadOnlyAsFarAsItsHead)
-{
     TempFolder folder;
-    const CodePage cp932("CP932");
     const QString path = folder.Path("db.nbk");
     EXPECT_FALSE(ReadServerShortcutFile(path, cp932)) << "missing";
-
     WriteBytes(path, "//--*Nubrick--*//h=hub;u=yamada;f=memo;" + QByteArray(4 << 20, 'x'));
     EXPECT_EQ(ReadServerShortcutFile(path, cp932), (ServerShortcut{u"hub"_s, u"yamada"_s, u"memo"_s}));
-
     WriteBytes(path, "//--*Nubrick--*//h=hub;u=yamada;" + QByteArray(64 << 10, ' ') + "f=memo;");
     EXPECT_FALSE(ReadServerShortcutFile(path, cp932)) << "table beyond the first 64 KiB";
 }
