@@ -1,7 +1,5 @@
-// The import command of an open database, with a scripted user and window: the memo shown is
-// saved first, the file dialog asks for a .ren file, 開始 runs the import with the buttons
-// disabled and the counter shown, the outcome is told, and the last memo is shown; キャンセル
-// imports nothing; an unreadable file and notes not stored are told as such.
+// The import command of an open database with a scripted user and window: saving first, the
+// file dialog, the counter, cancelling, and what the user is told.
 #include "document/quirel_doc_fixture.h"
 #include "import/import_texts.h"
 #include "import/ren_import_command.h"

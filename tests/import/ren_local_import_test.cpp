@@ -1,18 +1,14 @@
-// Imports into a local database file: notes take slots as FindSlot gives them and the order list
-// follows the slots; batches sync a few times, never once a note; a full file stores nothing and
-// names every note; and a cut at any file call of an import leaves the earlier memos as they
-// were and exactly the reported memos reachable after reopening.
+// Imports into a local database file: slots, order and batches; a full file; and a cut at any
+// file call, after which reopening finds the earlier memos and exactly the reported ones.
 #include "../document/crash_file_system.h"
 #include "document/local_database.h"
 #include "document/local_database_check.h"
-#include "document/local_memo_store.h"
 #include "import/local_import_target.h"
 #include "import/ren_import.h"
 #include "support/new_header.h"
 #include "support/temp_files.h"
 
 #include <gtest/gtest.h>
-#include <memory>
 
 namespace {
 
@@ -65,36 +61,25 @@ protected:
 
 TEST_F(RenLocalImportTest, NotesFillFreedSlotsThenFollowAndTheOrderGoesBySlot)
 {
-    auto db = std::make_unique<CLocalDatabase>(kPath, m_files);
-    ASSERT_EQ(db->Open(), CLocalDatabase::kOk);
-    Add(*db, "A", "first");
-    Add(*db, "B", "deleted");
-    Add(*db, "C", "third");
-    ASSERT_EQ(db->DeleteRecord(1), 1);
-    LocalMemoStore store(std::move(db));
-    CLocalDatabase& database = store.Database();
-
-    WriteBytes(m_ren, RenFile({"n1", "n2", "n3"}));
-    const std::unique_ptr<ImportTarget> target = MakeImportTarget(store);
-    ASSERT_TRUE(target);
-    const RenImportResult result = ImportRenFile(m_ren, *target, CodePage("CP932"));
-    EXPECT_EQ(result.stored, 3);
-    EXPECT_EQ(Memos(database), QStringList({"A|5", "n1|9", "C|5", "n2|9", "n3|9"}));
-    EXPECT_EQ(database.CurrentPosition(), -1);
-    MemoHeader header;
-    ASSERT_EQ(database.ReadHeader(database.SlotAt(4), header), CLocalDatabase::kRead);
-    EXPECT_EQ(header.bodyBytes, 2 * 9 + 2) << "the body and its terminating NUL";
-    EXPECT_TRUE(database.EndsAtBodyBytes(database.SlotAt(4), header.bodyBytes));
-    EXPECT_TRUE(CheckLocalDatabase(database).problems.isEmpty());
+    CLocalDatabase db(kPath, m_files);
+    ASSERT_EQ(db.Open(), CLocalDatabase::kOk);
+    Add(db, "A", "first");
+    Add(db, "B", "deleted");
+    Add(db, "C", "third");
+    ASSERT_EQ(db.DeleteRecord(1), 1);
+    EXPECT_EQ(Import(db, RenFile({"n1", "n2", "n3"})).stored, 3);
+    EXPECT_EQ(Memos(db), QStringList({"A|5", "n1|9", "C|5", "n2|9", "n3|9"}));
+    EXPECT_EQ(db.CurrentPosition(), -1);
+    EXPECT_TRUE(CheckLocalDatabase(db).problems.isEmpty());
 
     // Many notes are written in a few transactions.
     QStringList titles;
     for (int i = 0; i < 200; ++i)
         titles << QStringLiteral("bulk %1").arg(i);
     m_files.ClearFault();
-    EXPECT_EQ(Import(database, RenFile(titles)).stored, 200);
+    EXPECT_EQ(Import(db, RenFile(titles)).stored, 200);
     EXPECT_LE(m_files.Syncs(), 6);
-    EXPECT_EQ(database.Count(), 205);
+    EXPECT_EQ(db.Count(), 205);
 }
 
 TEST_F(RenLocalImportTest, AFullDatabaseStoresNothingAndNamesEveryNote)
@@ -119,21 +104,17 @@ TEST_F(RenLocalImportTest, ACutImportKeepsEarlierMemosAndLeavesExactlyTheReporte
     const QByteArray file = RenFile(titles, QByteArray(3000, 'x'));
     QByteArray base;
     QStringList before;
-    int calls = 0;
     {
-        CrashFileSystem files;
-        {
-            CLocalDatabase db(kPath, files);
-            ASSERT_EQ(db.Open(), CLocalDatabase::kOk);
-            Add(db, "old1", QString(5000, u'o'));
-            Add(db, "old2", "short");
-            base = files.Bytes(kPath);
-            before = Memos(db);
-            files.ClearFault();
-            ASSERT_EQ(Import(db, file, kBatch).stored, 5);
-        }
-        calls = files.Calls();
+        CLocalDatabase db(kPath, m_files);
+        ASSERT_EQ(db.Open(), CLocalDatabase::kOk);
+        Add(db, "old1", QString(5000, u'o'));
+        Add(db, "old2", "short");
+        base = m_files.Bytes(kPath);
+        before = Memos(db);
+        m_files.ClearFault();
+        ASSERT_EQ(Import(db, file, kBatch).stored, 5);
     }
+    const int calls = m_files.Calls();
 
     int cuts = 0;
     for (int call = 1; call <= calls; ++call) {

@@ -1,15 +1,12 @@
 // Attachment roots: the local rule beside the database file, and the server share's mount
 // folder as given, remembered or mounted through a stand-in for gio that records what it got.
-#include "document/local_database.h"
-#include "document/quirel_doc.h"
-#include "document/scripted_prompts.h"
+#include "document/quirel_doc_fixture.h"
 #include "mail/attachment_folder_command.h"
 #include "mail/attachment_folders.h"
 #include "support/scoped_environment.h"
 #include "support/temp_files.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QSettings>
 #include <gtest/gtest.h>
@@ -33,16 +30,12 @@ TEST(AttachmentFoldersTest, TheLocalRootIsBesideTheFileAndNeverTheFileItself)
 
 // The folder command on a local database: a memo is stored first, its folder is made beside
 // the file, and the count follows the folder without touching an unchanged memo.
-TEST(AttachmentFoldersTest, ALocalMemoGetsItsFolderAndItsCountFollowsTheFolder)
+class AttachmentFolderCommandTest : public QuirelDocTest {};
+
+TEST_F(AttachmentFolderCommandTest, ALocalMemoGetsItsFolderAndItsCountFollowsTheFolder)
 {
-    TempFolder folder;
-    const QString path = folder.Path("notes.qrl");
-    ASSERT_EQ(CLocalDatabase(path).CreateFile(), CLocalDatabase::kOk);
-    ScriptedPrompts prompts;
-    RecordingViews views;
-    CQuirelDoc doc(prompts, views);
     EXPECT_EQ(PrepareAttachmentFolder(doc, prompts), std::nullopt) << "no database";
-    ASSERT_TRUE(doc.AttachLocalDatabase(path));
+    OpenDatabase({});
     prompts.answers = {kAnswerNo};
     EXPECT_EQ(PrepareAttachmentFolder(doc, prompts), std::nullopt);
     EXPECT_EQ(prompts.shown.last(), "添付フォルダを使うには、データを保存する必要があります。保存しますか？");
@@ -50,7 +43,7 @@ TEST(AttachmentFoldersTest, ALocalMemoGetsItsFolderAndItsCountFollowsTheFolder)
     prompts.saveDialogs = {{kSaveDialogSave, "memo"}};
     const std::optional<QString> made = PrepareAttachmentFolder(doc, prompts);
     ASSERT_TRUE(made);
-    EXPECT_EQ(*made, folder.Path("notes.atc/") + doc.CurrentHeader().attachId);
+    EXPECT_EQ(*made, folder.Path("memo.atc/") + doc.CurrentHeader().attachId);
     EXPECT_TRUE(QFileInfo(*made).isDir());
     EXPECT_FALSE(doc.IsModified());
 
@@ -62,7 +55,6 @@ TEST(AttachmentFoldersTest, ALocalMemoGetsItsFolderAndItsCountFollowsTheFolder)
     EXPECT_EQ(doc.CurrentHeader().attachCount, 2);
     EXPECT_TRUE(doc.IsModified());
     EXPECT_EQ(PrepareAttachmentFolder(doc, prompts), made) << "a stored memo is not asked about again";
-    EXPECT_TRUE(prompts.Finished());
 }
 
 // `gio` on a private PATH: "mount" records its arguments and standard input and succeeds when

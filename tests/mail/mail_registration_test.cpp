@@ -8,9 +8,9 @@
 #include "store/server_store_fixture.h"
 #include "support/scoped_environment.h"
 #include "support/temp_files.h"
+#include "tools/tool_run.h"
 
 #include <QDir>
-#include <QProcess>
 #include <QSettings>
 #include <gmock/gmock.h>
 
@@ -118,31 +118,25 @@ TEST_F(MailRegistrationTest, EachMessageBecomesOneMemoWithItsFilesInItsFolder)
     EXPECT_TRUE(Entries(m_temp.Path("")).isEmpty()) << "nothing is left in the temporary folders";
 }
 
+// Without the share only the messages with files fail, and the user is told once a batch.
 TEST_F(MailRegistrationTest, AFailedMessageIsSkippedAndTheBatchGoesOn)
 {
     const QString longId = "<" + QString(120, 'x') + "@example.jp>";
     const QStringList paths{Write("empty.eml", ""), m_files.Path("missing.msg"),
                             Write("long.eml", Eml(longId.toUtf8(), "long")),
                             Write("emoji.eml", Eml("<emoji@example.jp>", "=?UTF-8?B?8J+YgA==?=")),
-                            Write("good.eml", Eml("<good@example.jp>", "good"))};
-    EXPECT_EQ(Register(paths, m_mount.Path("")),
-              (std::vector{MailOutcome::kUnreadable, MailOutcome::kUnreadable, MailOutcome::kIdTooLong,
-                           MailOutcome::kStoreFailed, MailOutcome::kRegistered}));
-    EXPECT_EQ(progress.shown.back(), std::pair(5, 5));
-    EXPECT_THAT(Rows("MailID"), ElementsAre(ElementsAre("<good@example.jp>")));
-}
-
-TEST_F(MailRegistrationTest, WithoutTheShareMessagesWithFilesAreNotStored)
-{
-    const QStringList paths{Write("a.eml", Eml("<a@example.jp>", "a", {{"x.txt", "x"}})),
+                            Write("a.eml", Eml("<a@example.jp>", "a", {{"x.txt", "x"}})),
                             Write("b.eml", Eml("<b@example.jp>", "b", {{"y.txt", "y"}})),
-                            Write("c.eml", Eml("<c@example.jp>", "c"))};
+                            Write("good.eml", Eml("<good@example.jp>", "good"))};
     prompts.answers = {kAnswerOk};
     EXPECT_EQ(Register(paths, m_mount.Path("not-mounted")),
-              (std::vector{MailOutcome::kShareUnreachable, MailOutcome::kShareUnreachable, MailOutcome::kRegistered}));
-    EXPECT_THAT(prompts.shown, ElementsAre("Brindle Hub に接続ができませんでした。")) << "told once a batch";
-    EXPECT_THAT(Rows("MailID"), ElementsAre(ElementsAre("<c@example.jp>")));
-    EXPECT_EQ(Register(paths.first(1), m_mount.Path("")), std::vector{MailOutcome::kRegistered})
+              (std::vector{MailOutcome::kUnreadable, MailOutcome::kUnreadable, MailOutcome::kIdTooLong,
+                           MailOutcome::kStoreFailed, MailOutcome::kShareUnreachable, MailOutcome::kShareUnreachable,
+                           MailOutcome::kRegistered}));
+    EXPECT_EQ(progress.shown.back(), std::pair(7, 7));
+    EXPECT_THAT(prompts.shown, ElementsAre("Brindle Hub に接続ができませんでした。"));
+    EXPECT_THAT(Rows("MailID"), ElementsAre(ElementsAre("<good@example.jp>")));
+    EXPECT_EQ(Register({paths[4]}, m_mount.Path("")), std::vector{MailOutcome::kRegistered})
         << "a later try with the share stores it with its files";
 }
 
@@ -178,25 +172,18 @@ TEST_F(MailRegistrationTest, AddMailSummarisesTheBatchAndNamesEachFileItSkipped)
 {
     const QStringList files{Write("a.eml", Eml("<a@example.jp>", "a", {{"x.txt", "x"}})), Write("b.eml", ""),
                             Write("c.eml", Eml("<c@example.jp>", "c"))};
-    const auto run = [&](const QStringList& paths) {
-        QProcess tool;
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert("QUIREL_PASSWORD", account.password);
-        environment.insert("QUIREL_SHARE_MOUNT", m_mount.Path(""));
-        tool.setProcessEnvironment(environment);
-        tool.start(QUIREL_DB_PATH, QStringList{"add-mail", QStringLiteral("mariadb://%1@%2/memo").arg(account.user, HostField())} + paths);
-        EXPECT_TRUE(tool.waitForFinished());
-        return std::tuple(tool.exitStatus() == QProcess::NormalExit ? tool.exitCode() : -1,
-                          QString::fromUtf8(tool.readAllStandardOutput()), QString::fromUtf8(tool.readAllStandardError()));
-    };
-    const auto [exit, out, err] = run(files);
-    EXPECT_EQ(exit, 1);
-    EXPECT_EQ(out, "registered 2, duplicates 0, unreadable 1, failed 0\n");
-    EXPECT_EQ(err, "quirel-db: " + files[1] + ": not a readable .msg or .eml message\n");
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("QUIREL_PASSWORD", account.password);
+    environment.insert("QUIREL_SHARE_MOUNT", m_mount.Path(""));
+    const QString url = QStringLiteral("mariadb://%1@%2/memo").arg(account.user, HostField());
+    const ToolRun run = RunTool(QStringList{"add-mail", url} + files, {}, environment);
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.out, "registered 2, duplicates 0, unreadable 1, failed 0\n");
+    EXPECT_EQ(run.err, "quirel-db: " + files[1] + ": not a readable .msg or .eml message\n");
     EXPECT_EQ(Entries(m_mount.Path("Quirel/memo")).size(), 1);
-    const auto [again, summary, quiet] = run({files[0], files[2], files[0]});
-    EXPECT_EQ(again, 0) << quiet.toStdString();
-    EXPECT_EQ(summary, "registered 0, duplicates 3, unreadable 0, failed 0\n");
+    const ToolRun again = RunTool({"add-mail", url, files[0], files[2], files[0]}, {}, environment);
+    EXPECT_EQ(again.exitCode, 0) << again.err.toStdString();
+    EXPECT_EQ(again.out, "registered 0, duplicates 3, unreadable 0, failed 0\n");
 }
 
 } // namespace

@@ -1,7 +1,6 @@
-// Sending a server memo as mail to a stand-in mail program registered as the mailto handler in
-// private XDG folders: one desktop file named thunderbird.desktop (called with -compose), one
-// other (reached through xdg-email and xdg-open). Each records its arguments; the tests read
-// back subject, body and files as the mail program would.
+// Sending a server memo as mail through stand-in mail programs in private XDG folders: one named
+// thunderbird.desktop (called with -compose), one other (through xdg-email and xdg-open). Each
+// records its arguments, read back as subject, body and files.
 #include "document/quirel_doc.h"
 #include "editor/text_store.h"
 #include "mail/mail_sending.h"

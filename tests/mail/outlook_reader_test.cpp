@@ -53,12 +53,10 @@ TEST_F(OutlookReaderTest, FillsEveryFieldAndTakesTheSmtpAddressOfAnExchangeSende
 {
     const QString longBody = QString("あいうえお0123456789").repeated(2000); // 60 000 bytes in UTF-16
     const QByteArray longAnsi = kCp932.Encode(longBody.left(20000));       // 30 000 bytes, and more below
-    const QList<MsgNode> common = {
-        Utf16Property(0x0042, "山田 太郎"), Utf16Property(0x0076, "to@example.jp"),
-        Utf16Property(0x0040, "受信者"), Utf16Property(0x0037, "件名"),
-        Utf16Property(0x1035, "<id-1@example.jp>")};
-    ASSERT_EQ(Read(common + QList{Utf16Property(0x0C1E, "EX"), Utf16Property(0x0C1F, "/O=ORG/OU=SITE/CN=YAMADA"),
-                                  Utf16Property(0x5D01, "yamada@example.jp"), Utf16Property(0x1000, longBody)}), 1);
+    ASSERT_EQ(Read({Utf16Property(0x0042, "山田 太郎"), Utf16Property(0x0076, "to@example.jp"), Utf16Property(0x0040, "受信者"),
+                    Utf16Property(0x0037, "件名"), Utf16Property(0x1035, "<id-1@example.jp>"), Utf16Property(0x0C1E, "EX"),
+                    Utf16Property(0x0C1F, "/O=ORG/OU=SITE/CN=YAMADA"), Utf16Property(0x5D01, "yamada@example.jp"),
+                    Utf16Property(0x1000, longBody)}), 1);
     EXPECT_EQ(m_message.senderAddress, "yamada@example.jp");
     EXPECT_EQ(m_message.senderName, "山田 太郎");
     EXPECT_EQ(m_message.recipientAddress, "to@example.jp");
@@ -155,7 +153,6 @@ TEST_F(OutlookReaderTest, FilesThatAreNoMessageOrAreCutShortReadAsFailure)
 {
     WriteBytes(m_folder.Path("text.msg"), "not a compound file");
     EXPECT_EQ(ReadOutlookMessage(m_folder.Path("text.msg"), m_attachments, m_message, kCp932), 0);
-    EXPECT_EQ(ReadOutlookMessage(m_folder.Path("missing.msg"), m_attachments, m_message, kCp932), 0);
     EXPECT_EQ(Read({Stream("WordDocument", "doc"), Storage("ObjectPool", {})}), 0) << "another kind of compound file";
 
     ASSERT_EQ(Read({Utf16Property(0x0037, "件名"), FileAttachment(0, QByteArray(100000, 'x'), {Utf16Property(0x3707, "big.bin")})}), 1);

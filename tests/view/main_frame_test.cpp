@@ -141,10 +141,15 @@ TEST_F(MainFrameTest, TextModeEnablesOnlyTheTextCommandsAndTheEncodingAndSaveOnc
     EXPECT_TRUE(prompts.shown.isEmpty());
 }
 
-TEST_F(MainFrameTest, DatabaseModeEnablesItsCommandsAndDeleteOnlyForAStoredMemoUntilClosed)
+// A memo is shown in the font it is saved with (not the page's default), a text in the default.
+TEST_F(MainFrameTest, DatabaseModeEnablesItsCommandsAndDeleteOnlyForAStoredMemoAndShowsMemoFontsUntilClosed)
 {
     EXPECT_EQ(Place(), "");
+    const QString defaultFace = ShownFace();
     const QString path = OpenNewDatabase();
+    const QString memoFace = frame.Document().CurrentHeader().font.lfFaceName;
+    ASSERT_NE(memoFace, defaultFace);
+    EXPECT_EQ(ShownFace(), memoFace);
     EXPECT_EQ(frame.windowTitle(), path + " データ数 0 - Quirel");
     EXPECT_EQ(Place(), "新規 / 0");
     for (int command : {kNewMemo, kFirst, kPrevious, kNext, kLast, kCloseDatabase, kProperties, kTitleList, kImport})
@@ -165,8 +170,13 @@ TEST_F(MainFrameTest, DatabaseModeEnablesItsCommandsAndDeleteOnlyForAStoredMemoU
     EXPECT_EQ(Changed(), "　　");
     EXPECT_EQ(frame.windowTitle(), path + " データ数 1 - Quirel");
     EXPECT_EQ(Place(), "1 / 1");
+    frame.RunCommand(kFirst);
+    EXPECT_EQ(ShownFace(), memoFace) << "loaded after its save";
+    frame.RunCommand(kNewMemo);
+    EXPECT_EQ(ShownFace(), memoFace);
 
     frame.RunCommand(kCloseDatabase);
+    EXPECT_EQ(ShownFace(), defaultFace);
     EXPECT_EQ(Place(), "");
     EXPECT_FALSE(frame.Document().IsDatabaseOpen());
     EXPECT_TRUE(Encoding()->isEnabled());
@@ -174,8 +184,9 @@ TEST_F(MainFrameTest, DatabaseModeEnablesItsCommandsAndDeleteOnlyForAStoredMemoU
     EXPECT_FALSE(frame.SearchBar()->DatabaseSearchEnabled());
 }
 
-TEST_F(MainFrameTest, MovingClosingTheDatabaseOrQuittingOffersTheUnsavedMemoFirst)
+TEST_F(MainFrameTest, MovingClosingTheDatabaseOrQuittingOffersUnsavedWorkFirstAndCancelKeepsTheWindow)
 {
+    frame.show();
     OpenNewDatabase();
     Type("unsaved");
     prompts.shown.clear();
@@ -191,24 +202,17 @@ TEST_F(MainFrameTest, MovingClosingTheDatabaseOrQuittingOffersTheUnsavedMemoFirs
     prompts.saveDialogs = {{kSaveDialogGoOn}};
     frame.RunCommand(kNext);
     EXPECT_EQ(frame.Document().TextStore().WholeText(), "");
-}
 
-TEST_F(MainFrameTest, ANewMemoIsShownInTheFontItIsSavedWithAndATextInTheDefaultOne)
-{
-    const QString defaultFace = ShownFace();
-    OpenNewDatabase();
-    const QString memoFace = frame.Document().CurrentHeader().font.lfFaceName;
-    ASSERT_NE(memoFace, defaultFace) << "a new memo's font differs from the page's default";
-    EXPECT_EQ(ShownFace(), memoFace);
-    Type("memo");
-    prompts.saveDialogs = {{kSaveDialogSave, QStringLiteral("title"), std::nullopt}};
-    frame.RunCommand(kSave);
-    frame.RunCommand(kFirst);
-    EXPECT_EQ(ShownFace(), memoFace) << "loaded after its save";
-    frame.RunCommand(kNewMemo);
-    EXPECT_EQ(ShownFace(), memoFace);
+    // A text asks its own question instead of the save dialog.
     frame.RunCommand(kCloseDatabase);
-    EXPECT_EQ(ShownFace(), defaultFace);
+    Type("draft");
+    prompts.shown.clear();
+    prompts.answers = {kAnswerCancel};
+    EXPECT_FALSE(frame.close());
+    EXPECT_TRUE(frame.isVisible());
+    EXPECT_EQ(prompts.shown, QStringList({SaveChangesQuestion(UntitledName())}));
+    prompts.answers = {kAnswerNo};
+    EXPECT_TRUE(frame.close());
 }
 
 TEST_F(MainFrameTest, TheWaitCursorGivesWayToDialogsAndLeavesNoCursorBehind)
@@ -289,19 +293,6 @@ TEST_F(MainFrameTest, EnterFindsNextInTextModeAndSearchesTheDatabaseOtherwise)
     EXPECT_TRUE(list->Browser()->toPlainText().contains("[1] [ No title ]"));
 }
 
-TEST_F(MainFrameTest, ClosingWithUnsavedWorkAsksAndCancelKeepsTheWindow)
-{
-    frame.show();
-    Type("draft");
-    prompts.answers = {kAnswerCancel};
-    EXPECT_FALSE(frame.close());
-    EXPECT_TRUE(frame.isVisible());
-    EXPECT_EQ(prompts.shown, QStringList({SaveChangesQuestion(UntitledName())}));
-
-    prompts.answers = {kAnswerNo};
-    EXPECT_TRUE(frame.close());
-}
-
 TEST_F(MainFrameTest, RecentFilesKeepTheNewestEightAndDropAMissingOne)
 {
     QStringList paths;
@@ -380,22 +371,9 @@ TEST_F(SaveDialogTest, EachButtonEndsWithItsResultAndOnlySaveKeepsTheTexts)
     EXPECT_EQ(dialog.result(), kSaveDialogCancel);
 }
 
-TEST_F(SaveDialogTest, ATitleTooLongIsCutInTheBoxAndSavedOnlyOnTheSecondSave)
-{
-    CSabrelSave dialog(header, true);
-    const QString longTitle = QString(126, u'あ') + QStringLiteral("\U0001F600xyz");
-    Box(dialog, "title")->setPlainText(longTitle);
-    Button(dialog, "save")->click();
-    EXPECT_EQ(dialog.result(), 0) << "still open";
-    EXPECT_EQ(Box(dialog, "title")->toPlainText(), QString(126, u'あ')) << "not inside the surrogate pair";
-    EXPECT_FALSE(dialog.findChild<QLabel*>("notice")->isHidden());
-
-    Button(dialog, "save")->click();
-    EXPECT_EQ(dialog.result(), kSaveDialogSave);
-    EXPECT_EQ(dialog.Header().title, QString(126, u'あ'));
-}
-
-TEST_F(SaveDialogTest, TypingStopsAtTheLimitButALongerTextStays)
+// Typing stops at a box's limit, though a longer text put in stays; 保存 cuts a title too long
+// and saves it only when pressed again.
+TEST_F(SaveDialogTest, TextsStopAtTheirLimitsAndATitleTooLongIsSavedOnlyOnTheSecondSave)
 {
     header.theKeys = QString(200, u'k');
     CSabrelSave dialog(header, true);
@@ -407,6 +385,17 @@ TEST_F(SaveDialogTest, TypingStopsAtTheLimitButALongerTextStays)
     keys->moveCursor(QTextCursor::End);
     keys->insertPlainText(QString(20, u'x'));
     EXPECT_EQ(keys->toPlainText(), QString(110, u'k') + QString(10, u'x'));
+
+    const QString longTitle = QString(126, u'あ') + QStringLiteral("\U0001F600xyz");
+    Box(dialog, "title")->setPlainText(longTitle);
+    Button(dialog, "save")->click();
+    EXPECT_EQ(dialog.result(), 0) << "still open";
+    EXPECT_EQ(Box(dialog, "title")->toPlainText(), QString(126, u'あ')) << "not inside the surrogate pair";
+    EXPECT_FALSE(dialog.findChild<QLabel*>("notice")->isHidden());
+
+    Button(dialog, "save")->click();
+    EXPECT_EQ(dialog.result(), kSaveDialogSave);
+    EXPECT_EQ(dialog.Header().title, QString(126, u'あ'));
 }
 
 // ---- File dialog filters

@@ -22,32 +22,16 @@ QString Stored()
     return values.join(u'|');
 }
 
-TEST(OptionDialog, StartsFromTheStoredOptionsOrTheirDefaults)
-{
-    QSettings().remove("Options");
-    COption defaults;
-    EXPECT_EQ(defaults.findChild<QLineEdit*>("rightKin")->text(), ReadRightKin());
-    EXPECT_FALSE(defaults.findChild<QCheckBox*>("linespaceWider")->isChecked());
-    EXPECT_TRUE(defaults.findChild<QRadioButton*>("windowsLayout")->isChecked());
-    EXPECT_EQ(defaults.findChild<QLineEdit*>("webSearchHost")->text(), "");
-
-    QSettings().setValue("Options/LeftKin", QStringLiteral("、"));
-    QSettings().setValue("Options/LinespaceWider", 1);
-    QSettings().setValue("Options/KeyboardLayout", 1);
-    QSettings().setValue("Options/WebSearchHost", "search.example.jp");
-    COption stored;
-    EXPECT_EQ(stored.findChild<QLineEdit*>("webSearchHost")->text(), "search.example.jp");
-    EXPECT_EQ(stored.findChild<QLineEdit*>("leftKin")->text(), QStringLiteral("、"));
-    EXPECT_TRUE(stored.findChild<QCheckBox*>("linespaceWider")->isChecked());
-    EXPECT_TRUE(stored.findChild<QRadioButton*>("diamondLayout")->isChecked());
-    QSettings().remove("Options");
-}
-
-TEST(OptionDialog, OkStoresWhatIsShownAndCancelNothing)
+// The defaults shown first, then a dialog opened after OK shows what that OK stored.
+TEST(OptionDialog, StartsFromTheStoredOptionsOrTheirDefaultsAndOkStoresWhatIsShownCancelNothing)
 {
     for (bool ok : {false, true}) {
         QSettings().remove("Options");
         COption dialog;
+        EXPECT_EQ(dialog.findChild<QLineEdit*>("rightKin")->text(), ReadRightKin());
+        EXPECT_FALSE(dialog.findChild<QCheckBox*>("linespaceWider")->isChecked());
+        EXPECT_TRUE(dialog.findChild<QRadioButton*>("windowsLayout")->isChecked());
+        EXPECT_EQ(dialog.findChild<QLineEdit*>("webSearchHost")->text(), "");
         dialog.findChild<QLineEdit*>("leftKin")->clear();
         dialog.findChild<QLineEdit*>("rightKin")->setText(QStringLiteral("「「"));
         dialog.findChild<QCheckBox*>("linespaceWider")->setChecked(true);
@@ -57,6 +41,12 @@ TEST(OptionDialog, OkStoresWhatIsShownAndCancelNothing)
         EXPECT_EQ(Stored(), ok ? QStringLiteral("|「「|1|1|search.example.jp") : QStringLiteral("-|-|-|-|-"));
     }
     EXPECT_EQ(ReadLeftKin(), "") << "an empty set is not replaced by the default";
+    COption stored;
+    EXPECT_EQ(stored.findChild<QLineEdit*>("leftKin")->text(), "");
+    EXPECT_EQ(stored.findChild<QLineEdit*>("rightKin")->text(), QStringLiteral("「「"));
+    EXPECT_TRUE(stored.findChild<QCheckBox*>("linespaceWider")->isChecked());
+    EXPECT_TRUE(stored.findChild<QRadioButton*>("diamondLayout")->isChecked());
+    EXPECT_EQ(stored.findChild<QLineEdit*>("webSearchHost")->text(), "search.example.jp");
     QSettings().remove("Options");
 }
 
