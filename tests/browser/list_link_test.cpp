@@ -40,9 +40,8 @@ TEST(ListLinkTest, EachLinkFormDecodesAndAnythingElseIsSwallowed)
         const std::optional<ListLink> link = DecodeListLink(c.url);
         ASSERT_EQ(link.has_value(), c.link.has_value()) << c.url.toStdString();
         if (link) {
-            EXPECT_EQ(link->kind, c.link->kind) << c.url.toStdString();
-            EXPECT_EQ(link->number, c.link->number) << c.url.toStdString();
-            EXPECT_EQ(link->slot, c.link->slot) << c.url.toStdString();
+            EXPECT_EQ(std::tie(link->kind, link->number, link->slot), std::tie(c.link->kind, c.link->number, c.link->slot))
+                << c.url.toStdString();
         }
     }
 }

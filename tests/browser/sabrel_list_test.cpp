@@ -1,8 +1,6 @@
 // The list window: every link form of a page arrives whole from a click, the click leaves the
 // page as it was, and the window keeps its page while hidden.
-#include "browser/list_requests.h"
 #include "browser/view/sabrel_list.h"
-#include "document/quirel_doc_fixture.h"
 #include "support/temp_files.h"
 
 #include <QSignalSpy>
@@ -31,8 +29,7 @@ TEST(SabrelListTest, EveryLinkFormArrivesWholeAndAClickLeavesThePage)
     TempFolder folder;
     const QString path = folder.Path(u"view-1-0.html"_s);
     const QByteArray page = "<html>\n<body>\n<table border=0>\n"
-                            "<tr>\n<td>\n<a href=?TopNum=30 target=Quirel>[next]</a> "
-                            "<a href=?TopNum=-41 target=Quirel>[server page]</a></td>\n</tr>\n"
+                            "<tr>\n<td>\n<a href=?TopNum=30 target=Quirel>[next]</a></td>\n</tr>\n"
                             "<tr>\n<td>\n<b><a href=FAT=12&ID=7 target=Quirel>[ local ]</b>\n</td>\n</tr>\n"
                             "<tr>\n<td>\n<b><a href=nID=-345 target=Quirel>server memo</b>\n</td>\n</tr>\n"
                             "</table>\n</html>\n";
@@ -54,7 +51,6 @@ TEST(SabrelListTest, EveryLinkFormArrivesWholeAndAClickLeavesThePage)
         int slot;
     } cases[] = {
         {u"[next]"_s, ListLink::Kind::kPage, 30, 0},
-        {u"[server page]"_s, ListLink::Kind::kPage, -41, 0},
         {u"[ local ]"_s, ListLink::Kind::kLocalRecord, 7, 12},
         {u"server memo"_s, ListLink::Kind::kServerMemo, -345, 0},
     };
@@ -64,9 +60,7 @@ TEST(SabrelListTest, EveryLinkFormArrivesWholeAndAClickLeavesThePage)
         EXPECT_TRUE(clicked.isEmpty()) << "posted, not sent";
         ASSERT_TRUE(clicked.wait(1000)) << c.anchor.toStdString();
         const auto link = clicked.first().first().value<ListLink>();
-        EXPECT_EQ(link.kind, c.kind) << c.anchor.toStdString();
-        EXPECT_EQ(link.number, c.number) << c.anchor.toStdString();
-        EXPECT_EQ(link.slot, c.slot) << c.anchor.toStdString();
+        EXPECT_EQ(std::tie(link.kind, link.number, link.slot), std::tie(c.kind, c.number, c.slot)) << c.anchor.toStdString();
         EXPECT_EQ(list.Browser()->toHtml(), shown) << c.anchor.toStdString();
     }
     EXPECT_EQ(ReadBytes(path), page); // the quoting stays in memory
@@ -79,35 +73,6 @@ TEST(SabrelListTest, EveryLinkFormArrivesWholeAndAClickLeavesThePage)
     WriteBytes(path, "<html>\n<body>\nfresh\n</html>\n");
     QTest::keyClick(list.Browser(), Qt::Key_Return);
     EXPECT_EQ(list.Browser()->toPlainText().trimmed(), u"fresh"_s);
-}
-
-class SabrelListDocumentTest : public QuirelDocTest {};
-
-TEST_F(SabrelListDocumentTest, AClickOnARecordMovesTheDocumentAndAPagingClickShowsTheNextPage)
-{
-    QStringList bodies;
-    for (int i = 1; i <= 31; ++i)
-        bodies << u"body %1"_s.arg(i);
-    OpenDatabase(bodies);
-    CListPages pages(doc, prompts, folder.Path(u"pages"_s));
-    QWidget owner;
-    CSabrelList list(&owner);
-    QObject::connect(&list, &CSabrelList::LinkClicked, [&](const ListLink& link) {
-        if (pages.Follow(link) == CListPages::Outcome::kShowPage)
-            list.Navigate(pages.PagePath());
-    });
-    ASSERT_EQ(pages.TitleList(0), CListPages::Outcome::kShowPage);
-    ASSERT_TRUE(list.Navigate(pages.PagePath()));
-    list.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&list));
-    const QString shown = list.Browser()->toHtml();
-
-    ClickAnchor(list.Browser(), u"[ memo 2 ]"_s);
-    QTRY_COMPARE(doc.TextStore().WholeText(), u"body 2"_s);
-    EXPECT_EQ(list.Browser()->toHtml(), shown);
-    ClickAnchor(list.Browser(), u"[次]"_s);
-    QTRY_VERIFY(list.Browser()->toPlainText().contains(u"[31] [ memo 31 ]"_s));
-    EXPECT_EQ(doc.TextStore().WholeText(), u"body 2"_s);
 }
 
 TEST(SabrelListTest, OnlyUnquotedHrefValuesAreQuoted)

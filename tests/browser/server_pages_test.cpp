@@ -5,6 +5,7 @@
 #include "store/server_store_fixture.h"
 
 #include <gmock/gmock.h>
+#include <numeric>
 
 using namespace Qt::StringLiterals;
 using testing::ElementsAre;
@@ -62,9 +63,8 @@ protected:
 
 QList<int> Range(int from, int to)
 {
-    QList<int> ids;
-    for (int id = from; id <= to; ++id)
-        ids.append(id);
+    QList<int> ids(to - from + 1);
+    std::iota(ids.begin(), ids.end(), from);
     return ids;
 }
 

@@ -24,15 +24,13 @@ TEST(IcmpProbeTest, LoopbackAnswersEveryAllowedWayAndInvalidNamesNone)
 
 TEST(IcmpProbeTest, PingCommandSendsOneEchoWithoutPayloadAndItsStatusDecides)
 {
-    const std::pair<int, ProbeResult> rows[] = {
-        {0, ProbeResult::kReachable}, {1, ProbeResult::kUnreachable}, {2, ProbeResult::kNoEchoMethod}};
-    for (const auto& [status, result] : rows) {
+    const std::tuple<QString, int, ProbeResult> rows[] = {
+        {u"127.0.0.1"_s, 0, ProbeResult::kReachable}, {u"127.0.0.1"_s, 1, ProbeResult::kUnreachable},
+        {u"127.0.0.1"_s, 2, ProbeResult::kNoEchoMethod}, {u"::1"_s, 0, ProbeResult::kReachable}};
+    for (const auto& [host, status, result] : rows) {
         const FakePingCommand ping(status);
-        EXPECT_EQ(ProbeHost(u"127.0.0.1"_s, kProbePingCommand), result) << "exit " << status;
-        EXPECT_THAT(ping.Arguments(),
-                    testing::ElementsAre("-4", "-n", "-c", "1", "-s", "0", "-t", "255", "-W", "1", "127.0.0.1"));
+        EXPECT_EQ(ProbeHost(host, kProbePingCommand), result) << host.toStdString() << " exit " << status;
+        EXPECT_THAT(ping.Arguments(), testing::ElementsAre(host.contains(u':') ? "-6" : "-4", "-n", "-c", "1", "-s", "0",
+                                                           "-t", "255", "-W", "1", host));
     }
-    const FakePingCommand ping(0);
-    EXPECT_EQ(ProbeHost(u"::1"_s, kProbePingCommand), ProbeResult::kReachable);
-    EXPECT_EQ(ping.Arguments().first() + ping.Arguments().last(), u"-6::1"_s);
 }

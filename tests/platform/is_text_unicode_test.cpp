@@ -4,26 +4,15 @@
 #include "platform/code_page.h"
 #include "platform/is_text_unicode.h"
 
-#include <QtEndian>
+#include <QStringEncoder>
 #include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
 
 namespace {
 
-QByteArray Le(const QString& text)
-{
-    QByteArray bytes(text.size() * 2, Qt::Uninitialized);
-    qToLittleEndian<char16_t>(text.utf16(), text.size(), bytes.data());
-    return bytes;
-}
-
-QByteArray Be(const QString& text)
-{
-    QByteArray bytes(text.size() * 2, Qt::Uninitialized);
-    qToBigEndian<char16_t>(text.utf16(), text.size(), bytes.data());
-    return bytes;
-}
+QByteArray Le(const QString& text) { return QStringEncoder(QStringEncoder::Utf16LE).encode(text); }
+QByteArray Be(const QString& text) { return QStringEncoder(QStringEncoder::Utf16BE).encode(text); }
 
 const QString kJapanese = u"吾輩は猫である。名前はまだ無い。どこで生れたかとんと見当がつかぬ。"_s;
 

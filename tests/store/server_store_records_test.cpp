@@ -4,7 +4,6 @@
 #include "server_store_fixture.h"
 
 #include "store/host_field.h"
-#include "store/server_text.h"
 
 #include <gmock/gmock.h>
 
@@ -15,12 +14,10 @@ using testing::IsEmpty;
 TEST_F(ServerStoreTest, ConnectingTellsARefusedLoginAndNamesTheStoreWithoutThePort)
 {
     ScriptedPrompts refusedPrompts;
-    refusedPrompts.answers = {kAnswerOk, kAnswerOk};
+    refusedPrompts.answers = {kAnswerOk};
     CServerStore wrongPassword(refusedPrompts);
     EXPECT_EQ(wrongPassword.Connect(account.user, QStringLiteral("wrong"), account.user, HostField()), 0);
-    CServerStore unknownUser(refusedPrompts);
-    EXPECT_EQ(unknownUser.Connect(QStringLiteral("nobody_here"), QString(), QStringLiteral("nobody_here"), HostField()), 0);
-    EXPECT_THAT(refusedPrompts.shown, ElementsAre(ConnectFailedText(1045), ConnectFailedText(1045)));
+    EXPECT_THAT(refusedPrompts.shown, ElementsAre(ConnectFailedText(1045)));
     EXPECT_FALSE(wrongPassword.IsConnected());
     EXPECT_EQ(wrongPassword.ListTables(), QString()) << "an unconnected store sends nothing";
     EXPECT_EQ(wrongPassword.CountRecords(), -1);
@@ -73,9 +70,8 @@ TEST_F(ServerStoreTest, ValuesRoundTripUnchangedUpToTenMegabytesAndCharactersThe
     large.reserve(3'500'000);
     while (large.size() < 3'500'000) // about 10 MB of UTF-8
         large += QStringLiteral("日本語の本文です。'\\%_\n");
-    const QString values[] = {QStringLiteral("it's"), QStringLiteral("C:\\memo\\"), QStringLiteral("1\n2\n\n3"),
-                              QStringLiteral("100%_done"), QStringLiteral("会議の予定　（全角）"), QStringLiteral("ｶﾀｶﾅ～〜"),
-                              large};
+    // Quotes, backslashes and wildcards: HostileMailIdsAndValuesAlterNoStatement.
+    const QString values[] = {QStringLiteral("1\n2\n\n3"), QStringLiteral("会議の予定　（全角）"), QStringLiteral("ｶﾀｶﾅ～〜"), large};
     for (const QString& value : values) {
         store.BeginNew();
         store.record.title = value.left(MemoHeader::kTitleChars);
@@ -104,11 +100,9 @@ TEST_F(ServerStoreTest, ValuesRoundTripUnchangedUpToTenMegabytesAndCharactersThe
         store.record.title = row.title;
         EXPECT_FALSE(store.SaveCurrent(row.body));
         EXPECT_EQ(store.LastFailureText(), refused + row.named);
-        EXPECT_EQ(UnstorableCharacters(row.title + row.body), row.named);
         EXPECT_EQ(store.currentId, -1);
     }
     EXPECT_THAT(NewStatements(), IsEmpty());
-    EXPECT_EQ(UnstorableCharacters(QStringLiteral("全角　ｶﾅ～\t\n")), QString());
 }
 
 TEST_F(ServerStoreTest, SavingANewMemoTwiceInsertsThenUpdatesAndAMemoDeletedElsewhereIsReported)
@@ -120,7 +114,6 @@ TEST_F(ServerStoreTest, SavingANewMemoTwiceInsertsThenUpdatesAndAMemoDeletedElse
     NewStatements();
     ASSERT_TRUE(store.SaveCurrent(QStringLiteral("一回目")));
     const int id = store.currentId;
-    EXPECT_GT(id, 0);
     ASSERT_TRUE(store.SaveCurrent(QStringLiteral("二回目")));
     EXPECT_EQ(store.currentId, id);
     const QList<QByteArray> sent = NewStatements();

