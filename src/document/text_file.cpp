@@ -12,6 +12,9 @@
 #include <QtEndian>
 #include <algorithm>
 #include <cerrno>
+#include <functional>
+#include <span>
+#include <unistd.h>
 #ifdef __GLIBC__
 #include <malloc.h>
 #endif
@@ -24,6 +27,9 @@ constexpr QByteArrayView kUtf8Mark = "\xEF\xBB\xBF";
 constexpr QByteArrayView kUtf16Mark = "\xFF\xFE";
 // The file is read in pieces of this size, and decoded as it comes.
 constexpr qsizetype kReadBytes = 256 * 1024;
+// From this size on a file is read in two parts at once (see SecondPartStart): the second
+// thread costs far less than decoding half of it takes.
+constexpr qint64 kSplitBytes = 2 * 1024 * 1024;
 
 bool Fail(QString* error, const QString& why)
 {
@@ -176,17 +182,69 @@ private:
     QString m_units; // the block being decoded: the start of a line, and what is new
 };
 
-// Appends up to one read's worth of the file to `bytes`; the count read, 0 at the end, -1 on
-// an error.
-qint64 ReadMore(QIODevice& file, QByteArray& bytes)
+// Appends up to `most` bytes of the file to `bytes`; the count read, 0 at the end, -1 on an
+// error.
+qint64 ReadMore(QIODevice& file, QByteArray& bytes, qint64 most = kReadBytes)
 {
     const qsizetype used = bytes.size();
-    bytes.resize(used + kReadBytes);
-    qint64 count = file.read(bytes.data() + used, kReadBytes);
+    bytes.resize(used + most);
+    qint64 count = file.read(bytes.data() + used, most);
     if (const auto* device = qobject_cast<const QFileDevice*>(&file); device && device->error() != QFileDevice::NoError)
         count = -1;
     bytes.truncate(used + std::max<qint64>(count, 0));
     return count;
+}
+
+// Appends up to one read's worth of the open file `fd` from `offset` to `bytes`, leaving the
+// file's position alone (so another thread can read the same file); as ReadMore.
+qint64 ReadAt(int fd, qint64 offset, QByteArray& bytes)
+{
+    const qsizetype used = bytes.size();
+    bytes.resize(used + kReadBytes);
+    ssize_t count;
+    do
+        count = ::pread(fd, bytes.data() + used, size_t(kReadBytes), off_t(offset));
+    while (count < 0 && errno == EINTR);
+    bytes.truncate(used + std::max<qsizetype>(count, 0));
+    return count;
+}
+
+// Passes every read of `readMore` to the decoder, with what `bytes` holds already; `atEnd`
+// when that is the whole rest. False on a read error.
+bool DecodeAll(LineDecoder& decoder, QByteArray& bytes, bool atEnd, const std::function<qint64(QByteArray&)>& readMore)
+{
+    for (qsizetype fresh = 0;;) {
+        decoder.Decode(bytes, fresh, atEnd);
+        if (atEnd)
+            return true;
+        fresh = bytes.size();
+        const qint64 count = readMore(bytes);
+        if (count < 0)
+            return false;
+        atEnd = count == 0;
+    }
+}
+
+// Where a second reader can take over a large file, to decode its second half on another
+// core: just behind the first line feed from the middle on, found within one read's worth;
+// 0 when the file is not split. The code page's converters belong to one thread, so a file
+// in it is read by one.
+qint64 SecondPartStart(const QFileDevice& file, TextEncoding encoding)
+{
+    const int fd = file.handle();
+    const qint64 middle = file.size() / 2 & ~qint64(1); // UTF-16 units start at even offsets
+    if (fd < 0 || encoding == kEncodingAnsi || file.size() < kSplitBytes || middle <= file.pos())
+        return 0;
+    QByteArray window;
+    if (ReadAt(fd, middle, window) <= 0)
+        return 0;
+    for (qsizetype feed = window.indexOf('\n'); feed >= 0; feed = window.indexOf('\n', feed + 1)) {
+        if (encoding == kEncodingUtf8)
+            return middle + feed + 1;
+        if (feed % 2 == 0 && feed + 1 < window.size() && window[feed + 1] == 0)
+            return middle + feed + 2;
+    }
+    return 0;
 }
 
 QByteArrayView Mark(int encoding)
@@ -226,27 +284,44 @@ bool ReadTextFile(QIODevice& file, CTextStore& store, const CodePage& ansi, QStr
         return Fail(error, QStringLiteral("The file is not open for reading"));
     if (!file.isSequential() && !file.seek(0))
         return Fail(error, file.errorString());
-    TextEncoding encoding = kEncodingUtf8;
-    const bool read = store.LoadParagraphs([&](const CTextStore::ParagraphSink& add) {
-        QByteArray bytes; // read and not decoded yet
-        qint64 count = 0;
-        while ((count = ReadMore(file, bytes)) > 0 && bytes.size() < kSampleBytes) {
-        }
-        encoding = DetectEncoding(QByteArrayView(bytes).first(std::min(bytes.size(), kSampleBytes)));
-        if (encoding == kEncodingUnicode && bytes.startsWith(kUtf16Mark))
-            bytes.remove(0, kUtf16Mark.size());
-        else if (encoding == kEncodingUtf8 && bytes.startsWith(kUtf8Mark))
-            bytes.remove(0, kUtf8Mark.size());
-        LineDecoder decoder(encoding, ansi, add);
-        for (qsizetype fresh = 0; count >= 0; fresh = bytes.size(), count = ReadMore(file, bytes)) {
-            decoder.Decode(bytes, fresh, count == 0);
-            if (count == 0)
-                return true;
-        }
-        return false;
-    });
-    if (!read)
+    QByteArray bytes; // read and not decoded yet
+    qint64 count = 0;
+    while ((count = ReadMore(file, bytes)) > 0 && bytes.size() < kSampleBytes) {
+    }
+    if (count < 0)
         return Fail(error, file.errorString());
+    const TextEncoding encoding = DetectEncoding(QByteArrayView(bytes).first(std::min(bytes.size(), kSampleBytes)));
+    if (encoding == kEncodingUnicode && bytes.startsWith(kUtf16Mark))
+        bytes.remove(0, kUtf16Mark.size());
+    else if (encoding == kEncodingUtf8 && bytes.startsWith(kUtf8Mark))
+        bytes.remove(0, kUtf8Mark.size());
+
+    const auto* device = qobject_cast<const QFileDevice*>(&file);
+    const qint64 secondStart = device && count > 0 ? SecondPartStart(*device, encoding) : 0;
+    const int fd = device ? device->handle() : -1;
+    const CTextStore::ParagraphSource first = [&](const CTextStore::ParagraphSink& add) {
+        LineDecoder decoder(encoding, ansi, add);
+        return DecodeAll(decoder, bytes, count == 0, [&](QByteArray& more) {
+            return ReadMore(file, more, secondStart > 0 ? std::min(kReadBytes, secondStart - file.pos()) : kReadBytes);
+        });
+    };
+    QString secondError;
+    const CTextStore::ParagraphSource second = [&](const CTextStore::ParagraphSink& add) {
+        LineDecoder decoder(encoding, ansi, add);
+        QByteArray secondBytes;
+        qint64 offset = secondStart;
+        const bool read = DecodeAll(decoder, secondBytes, false, [&](QByteArray& more) {
+            const qint64 got = ReadAt(fd, offset, more);
+            offset += std::max<qint64>(got, 0);
+            return got;
+        });
+        if (!read)
+            secondError = qt_error_string(errno);
+        return read;
+    };
+    const CTextStore::ParagraphSource parts[] = {first, second};
+    if (!store.LoadParagraphs(std::span(parts, secondStart > 0 ? 2 : 1)))
+        return Fail(error, secondError.isEmpty() ? file.errorString() : secondError);
     store.SetEncoding(encoding);
     store.SetEdited(false);
 #ifdef __GLIBC__

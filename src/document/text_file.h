@@ -24,7 +24,8 @@ QString EncodingName(int encoding);
 
 // Reads the whole file from its start: fills the store with one paragraph per line, sets the
 // encoding found and clears the edited flag. The file is decoded piece by piece as it is read,
-// with no copy of the whole text, and the heap freed by the load is returned to the system.
+// with no copy of the whole text (a large UTF-8 or UTF-16 file on disk in two halves at once,
+// each on a core of its own), and the heap freed by the load is returned to the system.
 // When the file cannot be read the result is false, `error` (when given) says why, and the
 // store is left as it was.
 bool ReadTextFile(QIODevice& file, CTextStore& store, const CodePage& ansi, QString* error = nullptr);

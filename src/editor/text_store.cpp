@@ -6,6 +6,7 @@
 #include "platform/text_cut.h"
 
 #include <algorithm>
+#include <future>
 
 static_assert(sizeof(CTextPara) <= 72, "a paragraph node fits an 80-byte heap block");
 
@@ -171,28 +172,74 @@ void CTextStore::LoadParagraphs(const QList<QString>& lines)
     });
 }
 
-bool CTextStore::LoadParagraphs(const std::function<bool(const ParagraphSink& add)>& read)
+bool CTextStore::LoadParagraphs(const ParagraphSource& read)
 {
+    return LoadParagraphs(std::span(&read, 1));
+}
+
+namespace {
+// The paragraphs of one source of a load, linked and numbered from 0 as they come: a second
+// walk of a long chain is slow.
+struct LoadedChain {
     CTextPara* first = nullptr;
     CTextPara* last = nullptr;
     int count = 0;
-    // Numbered as they come, one display line each: a second walk of a long chain is slow.
-    const ParagraphSink add = [&](QString line) {
-        CTextPara* para = NewParagraph(std::move(line));
+
+    bool Read(const CTextStore::ParagraphSource& read)
+    {
+        return read([this](QString line) { Append(NewParagraph(std::move(line))); });
+    }
+    void Append(CTextPara* para)
+    {
         last = last ? LinkAfter(last, para) : (first = para);
         last->ordinal = last->firstLine = count++;
-    };
-    if (!read(add)) {
-        DeleteParagraphs(first, nullptr);
+    }
+    // Links `next` behind this chain and numbers its paragraphs on from this chain's.
+    void Join(const LoadedChain& next)
+    {
+        if (!next.first)
+            return;
+        for (CTextPara* para = next.first; para; para = para->next)
+            para->ordinal = para->firstLine += count;
+        if (last) {
+            last->next = next.first;
+            next.first->prev = last;
+        } else {
+            first = next.first;
+        }
+        last = next.last;
+        count += next.count;
+    }
+};
+} // namespace
+
+bool CTextStore::LoadParagraphs(std::span<const ParagraphSource> sources)
+{
+    std::vector<LoadedChain> chains(std::max<size_t>(sources.size(), 1));
+    std::vector<std::future<bool>> others;
+    for (size_t i = 1; i < sources.size(); ++i)
+        others.push_back(std::async(std::launch::async | std::launch::deferred,
+                                    [&chain = chains[i], &source = sources[i]] { return chain.Read(source); }));
+    bool read = sources.empty() || chains[0].Read(sources[0]);
+    for (std::future<bool>& other : others)
+        read = other.get() && read; // every thread is waited for
+    if (!read) {
+        for (const LoadedChain& chain : chains)
+            DeleteParagraphs(chain.first, nullptr);
         return false;
     }
-    if (!first)
-        add({});
+    LoadedChain& whole = chains[0];
+    for (size_t i = 1; i < chains.size(); ++i) {
+        whole.Join(chains[i]);
+        m_renumbered += chains[i].count;
+    }
+    if (!whole.first)
+        whole.Append(NewParagraph({}));
     DestroyChain();
-    m_first = first;
+    m_first = whole.first;
     m_table.reset(); // not measured yet
-    m_totalLines = count;
-    m_renumbered += count;
+    m_totalLines = whole.count;
+    m_renumbered += whole.count;
     ++m_revision;
     return true;
 }

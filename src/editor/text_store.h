@@ -135,10 +135,16 @@ public:
     // closing line feed, holding no other line feed. The store keeps the string as it comes
     // (closing it when needed), so a SharedSlice of a larger block costs no copy.
     using ParagraphSink = std::function<void(QString line)>;
-    // Replaces the whole chain with the lines that `read` passes to the sink it is given, as
-    // they come (no list of lines is made). When `read` returns false the store is left as it
-    // was. No lines leave one empty paragraph; they are not wrapped yet, as above.
-    bool LoadParagraphs(const std::function<bool(const ParagraphSink& add)>& read);
+    // Passes lines to the sink it is given, as they come (no list of lines is made); false
+    // when they cannot all be had.
+    using ParagraphSource = std::function<bool(const ParagraphSink& add)>;
+    // Replaces the whole chain with the lines of `read`. When it returns false the store is
+    // left as it was. No lines leave one empty paragraph; they are not wrapped yet, as above.
+    bool LoadParagraphs(const ParagraphSource& read);
+    // The same with the lines of several sources, one after the other. The sources run at
+    // once, the first on the calling thread and each other one on a thread of its own, so no
+    // source may touch what another one does. The store is left as it was when any fails.
+    bool LoadParagraphs(std::span<const ParagraphSource> sources);
 
     bool Edited() const { return m_edited; }
     void SetEdited(bool edited) { m_edited = edited; }
