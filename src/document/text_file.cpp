@@ -135,6 +135,8 @@ public:
 private:
     void AppendUnits(QByteArrayView bytes)
     {
+        if (bytes.isEmpty()) // a part of a file starts with no bytes, and may have no data
+            return;
         const qsizetype used = m_units.size();
         if (m_encoding == kEncodingUnicode) {
             m_units.resize(used + bytes.size() / 2);
